@@ -1,6 +1,6 @@
 #include "platform/timing.h"
 
-#include <QtGlobal>
+#include <QString>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
