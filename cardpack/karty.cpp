@@ -1,8 +1,12 @@
 #include "cardpack/karty.h"
 
 #include "cardpack/registry.h"
+#include "cardpack/t4w5card.h"
+#include "cardpack/te1card.h"
+#include "cardpack/ul10card.h"
 
-namespace {
+namespace
+{
 
 constexpr TByteSet makeSet(std::initializer_list<Byte> members)
 {
@@ -12,21 +16,45 @@ constexpr TByteSet makeSet(std::initializer_list<Byte> members)
     return set;
 }
 
-template <class T> std::unique_ptr<TPersistent> make() { return std::make_unique<T>(); }
+template <class T> std::unique_ptr<TPersistent> make()
+{
+    return std::make_unique<T>();
+}
 
 int unitCount = 0;
 
-const char *const classNames[] = {"TZoznam", "TZOZ", "TCardOld"};
+struct ClassEntry {
+    const char *name;
+    Registry::Factory factory;
+};
+
+// Registered in this order, unregistered in the same.
+const ClassEntry classes[] = {
+    {"TZoznam", make<TZoznam>},     {"TZOZ", make<TZOZ>},         {"TCardOld", make<TCardOld>},
+    {"TUL10Card", make<TUL10Card>}, {"T4W5Card", make<T4W5Card>}, {"TE1Card", make<TE1Card>},
+};
 
 } // namespace
 
 const TByteSet ffnl = makeSet({12, 13, 14, 15, 24, 48, 49, 50, 51, 52});
 const TByteSet OK = makeSet({1, 2, 3, 22, 26, 27, 28});
 
-Byte TZOZ::XKey(Byte t) { return t == 2 ? 16 : 8; }
-Byte TZOZ::YKey(Byte t) { return t == 2 ? 7 : 10; }
-bool TZOZ::FindInFFnl(Byte k) { return InSet(ffnl, k); }
-bool TZOZ::FindInOK(Byte k) { return InSet(OK, k); }
+Byte TZOZ::XKey(Byte t)
+{
+    return t == 2 ? 16 : 8;
+}
+Byte TZOZ::YKey(Byte t)
+{
+    return t == 2 ? 7 : 10;
+}
+bool TZOZ::FindInFFnl(Byte k)
+{
+    return InSet(ffnl, k);
+}
+bool TZOZ::FindInOK(Byte k)
+{
+    return InSet(OK, k);
+}
 
 QString TZOZ::Num2Name(Byte code)
 {
@@ -57,20 +85,20 @@ void KartyInitialization()
 {
     if (unitCount++ > 0)
         return;
-    Registry::RegisterClass(QStringLiteral("TZoznam"), make<TZoznam>);
-    Registry::RegisterClass(QStringLiteral("TZOZ"), make<TZOZ>);
-    Registry::RegisterClass(QStringLiteral("TCardOld"), make<TCardOld>);
+    for (const ClassEntry &c : classes)
+        Registry::RegisterClass(QLatin1String(c.name), c.factory);
 }
 
 void KartyFinalization()
 {
     if (unitCount == 0 || --unitCount > 0)
         return;
-    for (const char *name : classNames)
-        Registry::UnregisterClass(QLatin1String(name));
+    for (const ClassEntry &c : classes)
+        Registry::UnregisterClass(QLatin1String(c.name));
 }
 
-namespace {
+namespace
+{
 // The package registers its classes when it is loaded.
 struct KartyUnit {
     KartyUnit() { KartyInitialization(); }

@@ -3,8 +3,10 @@
 #include <QHash>
 #include <mutex>
 
-namespace Registry {
-namespace {
+namespace Registry
+{
+namespace
+{
 
 struct Table {
     std::mutex lock;
@@ -67,8 +69,14 @@ std::unique_ptr<TPersistent> Create(const QString &name)
     return factory ? factory() : nullptr;
 }
 
-std::unique_ptr<TCardOld> CreateCard(const QString &name) { return createAs<TCardOld>(name); }
+std::unique_ptr<TCardOld> CreateCard(const QString &name)
+{
+    return createAs<TCardOld>(name);
+}
 
-std::unique_ptr<TZoznam> CreateBoardList(const QString &name) { return createAs<TZoznam>(name); }
+std::unique_ptr<TZoznam> CreateBoardList(const QString &name)
+{
+    return createAs<TZoznam>(name);
+}
 
 } // namespace Registry

@@ -8,7 +8,8 @@
 
 // The class registry by name: the package registers its classes when it is
 // loaded, the program creates objects by class name.
-namespace Registry {
+namespace Registry
+{
 
 using Factory = std::unique_ptr<TPersistent> (*)();
 

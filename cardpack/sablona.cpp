@@ -6,30 +6,87 @@ QString TCardOld::GetTypLinName(Byte, Byte &code)
     return {};
 }
 
-QString TCardOld::GetHelpLin(Byte) { return QStringLiteral("Help Line"); }
-QString TCardOld::GetNameLin(Byte) { return {}; }
+QString TCardOld::GetHelpLin(Byte)
+{
+    return QStringLiteral("Help Line");
+}
+QString TCardOld::GetNameLin(Byte)
+{
+    return {};
+}
 void TCardOld::SetNameLin(Byte, const QString &) {}
 void TCardOld::GetCfgPoleLin(Byte, TCfgPole *) {}
-Byte TCardOld::GetTypLinNum(const QString &) { return 0; }
-std::int32_t TCardOld::ChangePos(Byte i, Byte) { return i; }
+Byte TCardOld::GetTypLinNum(const QString &)
+{
+    return 0;
+}
+std::int32_t TCardOld::ChangePos(Byte i, Byte)
+{
+    return i;
+}
 void TCardOld::GetSize(Byte, Byte &, Byte &) {}
-bool TCardOld::IsRozsirLin(Byte) { return false; }
-Byte TCardOld::GetTypRozsir(Byte) { return 255; }
-Byte TCardOld::GetNumRozsir(Byte) { return 0; }
-Byte TCardOld::GetRozsirLinNum(Byte, const QString &) { return 0; }
-QString TCardOld::GetRozsirLinName(Byte, Byte) { return {}; }
-QString TCardOld::GetRozsirLinHelp(Byte, Byte) { return {}; }
+bool TCardOld::IsRozsirLin(Byte)
+{
+    return false;
+}
+Byte TCardOld::GetTypRozsir(Byte)
+{
+    return 255;
+}
+Byte TCardOld::GetNumRozsir(Byte)
+{
+    return 0;
+}
+Byte TCardOld::GetRozsirLinNum(Byte, const QString &)
+{
+    return 0;
+}
+QString TCardOld::GetRozsirLinName(Byte, Byte)
+{
+    return {};
+}
+QString TCardOld::GetRozsirLinHelp(Byte, Byte)
+{
+    return {};
+}
 void TCardOld::GetCfgPoleRLin(Byte, Byte, TCfgPole *) {}
-Byte TCardOld::GetCardNum(Byte) { return 0; }
-Byte TCardOld::GetKeyCode(Byte) { return 0; }
+Byte TCardOld::GetCardNum(Byte)
+{
+    return 0;
+}
+Byte TCardOld::GetKeyCode(Byte)
+{
+    return 0;
+}
 
-Byte TZoznam::XKey(Byte) { return 0; }
-Byte TZoznam::YKey(Byte) { return 0; }
-bool TZoznam::FindInFFnl(Byte) { return false; }
-bool TZoznam::FindInOK(Byte) { return false; }
-Byte TZoznam::SetKey(TASetKey &) { return 0; }
-QString TZoznam::Num2Name(Byte) { return {}; }
-Byte TZoznam::Name2Num(const QString &, Byte) { return 255; }
+Byte TZoznam::XKey(Byte)
+{
+    return 0;
+}
+Byte TZoznam::YKey(Byte)
+{
+    return 0;
+}
+bool TZoznam::FindInFFnl(Byte)
+{
+    return false;
+}
+bool TZoznam::FindInOK(Byte)
+{
+    return false;
+}
+Byte TZoznam::SetKey(TASetKey &)
+{
+    return 0;
+}
+QString TZoznam::Num2Name(Byte)
+{
+    return {};
+}
+Byte TZoznam::Name2Num(const QString &, Byte)
+{
+    return 255;
+}
 
 Byte TZoznam::TypRV(Byte k)
 {
@@ -48,7 +105,8 @@ Byte TZoznam::TypRV(Byte k)
     }
 }
 
-namespace Sablona {
+namespace Sablona
+{
 
 QString TPult::Num2Name(Byte code)
 {
@@ -99,8 +157,8 @@ Byte TPult::Name2Num(const QString &name)
     };
     // The first name that occurs anywhere in the text wins.
     static constexpr Entry entries[] = {
-        {"MB", 0},     {"UB", 176},  {"AUT", 16},  {"PR3", 64}, {"RDZ2", 96},  {"RDZ1", 128}, {"PPT", 112},
-        {"RFT", 224},  {"ORU", 32},  {"ONTU", 160}, {"ORST", 80}, {"SK5", 192}, {"4W5", 144},  {"UNI10", 71},
+        {"MB", 0},    {"UB", 176}, {"AUT", 16},   {"PR3", 64},  {"RDZ2", 96}, {"RDZ1", 128}, {"PPT", 112},
+        {"RFT", 224}, {"ORU", 32}, {"ONTU", 160}, {"ORST", 80}, {"SK5", 192}, {"4W5", 144},  {"UNI10", 71},
     };
     for (const Entry &e : entries)
         if (name.contains(QLatin1String(e.name)))

@@ -73,7 +73,8 @@ public:
     static Byte TypRV(Byte k);
 };
 
-namespace Sablona {
+namespace Sablona
+{
 
 // Board code/name table of older board types; exported, not used by the program.
 class TPult : public TPersistent
