@@ -15,8 +15,8 @@ Usage:
     orvasim.py [--config FILE] [--save FILE] [--consoles mech+mech|pc+mech|mech]
                [--feature 13|14|15] [--data-version 1..4] [--system-kind P|Z]
                [--console-version N] [--pace] [--baud N] [--record FILE]
-               [--fault SPEC]... [--byte-timeout S] [--idle-exit S]
-               [--ignore-stdin] [--write-fixture FILE]
+               [--fault FAULT]... [--byte-timeout S] [--idle-exit S]
+               [--ignore-stdin] [--write-fixture FILE] [-v]
 
 It serves until it is killed (SIGTERM/SIGINT), until stdin closes (unless
 --ignore-stdin) or, with --idle-exit S, until no request came for S seconds after
@@ -48,9 +48,17 @@ Record (--record FILE): one line per frame or stray run, flushed at once:
   inter-byte time-out), rx-junk (bytes outside any frame), tx (answer),
   tx-junk (injected garbage).  Lines starting with "#" are comments.
 
+Driving it from a test:
+    start it with a pipe on stdin and stdout, read the first line ("PTY /dev/pts/N"),
+    point the program's port at that path (KELVARA_COM1=/dev/pts/N), run the
+    dialogue, then compare the "rx" lines of --record with the requests expected
+    and, after "quit" (or closing stdin), the --save file with the tables expected.
+    Requests to a console that is not mechanical get no answer, like a console
+    that is not on the line; a request of a wrong length gets result code 4.
+
 Commands on stdin (one a line; replies on stdout start with OK or ERR):
     save [FILE]   write the configuration as JSON (default: the --save file)
-    fault SPEC    add a fault;  clear-faults   remove all faults
+    fault FAULT   add a fault;  clear-faults   remove all faults
     stats         requests received so far;  quit   end the simulator
 
 Default configuration: boards UL10 (code 71) in slot 0, 4W5 (148) in slot 1 and
@@ -684,9 +692,9 @@ DEFAULT_GARBAGE = bytes.fromhex('5A00FF13A50037')
 
 
 class Fault:
-    def __init__(self, spec):
-        self.spec = spec
-        rest = spec
+    def __init__(self, text):
+        self.text = text
+        rest = text
         self.left = 1
         if ',' in rest:
             rest, count = rest.rsplit(',', 1)
@@ -786,6 +794,10 @@ class Simulator:
             f.use()
         names = {f.name: f for f in faults}
         entry = REQUESTS.get(req.cmd)
+        if self.args.verbose:
+            self.note('#%d %02X %s, argument %d, %d data bytes%s'
+                      % (req.seq, req.cmd, entry[0] if entry else 'unknown', req.arg,
+                         len(req.data), ''.join(' [%s]' % f.text for f in faults)))
         if 'error-code' in names:
             # A refused request changes nothing.
             bodies = ack(self, req, names['error-code'].code)
@@ -960,13 +972,15 @@ def build_parser():
     p.add_argument('--pace', action='store_true', help='pace the output like the line does')
     p.add_argument('--baud', type=int, default=BAUD, help='baud rate for --pace (9600)')
     p.add_argument('--record', metavar='FILE', help='record every frame to FILE')
-    p.add_argument('--fault', action='append', metavar='SPEC', help='inject a fault (see below)')
+    p.add_argument('--fault', action='append', metavar='FAULT', help='inject a fault (see below)')
     p.add_argument('--byte-timeout', type=float, default=BYTE_TIMEOUT,
                    help='inter-byte time-out of the receiver in seconds (0.99)')
     p.add_argument('--answer-b1', type=lambda s: int(s, 0), default=0x00,
                    help='second header byte of the answers (0x00)')
     p.add_argument('--idle-exit', type=float, metavar='S',
                    help='end when no request came for S seconds after the first one')
+    p.add_argument('-v', '--verbose', action='store_true',
+                   help='note every request and the faults applied to it on stderr')
     p.add_argument('--ignore-stdin', action='store_true',
                    help='keep serving when stdin closes (no stdin commands)')
     return p

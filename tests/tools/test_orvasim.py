@@ -544,9 +544,9 @@ class FaultTest(OrvasimCase):
             ('garbage-between-frames', lambda s, f: self.assertEqual(f[2], bytes.fromhex('5A00FF13A50037'))),
             ('garbage-between-frames=0102', lambda s, f: self.assertEqual(f[2], b'\x01\x02')),
         ]
-        for spec, check in cases:
-            with self.subTest(spec=spec):
-                sim = self.start('--fault', spec)
+        for fault, check in cases:
+            with self.subTest(fault=fault):
+                sim = self.start('--fault', fault)
                 sim.send(test)
                 check(sim, sim.frame(0.5))
                 self.assertIsNone(sim.frame(0.1), 'one answer at most')
@@ -584,16 +584,16 @@ class FaultTest(OrvasimCase):
 
     def test_targets_and_counts(self):
         cases = [
-            # fault spec, requests sent, which of them are silent
+            # fault, requests sent, which of them are silent
             ('no-answer@0x01', [0x00, 0x01, 0x01], [False, True, False]),
             ('no-answer@#2', [0x00, 0x00, 0x00], [False, True, False]),
             ('no-answer@0x00,always', [0x00, 0x01, 0x00, 0x00], [True, False, True, True]),
             ('no-answer,2', [0x01, 0x00, 0x00], [True, True, False]),
             ('no-answer@0x0F/F8', ['F9', 'F8', 'F8'], [False, True, False]),
         ]
-        for spec, sends, silent in cases:
-            with self.subTest(spec=spec):
-                sim = self.start('--fault', spec, record=False)
+        for fault, sends, silent in cases:
+            with self.subTest(fault=fault):
+                sim = self.start('--fault', fault, record=False)
                 got = []
                 for s in sends:
                     if isinstance(s, str):
@@ -604,7 +604,7 @@ class FaultTest(OrvasimCase):
                 self.assertEqual(got, silent)
                 sim.close()
 
-    def test_bad_fault_spec_is_refused(self):
+    def test_unknown_fault_is_refused(self):
         p = subprocess.run([sys.executable, SIM, '--fault', 'explode'], capture_output=True)
         self.assertEqual(p.returncode, 2)
         self.assertIn(b'unknown fault', p.stderr)
