@@ -1,0 +1,60 @@
+#include "comm/commerror.h"
+
+namespace {
+
+QString advice(TLinkError kind)
+{
+    switch (kind) {
+    case TLinkError::None:
+        return QString();
+    case TLinkError::NoDevice:
+        return QStringLiteral("no such device. Check that the adapter is connected and that the port "
+                              "number (or KELVARA_COMn) or the address is right.");
+    case TLinkError::NoAccess:
+        return QStringLiteral("no access. Check the permissions (for a serial port: membership of the "
+                              "dialout group), the user name and the password.");
+    case TLinkError::Busy:
+        return QStringLiteral("busy. Another program is using it; close that program and try again.");
+    case TLinkError::Io:
+        return QStringLiteral("input/output error. Check the cable or the network and try again.");
+    case TLinkError::Timeout:
+        return QStringLiteral("time-out: no answer in time. Check that the system is switched on and "
+                              "connected, then try again.");
+    case TLinkError::Protocol:
+        return QStringLiteral("unexpected answer. Check that the right system is connected.");
+    }
+    return QString();
+}
+
+} // namespace
+
+QString LinkErrorMessage(TLinkError kind, const QString &where, const QString &detail)
+{
+    if (kind == TLinkError::None)
+        return QString();
+    QString text = where + QStringLiteral(": ") + advice(kind);
+    if (!detail.isEmpty())
+        text += QStringLiteral(" (") + detail + QLatin1Char(')');
+    return text;
+}
+
+const char *LinkErrorName(TLinkError kind)
+{
+    switch (kind) {
+    case TLinkError::None:
+        return "none";
+    case TLinkError::NoDevice:
+        return "no device";
+    case TLinkError::NoAccess:
+        return "no access";
+    case TLinkError::Busy:
+        return "busy";
+    case TLinkError::Io:
+        return "I/O";
+    case TLinkError::Timeout:
+        return "time-out";
+    case TLinkError::Protocol:
+        return "protocol";
+    }
+    return "?";
+}
