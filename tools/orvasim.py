@@ -29,6 +29,8 @@ Faults (--fault, repeatable):  NAME[=VALUE][@TARGET][,once|,always|,N]
                            (console requests, command >= 0x80) with result CODE
                            in byte 5 (default 2)
     ack-first              a 0x0A/0x87 with code 0 comes before the real answer
+    busy[=S]               a 0x0A/0x87 with code 1 (try later) at once, the real
+                           answer S seconds later (default 2.0)
     short-answer[=N]       a well-formed answer holding only N data bytes
                            (default: half of them)
     cut-frame[=N]          the header announces the full length but only N data
@@ -686,7 +688,7 @@ REQUESTS = {
 
 # ---------------------------------------------------------------------- faults
 
-FAULTS = ('no-answer', 'bad-checksum', 'error-code', 'ack-first', 'short-answer',
+FAULTS = ('no-answer', 'bad-checksum', 'error-code', 'ack-first', 'busy', 'short-answer',
           'cut-frame', 'garbage-between-frames', 'slow-answer')
 DEFAULT_GARBAGE = bytes.fromhex('5A00FF13A50037')
 
@@ -724,6 +726,8 @@ class Fault:
             self.code = int(self.value, 0) if self.value else 2
         elif self.name == 'slow-answer':
             self.delay = float(self.value) if self.value else 3.0
+        elif self.name == 'busy':
+            self.delay = float(self.value) if self.value else 2.0
         elif self.name == 'garbage-between-frames':
             self.garbage = bytes.fromhex(self.value) if self.value else DEFAULT_GARBAGE
         elif self.name in ('short-answer', 'cut-frame'):
@@ -809,11 +813,15 @@ class Simulator:
             bodies = entry[1](self, req) or []
         if 'no-answer' in names:
             return
-        if 'ack-first' in names:
-            bodies = ack(self, req, 0) + bodies
         due = now + (names['slow-answer'].delay if 'slow-answer' in names else 0.0)
         if 'garbage-between-frames' in names:
             self.out.append((due, names['garbage-between-frames'].garbage, 'tx-junk'))
+        # Frames that come before the answer and keep their shape.
+        if 'ack-first' in names:
+            self.out.append((due, wire(ack(self, req, 0)[0]), 'tx'))
+        if 'busy' in names:
+            self.out.append((due, wire(ack(self, req, 1)[0]), 'tx'))
+            due += names['busy'].delay
         for b in bodies:
             if 'short-answer' in names:
                 keep = names['short-answer'].keep
