@@ -46,6 +46,7 @@ Faults (--fault, repeatable):  NAME[=VALUE][@TARGET][,once|,always|,N]
 
 Record (--record FILE): one line per frame or stray run, flushed at once:
     <seconds since start> <dir> <hex of the whole wire frame>
+  (a received frame when its sum byte came, a sent one when its first byte goes)
   dir: rx (from the program), rx-bad (wrong sum, dropped), rx-cut (dropped by the
   inter-byte time-out), rx-junk (bytes outside any frame), tx (answer),
   tx-junk (injected garbage).  Lines starting with "#" are comments.
@@ -847,9 +848,11 @@ class Simulator:
                 if not self.out or self.out[0][0] > now:
                     return self.out[0][0] if self.out else None
                 due, data, kind = self.out.popleft()
+                # Recorded as it starts, so that whoever got the frame finds its line.
+                self.log(kind, data)
                 self.current = [data, 0, kind]
                 self.next_byte = max(self.next_byte, now)
-            data, done, kind = self.current
+            data, done, _ = self.current
             if self.byte_time:
                 if self.next_byte > now:
                     return self.next_byte
@@ -865,7 +868,6 @@ class Simulator:
                 self.next_byte += written * self.byte_time
             self.current[1] += written
             if self.current[1] >= len(data):
-                self.log(kind, data)
                 self.current = None
 
     # -- serving
