@@ -47,9 +47,18 @@ struct CodePage {
 
     QByteArray encode(const QString &text) const
     {
-        QByteArray bytes(text.size(), Qt::Uninitialized);
-        for (qsizetype i = 0; i < text.size(); ++i)
-            bytes[i] = fromUnicode.value(text[i].unicode(), '?');
+        QByteArray bytes;
+        bytes.reserve(text.size());
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text[i];
+            // A character outside the basic plane is one '?', not two.
+            if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                bytes.append('?');
+                ++i;
+                continue;
+            }
+            bytes.append(fromUnicode.value(c.unicode(), '?'));
+        }
         return bytes;
     }
 };
