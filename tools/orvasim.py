@@ -62,7 +62,18 @@ Driving it from a test:
 Commands on stdin (one a line; replies on stdout start with OK or ERR):
     save [FILE]   write the configuration as JSON (default: the --save file)
     fault FAULT   add a fault;  clear-faults   remove all faults
+    send HEX      send an unasked frame (header and data; start bytes and sum added)
+    raw HEX       send these bytes as they are
     stats         requests received so far;  quit   end the simulator
+
+Fixture (JSON, --config/--save/--write-fixture): {"format": "orvasim-1",
+    "feature": 15, "system_kind": "P", "boards": {"slot": code, ...},
+    "tables": {uni, msn, fn, line_flags, data_version, configured_boards},
+    "consoles": [two of {"type": 0 none | 1 PC | 2 mechanical, "version": 21,
+                 key_line, line_lamp, key_sub, key_names, key_records,
+                 phone1, phone2, symbols}]}
+  Each table is a list of hex rows (one record a row) holding exactly the bytes
+  its frame carries; a table left out keeps its empty value.
 
 Default configuration: boards UL10 (code 71) in slot 0, 4W5 (148) in slot 1 and
 UL10 (71) in extension slot 16; two mechanical consoles whose keys are bound to
@@ -891,6 +902,16 @@ class Simulator:
                 reply = 'OK fault %s' % words[1]
             elif w == 'clear-faults':
                 self.faults = []
+                reply = 'OK'
+            elif w == 'send':
+                # An unasked frame: header and data in hex, framed and summed here.
+                body = bytes.fromhex(''.join(words[1:]))
+                if len(body) < 5:
+                    raise ValueError('a frame needs its five header bytes')
+                self.out.append((time.monotonic(), wire(body), 'tx'))
+                reply = 'OK'
+            elif w == 'raw':
+                self.out.append((time.monotonic(), bytes.fromhex(''.join(words[1:])), 'tx-junk'))
                 reply = 'OK'
             elif w == 'stats':
                 reply = 'OK requests %d' % self.seq

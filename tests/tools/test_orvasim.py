@@ -508,6 +508,14 @@ class LinkTest(OrvasimCase):
         sim.send(request(0x00))
         self.assertTrue(sim.silent())
         self.assertTrue(sim.command('fault bogus').startswith('ERR'))
+        self.assertEqual(sim.command('send 0A00000001 03'), 'OK')
+        self.assertEqual(sim.frame(), (bytes([0x0A, 0, 0, 0, 1, 3]), True, b''))
+        self.assertEqual(sim.command('raw 5AA5'), 'OK')
+        while len(sim.buf) < 2 and sim.read_bytes(2):
+            pass
+        self.assertEqual(bytes(sim.buf), b'\x5A\xA5')
+        sim.buf.clear()
+        self.assertTrue(sim.command('send 0A00').startswith('ERR'))
         path = sim.tmp('saved.json')
         self.assertEqual(sim.command('save ' + path), 'OK saved ' + path)
         with open(path) as f:
