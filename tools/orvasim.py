@@ -348,12 +348,16 @@ class Config:
             return bytearray(b)
         cfg.feature = int(obj.get('feature', 15))
         cfg.system_kind = obj.get('system_kind', 'P')
+        if not 0 <= cfg.feature <= 65279 or len(cfg.system_kind) != 1:
+            raise ValueError('feature 0 to 65279 and a one-letter system kind')
         cfg.boards = {int(s): int(c) for s, c in obj.get('boards', {}).items()}
         for t, v in obj.get('tables', {}).items():
             cfg.tables[t] = table(t, v)
         for i, c in enumerate(obj.get('consoles', [])[:2]):
             con = cls._empty_console(int(c.get('type', 0)))
             con['version'] = int(c.get('version', 21))
+            if not 0 <= con['version'] <= 65279:
+                raise ValueError('console version 0 to 65279')
             for t in CONSOLE_TABLES:
                 if t in c:
                     con[t] = table(t, c[t])
@@ -983,6 +987,14 @@ def parse_setup(text):
     return tuple(values[:2])
 
 
+def test_value(text):
+    # Sent as b5 * 255 + b6, so 65279 is the largest value a test answer holds.
+    v = int(text, 0)
+    if not 0 <= v <= 255 * 255 + 254:
+        raise argparse.ArgumentTypeError('a test value is 0 to 65279')
+    return v
+
+
 def build_parser():
     p = argparse.ArgumentParser(
         prog='orvasim.py', description=__doc__.split('\n\n')[0],
@@ -994,11 +1006,11 @@ def build_parser():
     p.add_argument('--consoles', type=parse_setup, default=(MECH_CONSOLE, MECH_CONSOLE),
                    help='console set-up of the default configuration: mech+mech (default), '
                         'pc+mech, mech+pc, mech')
-    p.add_argument('--feature', type=int, help='system test value (13, 14, 15; default 15)')
+    p.add_argument('--feature', type=test_value, help='system test value (13, 14, 15; default 15)')
     p.add_argument('--data-version', type=int, choices=range(1, 5),
                    help='data version the system reports (1 to 4; default 4)')
     p.add_argument('--system-kind', choices=('P', 'Z'), help='P (Prepojovac, default) or Z')
-    p.add_argument('--console-version', type=int,
+    p.add_argument('--console-version', type=test_value,
                    help='console test value (default 21; below 21 no phone books)')
     p.add_argument('--pace', action='store_true', help='pace the output like the line does')
     p.add_argument('--baud', type=int, default=BAUD, help='baud rate for --pace (9600)')
