@@ -470,7 +470,19 @@ void TColorButton::mouseReleaseEvent(QMouseEvent *event)
 void TColorButton::mouseMoveEvent(QMouseEvent *event)
 {
     event->accept();
-    emit OnMouseMove(this, event->buttons(), event->modifiers(), event->position().toPoint());
+    const QPoint pos = event->position().toPoint();
+    // Only a left press holds the mouse on this key. Qt keeps any pressed widget
+    // as the receiver, so a move with another button held belongs to the key
+    // beside it that is under the cursor.
+    if (!event->buttons().testFlag(Qt::LeftButton) && !rect().contains(pos) && parentWidget()) {
+        auto *other = qobject_cast<TColorButton *>(parentWidget()->childAt(mapToParent(pos)));
+        if (!other || other == this)
+            return;
+        emit other->OnMouseMove(other, event->buttons(), event->modifiers(),
+                                other->mapFromParent(mapToParent(pos)));
+        return;
+    }
+    emit OnMouseMove(this, event->buttons(), event->modifiers(), pos);
 }
 
 void TColorButton::contextMenuEvent(QContextMenuEvent *event)

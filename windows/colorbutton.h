@@ -161,6 +161,8 @@ signals:
                      Qt::KeyboardModifiers shift, QPoint pos);
     void OnMouseUp(TColorButton *sender, Qt::MouseButton button, Qt::MouseButtons buttons,
                    Qt::KeyboardModifiers shift, QPoint pos);
+    // A move with the left button held comes from the key it was pressed on, in
+    // that key's coordinates; any other move from the key under the cursor.
     void OnMouseMove(TColorButton *sender, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPoint pos);
     // Before the pop-up menu opens; pos is in control coordinates. Setting
     // *handled keeps the menu closed.

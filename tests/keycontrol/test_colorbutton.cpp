@@ -84,6 +84,7 @@ private slots:
     void disabledIgnoresMouse();
     void doubleClickClicksOnce();
     void releaseOutsideDoesNotClick();
+    void movesWithButtonsHeld();
     void contextPopup();
     void accelerator();
     void picture();
@@ -606,6 +607,48 @@ void TestColorButton::releaseOutsideDoesNotClick()
     QTest::mouseRelease(h.button, Qt::LeftButton, Qt::NoModifier, QPoint(120, 10));
     QCOMPARE(h.log, QStringList({"down 1", "up 1"}));
     QCOMPARE(h.button->ButtonState(), int(TColorButton::StateUp));
+}
+
+void TestColorButton::movesWithButtonsHeld()
+{
+    QWidget window;
+    window.resize(300, 100);
+    auto *a = new TColorButton(&window);
+    auto *b = new TColorButton(&window);
+    a->setGeometry(10, 10, 75, 25);
+    b->setGeometry(85, 10, 75, 25);
+    QList<QPair<TColorButton *, QPoint>> moves;
+    for (TColorButton *key : {a, b})
+        QObject::connect(key, &TColorButton::OnMouseMove,
+                         [&](TColorButton *sender, Qt::MouseButtons, Qt::KeyboardModifiers, QPoint pos) {
+                             moves.append({sender, pos});
+                         });
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QWindow *handle = window.windowHandle();
+
+    // Right button: the key under the cursor reports, in its own coordinates.
+    QTest::mousePress(handle, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+    moves.clear();
+    QTest::mouseMove(handle, QPoint(100, 20));
+    QTRY_VERIFY(!moves.isEmpty());
+    QCOMPARE(moves.last().first, b);
+    QCOMPARE(moves.last().second, QPoint(15, 10));
+    moves.clear();
+    // Off every key: nobody reports.
+    QTest::mouseMove(handle, QPoint(200, 80));
+    QTest::qWait(20);
+    QCOMPARE(moves.size(), 0);
+    QTest::mouseRelease(handle, Qt::RightButton, Qt::NoModifier, QPoint(200, 80));
+
+    // Left button: the pressed key keeps reporting, outside its own rectangle.
+    QTest::mousePress(handle, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    moves.clear();
+    QTest::mouseMove(handle, QPoint(100, 20));
+    QTRY_VERIFY(!moves.isEmpty());
+    QCOMPARE(moves.last().first, a);
+    QCOMPARE(moves.last().second, QPoint(90, 10));
+    QTest::mouseRelease(handle, Qt::LeftButton, Qt::NoModifier, QPoint(100, 20));
 }
 
 void TestColorButton::contextPopup()
