@@ -87,6 +87,7 @@ private slots:
     void movesWithButtonsHeld();
     void contextPopup();
     void accelerator();
+    void acceleratorKey();
     void picture();
     void hint();
     void deletedInHandler();
@@ -697,6 +698,23 @@ void TestColorButton::accelerator()
     b.SetStyle(b.Style() & ~TColorButton::TButtonStyle(TColorButton::bsSpeedKey));
     QVERIFY(!b.DialogChar(u'l'));
     QCOMPARE(clicks.count(), 2);
+}
+
+void TestColorButton::acceleratorKey()
+{
+    Host h;
+    h.button->SetCaption(QStringLiteral("&Line"));
+    h.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&h.window));
+    QTest::keyClick(&h.window, Qt::Key_L, Qt::AltModifier);
+    QCOMPARE(h.log, QStringList({"click"}));
+    QTest::keyClick(&h.window, Qt::Key_K, Qt::AltModifier);
+    h.button->setEnabled(false);
+    QTest::keyClick(&h.window, Qt::Key_L, Qt::AltModifier);
+    h.button->setEnabled(true);
+    h.button->SetCaption(QStringLiteral("Line"));
+    QTest::keyClick(&h.window, Qt::Key_L, Qt::AltModifier);
+    QCOMPARE(h.log, QStringList({"click"}));
 }
 
 void TestColorButton::picture()
