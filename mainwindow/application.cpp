@@ -1,0 +1,69 @@
+#include "mainwindow/application.h"
+
+#include <QDir>
+#include <QLoggingCategory>
+
+#include <exception>
+
+#include "cardpack/dll_load.h"
+#include "mainwindow/handover.h"
+#include "mainwindow/mainform.h"
+#include "platform/langlib.h"
+#include "platform/programfolder.h"
+#include "platform/singleinstance.h"
+#include "windows/prompt.h"
+
+Q_LOGGING_CATEGORY(lcHandOver, "kelvara.handover", QtWarningMsg)
+
+TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+
+void TApplication::ReportException(const QString &what)
+{
+    try {
+        if (MainForm1)
+            MainForm1->Report(TReportKind::Error, what);
+        else
+            TPrompt::Current().Error(what);
+    } catch (...) {
+    }
+}
+
+bool TApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &e) {
+        ReportException(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        ReportException(QStringLiteral("unexpected error"));
+    }
+    return false;
+}
+
+int RunProgram(TApplication &app)
+{
+    // The language library comes before any text is fetched; without it the program does not start.
+    HInstDll = platform::LoadLanguageLibrary(platform::ProgramFolder() + QStringLiteral("/LANG.DLL"));
+    if (HInstDll <= 32) {
+        TPrompt::Current().Error(LanguageLibraryErrorText());
+        return 0;
+    }
+    app.setApplicationName(QStringLiteral("Kelvara"));
+    app.setApplicationDisplayName(QStringLiteral("Kelvara"));
+    app.setProperty("HelpFile", QStringLiteral("Kelvara.chm"));
+
+    auto *form = new TMainForm1;
+    HandOver::TServer server([form](const QString &name) {
+        qCInfo(lcHandOver).noquote() << "handed over:" << name;
+        form->Guard("WMCopyData", [form, name] { form->HandOverFile(name); });
+    });
+    if (!server.Listen(platform::InstanceSocketPath()))
+        qCWarning(lcHandOver) << "no hand-over socket";
+    else
+        qCInfo(lcHandOver).noquote() << "listening:" << server.SocketPath();
+    form->CreateStatusWindow();
+    form->show();
+    app.exec();
+    delete form;
+    return 0;
+}

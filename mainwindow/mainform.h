@@ -1,0 +1,302 @@
+#pragma once
+
+#include <QFont>
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
+#include <QPoint>
+#include <QSize>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+#include "cardpack/sablona.h"
+#include "mainwindow/mainreport.h"
+#include "mainwindow/settingsfile.h"
+
+class QAction;
+class QFileDialog;
+class QFrame;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class TBoardPanel;
+class TClickPanel;
+class TDragBar;
+class TPrompt;
+class TSLController;
+class TStatusBar;
+class TStatusLight;
+
+// Owned by the main window, built by other parts of the program.
+class TAPult;
+class TApdA;
+class TUDPR_S;
+class TFTPCL;
+
+// Dialogue state of the device dialogue, program-wide.
+extern Byte Kom;     // phase: 0 idle, 1 read system, 2 write system, 3 read consoles, 4 write consoles
+extern Byte ktKrok;  // step within the phase
+extern Byte KomPult; // console whose tables the step concerns
+
+// 13, or 16 when the board-type list's flags have bit 2.
+extern Byte BoardSlotCount;
+
+// The program's one main window (null before it is created and after it is gone).
+class TMainForm1;
+extern TMainForm1 *MainForm1;
+
+// The multiple-document main window: it owns everything that outlives a dialog.
+// Areas of its implementation live in their own files (mainform_*.cpp).
+class TMainForm1 : public QMainWindow, public TReportSink
+{
+    Q_OBJECT
+
+public:
+    // Runs FormCreate. `screen` replaces the primary screen's size (tests).
+    explicit TMainForm1(QWidget *parent = nullptr, QSize screen = QSize());
+    // Runs FormDestroy.
+    ~TMainForm1() override;
+
+    // ---- creation and destruction (mainform.cpp) ------------------------------------
+    void FormCreate();
+    void FormDestroy();
+
+    // ---- components, named as in the layout -------------------------------------
+    QMenu *File1 = nullptr;
+    QAction *New1 = nullptr, *Open1 = nullptr, *Save1 = nullptr, *SaveNew1 = nullptr, *Config1 = nullptr;
+    QAction *ReadConfig = nullptr, *WriteConfig = nullptr, *Nacitaniedosiek1 = nullptr;
+    QAction *KonverziaACF = nullptr, *KonverziaCFG = nullptr, *NacitaniezUNI1 = nullptr;
+    QAction *Report2 = nullptr, *Print1 = nullptr, *PrintEmpty1 = nullptr, *PrintAll1 = nullptr,
+            *PrintOriginal1 = nullptr, *Close1 = nullptr;
+    QMenu *Edit1 = nullptr;
+    QAction *Kopirujpult121 = nullptr, *Kopirujpult211 = nullptr, *miTelZoznam = nullptr, *VymazatPult = nullptr;
+    QAction *Odlozitakualnukonfiguraciu1 = nullptr, *Porovnatsodlozenoukonfiguraciou1 = nullptr,
+            *Zlucitsodlozenou1 = nullptr;
+    QMenu *Tools1 = nullptr;
+    QAction *Uloipult0akoPC1 = nullptr, *Uloipult1akoPC1 = nullptr, *UlozitpultyakoPC1 = nullptr;
+    QMenu *Window1 = nullptr;
+    QAction *Tile1 = nullptr, *Cascade1 = nullptr, *N6404801 = nullptr, *N8006001 = nullptr,
+            *N10247681 = nullptr, *comunication1 = nullptr;
+    QMenu *About1 = nullptr; // the help menu
+    QAction *Help1 = nullptr, *History1 = nullptr, *About2 = nullptr;
+
+    QToolBar *SpeedBar1 = nullptr;
+    QToolButton *NewSB = nullptr, *OpenSB = nullptr, *SaveSB = nullptr, *ZoSystemu = nullptr,
+                *DoSystemu = nullptr, *ReportSB = nullptr, *PrintSB = nullptr, *PrintEmptySB = nullptr,
+                *sbConfig = nullptr, *sbKopirujDo0 = nullptr, *sbKopirujDo1 = nullptr, *sbPult0 = nullptr,
+                *sbPult1 = nullptr, *sbTelZoz = nullptr, *SpeedButton1 = nullptr, *SpeedButton2 = nullptr,
+                *ExitSB = nullptr, *DoskySB = nullptr;
+
+    // Hidden test buttons; `test` with a caption is the quiet switch.
+    QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr, *test = nullptr;
+
+    QFrame *Card_Panel = nullptr;
+    TClickPanel *Line_panel = nullptr;
+    QLabel *Label1 = nullptr;
+    QMdiArea *MdiArea = nullptr;
+
+    QFrame *Panel2 = nullptr; // log panel
+    TDragBar *Panel1 = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    QPlainTextEdit *Memo1 = nullptr; // program log
+    QPlainTextEdit *Memo2 = nullptr; // communication log
+    QToolButton *sbHelpClose = nullptr, *sbNorm = nullptr, *sbClearMemo = nullptr, *sbTimeKeeper = nullptr,
+                *sbSaveLogs = nullptr;
+
+    QFrame *Panel3 = nullptr;
+    TStatusBar *StatusBar1 = nullptr;
+    QFrame *LightsPanel = nullptr;
+    TStatusLight *Vysielanie = nullptr, *Prijem = nullptr;
+    TSLController *ApdSLController1 = nullptr;
+
+    QTimer *TimerStatus = nullptr;  // 200 ms
+    QTimer *TimerKomunik = nullptr; // 1000 ms
+    QTimer *Timer2 = nullptr;       // 5000 ms
+
+    QMenu *PopupMenu1 = nullptr;
+    QAction *Delete2 = nullptr, *miHelp = nullptr, *predchadzajuca = nullptr, *dalsia = nullptr;
+    QFileDialog *OpenDialog1 = nullptr, *SaveDialog1 = nullptr;
+    QList<QIcon> ImageList1; // 0 mechanical console, 1 PC console
+
+    // ---- board slots (mainform_slots.cpp) ---------------------------------------
+    QMenu *CardTypeMenu = nullptr;
+    QList<TBoardPanel *> BoardPanels; // 32, null where a slot has none
+    QList<QLabel *> BoardLabels;      // 32, null where a slot has none
+    QList<QLabel *> RowLabels;
+
+    // Lays out the 32 board slots from the board-type list (step by step as at creation).
+    void LayoutBoardSlots();
+    void FillCardTypeMenu();
+    // Creates by class name + "Card", else the name: a card becomes the card of
+    // `slot`, a board-type list the card package; anything else is freed.
+    bool CreateCardByName(const QString &name, int slot);
+    QString CardCaptionByName(const QString &name);
+    bool IsBoardSlotValid(int slot) const;
+
+    // ---- state ----------------------------------------------------------------------
+    TAPult *APult = nullptr;       // the configuration, none when nothing is loaded
+    TAPult *StoredAPult = nullptr; // stored copy for compare and merge
+    std::unique_ptr<TZoznam> Zoznam; // the board-type list (card package)
+    TApdA *ComPort = nullptr;
+    TUDPR_S *UDPR_S = nullptr;
+    TFTPCL *FTPCL = nullptr;
+    QStringList SavedProgramLog; // Memo1's text while the variable views are shown
+
+    Byte PultTyp[2] = {0, 0};     // 0 not connected, 1 PC console, 2 mechanical console
+    Byte PultScreens[2] = {1, 1}; // screen counts
+    int KeysPerScreenMech = 0;
+    int KeysPerScreenPC = 0;
+
+    Byte OperationMode = 0;
+    int ContextTarget = -1;
+    Byte ModifiedFlag = 0;
+    Byte NewProjectFlag = 0;
+    Byte FirstActivation = 1;
+    Byte FirstStartFile = 1;
+    Byte StartActionGuard = 0;
+    Byte NotFromStartDialog = 1;
+    Byte CloseAccepted = 1;
+    Byte AskToSave = 1;
+    Byte EraseFlag = 0;
+    Byte BoardsReadState = 0;
+    Byte UserInterfaceUnlocked = 1;
+    Byte AnswerAwaited = 0;
+    Byte ConsoleRebuild = 0;
+    Byte RLineWindowPosFlag = 0;
+    QPoint RLineWindowPos{-255, -255};
+    Byte UDPFailed = 0;
+
+    Qt::WindowState StateToApply = Qt::WindowNoState;
+    Byte Invert = 0, SelectOnMove = 0, VlAkoHint = 0;
+    Byte PortNumber = 1;
+    QFont KeyFont;
+    std::int32_t KeyFontColor = SettingsFile::DefaultFontColor;
+    int KeyFontCharset = SettingsFile::DefaultCharset;
+
+    QString LastFileName; // cfg.ini "FileName="
+    QString ProjectName;
+    QString BaseTitle;
+    QString ModifiedMarker; // language text 138
+    QString NewMarker;      // language text 2
+    QString DateTextNow, TimeTextNow;
+    QString HistoryFiles[3];
+    QString NetParams[3]; // address, then the two arguments after it
+    QString HelpFile;     // absolute path of Kelvara.chm
+
+    // ---- shared routines (mainform.cpp) ----------------------------------------------
+    // Processes events for `ms` milliseconds.
+    static void Delay(int ms);
+    void ShowFileInCaption(const QString &fileName);
+    QString ConsoleLabelText(int console) const;
+    void AppShowHint(const QString &hint);
+    QSize ScreenSize() const;
+    void FormResize();
+
+    // ---- messages, reports and the quiet switch (mainform.cpp) ----------------------
+    TPrompt &Prompt() const;
+    void SetPrompt(TPrompt *prompt); // not owned; null returns to the program's service
+    bool Quiet() const;              // `test` carries a caption
+    // The model's warnings and errors: to the log and, unless quiet, to a box.
+    void Report(TReportKind kind, const QString &text) override;
+    // Runs a handler so that no exception leaves it: it is reported instead.
+    void Guard(const char *where, const std::function<void()> &handler);
+
+    // ---- settings (mainform_settings.cpp) -----------------------------------------
+    QString SettingsFileName() const; // cfg.ini where the program writes
+    void LoadSettings(const QString &fileName);
+    bool SaveSettings(const QString &fileName);
+    SettingsFile::TSettings CurrentSettings() const;
+    void ApplySettings(const SettingsFile::TSettings &values);
+
+    // ---- logs (mainform_logs.cpp) -------------------------------------------------------
+    void AddLogEntry(int kind, const QString &text);
+    void AppendCommLog(const QString &text);
+    void ClearCommLog();
+    QString LogFolder() const;
+    bool sbSaveLogsClick();
+    void bClearMemoClick();
+    void helpcloseClick();
+    void ShowLogPanel(bool visible);
+    void Panel1MouseDown(int globalY);
+    void Panel1MouseMove(int globalY);
+    void Panel1MouseUp();
+
+    // ---- log pane splitter and size presets (mainform_logs.cpp) ------------------
+    int SplitterLeft() const;
+    void Splitter1Moved();
+    void btnNormClick();
+    void N6404801Click();
+    void N8006001Click();
+    void N10247681Click();
+    void UpdateSizePresets();
+
+    // ---- start, hand-over and exit (mainform_start.cpp) --------------------------
+    void FormActivate();
+    // A second copy's file: raises the window, then opens the file when it exists.
+    void HandOverFile(const QString &name);
+    void WMCopyData(const QString &name);
+    void Close1Click();
+
+    // ---- placeholders until their parts land (mainform_pending.cpp) -------------
+    bool ParseCommandLine(); // built (mainform_start.cpp)
+    void EnterNetworkMode();
+    void ReclickSelectedCard();
+    void CreateComPort();
+    void RunStartAction(Byte udpFailed);
+    bool OpenProjectByName(const QString &name);
+    bool CloseAllConsoles();
+    bool AbortCommunication();
+    QString CommStateText();
+    void TimerStatusTimer();
+    void TimerKomunikTimer();
+    void Timer2Timer();
+    void MenuClick();
+    void FormHelp();
+    void PultClick(const QString &senderName);
+    void Tile1Click();
+    void Cascade1Click();
+    void comunication1Click();
+    void StatusBar1DblClick();
+    void Panel1Click();
+    void DoskaContextPopup(int slot, const QPoint &globalPos);
+    void PMClick(const QString &className);
+    void PopupMenu1Popup();
+    bool AddCardButton(std::unique_ptr<TCardOld> card, int slot);
+    void SetRecordDefaults();
+    void CreateStatusWindow();
+    void FreeOwnedLinks();
+    void CloseHelp();
+    void RunCommand(const QString &name); // every menu command not yet built
+
+protected:
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void createMenus();
+    void createToolBar();
+    void createPanels();
+    void createLogPanel();
+    void createStatusPanel();
+    void createTimersAndPopups();
+    void setCaptions();
+    QAction *addAction(QMenu *menu, const char *name, const QString &caption);
+    QToolButton *addSpeedButton(const char *name, const QIcon &icon, const QString &text);
+    void placeLogButtons();
+
+    TPrompt *prompt_ = nullptr;
+    QSize screenOverride_;
+    bool closingByExit_ = false;
+    bool inCloseEvent_ = false;
+    bool destroyed_ = false;
+    int dragRow_ = 0;
+    bool dragging_ = false;
+};
