@@ -8,8 +8,9 @@ QString advice(TLinkError kind)
     case TLinkError::None:
         return QString();
     case TLinkError::NoDevice:
-        return QStringLiteral("no such device. Check that the adapter is connected and that the port "
-                              "number (or KELVARA_COMn) or the address is right.");
+        return QStringLiteral("not found (no such device, host or file). Check that the adapter is "
+                              "connected and that the port number (or KELVARA_COMn), the address or the "
+                              "file name is right.");
     case TLinkError::NoAccess:
         return QStringLiteral("no access. Check the permissions (for a serial port: membership of the "
                               "dialout group), the user name and the password.");
@@ -22,6 +23,9 @@ QString advice(TLinkError kind)
                               "connected, then try again.");
     case TLinkError::Protocol:
         return QStringLiteral("unexpected answer. Check that the right system is connected.");
+    case TLinkError::Refused:
+        return QStringLiteral("connection refused. Check that the service runs on the system and that "
+                              "the address and port are right.");
     }
     return QString();
 }
@@ -55,6 +59,8 @@ const char *LinkErrorName(TLinkError kind)
         return "time-out";
     case TLinkError::Protocol:
         return "protocol";
+    case TLinkError::Refused:
+        return "refused";
     }
     return "?";
 }

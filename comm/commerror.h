@@ -12,6 +12,7 @@ enum class TLinkError {
     Io,       // reading or writing failed
     Timeout,  // no answer in time
     Protocol, // the peer answered with something the link does not accept
+    Refused,  // the host is there but refuses the connection
 };
 
 // "COM1 (/dev/ttyS0): ..." or "ftp 127.0.0.1: ...": where names the port or

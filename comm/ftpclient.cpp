@@ -1,0 +1,481 @@
+#include "comm/ftpclient.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QMetaObject>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QUrl>
+#include <curl/curl.h>
+#include <mutex>
+
+#include "platform/timing.h"
+
+namespace {
+
+const char *const OperationNames[] = {"ChangeDir", "MakeDir", "Delete",  "RemoveDir",    "List",
+                                      "Rename",    "UploadRestore", "DownloadRestore", "Download",
+                                      "Upload",    "UploadAppend",  "ReInit",          "Allocate",
+                                      "NList",     "DoCommand"};
+
+void initialiseCurl()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+bool validHost(const QString &host)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9.\\-]+$|^\\[[0-9A-Fa-f:.]+\\]$"));
+    return !host.isEmpty() && pattern.match(host).hasMatch();
+}
+
+// Errors after which the control connection cannot be trusted any more.
+bool connectionLost(CURLcode rc)
+{
+    switch (rc) {
+    case CURLE_REMOTE_FILE_NOT_FOUND:
+    case CURLE_FTP_COULDNT_RETR_FILE:
+    case CURLE_QUOTE_ERROR:
+    case CURLE_UPLOAD_FAILED:
+    case CURLE_WRITE_ERROR:
+    case CURLE_READ_ERROR:
+    case CURLE_REMOTE_ACCESS_DENIED:
+        return false;
+    default:
+        return true;
+    }
+}
+
+} // namespace
+
+// Runs the blocking libcurl calls on its own thread; one command at a time.
+class FtpWorker : public QObject
+{
+public:
+    struct Settings {
+        QString user, host, password;
+        int port;
+        int timeOut;
+    };
+
+    FtpWorker(const Settings &settings, std::shared_ptr<std::atomic<bool>> abort)
+        : FSettings(settings), FAbort(std::move(abort))
+    {
+    }
+    ~FtpWorker() override { Drop(); }
+
+    TFTPCL::Result Run(const TCommand &command);
+    void Quit()
+    {
+        if (FLoggedIn)
+            Drop();
+    }
+
+private:
+    using Event = TFTPCL::Event;
+
+    CURL *Handle();
+    static void Defaults(CURL *curl);
+    void Drop()
+    {
+        if (FCurl)
+            curl_easy_cleanup(FCurl); // sends QUIT on a live connection
+        FCurl = nullptr;
+        FLoggedIn = false;
+    }
+    QByteArray Url(const QString &remote) const;
+    CURLcode Perform(CURL *curl);
+    Event ErrorFor(CURLcode rc) const;
+    bool EnsureConnected(std::vector<Event> &events);
+    void Failed(std::vector<Event> &events, CURLcode rc, int cmd, QString &information);
+
+    static size_t WriteToFile(char *data, size_t size, size_t count, void *file);
+    static size_t ReadFromFile(char *data, size_t size, size_t count, void *file);
+    static size_t Response(char *data, size_t size, size_t count, void *self);
+    static int Progress(void *self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+
+    Settings FSettings;
+    std::shared_ptr<std::atomic<bool>> FAbort;
+    CURL *FCurl = nullptr;
+    bool FLoggedIn = false;
+    char FErrorBuffer[CURL_ERROR_SIZE] = {};
+    QDeadlineTimer FStall;
+    qint64 FLastProgress = -1;
+    bool FStalled = false;
+    std::vector<int> FResponses; // reply codes of the server during one perform
+};
+
+size_t FtpWorker::Response(char *data, size_t size, size_t count, void *self)
+{
+    const size_t n = size * count;
+    if (n >= 4 && data[3] == ' ') {
+        const QByteArray line(data, 3);
+        bool ok = false;
+        const int code = line.toInt(&ok);
+        if (ok)
+            static_cast<FtpWorker *>(self)->FResponses.push_back(code);
+    }
+    return n;
+}
+
+// Back to the plain options between commands. Not curl_easy_reset: on a reused
+// connection it makes the data connection time out at once.
+void FtpWorker::Defaults(CURL *curl)
+{
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 0L);
+    curl_easy_setopt(curl, CURLOPT_UPLOAD, 0L);
+    curl_easy_setopt(curl, CURLOPT_QUOTE, nullptr);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, nullptr);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, nullptr);
+    curl_easy_setopt(curl, CURLOPT_READFUNCTION, nullptr);
+    curl_easy_setopt(curl, CURLOPT_READDATA, nullptr);
+    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(-1));
+}
+
+CURL *FtpWorker::Handle()
+{
+    if (!FCurl)
+        FCurl = curl_easy_init();
+    return FCurl;
+}
+
+QByteArray FtpWorker::Url(const QString &remote) const
+{
+    const QString url = QStringLiteral("ftp://%1:%2/").arg(FSettings.host).arg(FSettings.port);
+    // No credentials here: they go in their own options.
+    return url.toLatin1() + QUrl::toPercentEncoding(remote, "/");
+}
+
+int FtpWorker::Progress(void *self, curl_off_t dltotal, curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow)
+{
+    (void)dltotal;
+    (void)ultotal;
+    auto *worker = static_cast<FtpWorker *>(self);
+    if (worker->FAbort->load())
+        return 1;
+    const qint64 moved = qint64(dlnow + ulnow);
+    if (moved != worker->FLastProgress) {
+        worker->FLastProgress = moved;
+        worker->FStall.setRemainingTime(platform::ScaledInterval(worker->FSettings.timeOut) * 2);
+    } else if (worker->FStall.hasExpired()) {
+        worker->FStalled = true;
+        return 1;
+    }
+    return 0;
+}
+
+CURLcode FtpWorker::Perform(CURL *curl)
+{
+    const int timeOut = platform::ScaledInterval(FSettings.timeOut);
+    const long seconds = std::max(1L, long((timeOut + 999) / 1000));
+    FErrorBuffer[0] = '\0';
+    FLastProgress = -1;
+    FStalled = false;
+    FStall.setRemainingTime(timeOut * 2);
+    FResponses.clear();
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &FtpWorker::Response);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, FErrorBuffer);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_USERNAME, FSettings.user.toUtf8().constData());
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, FSettings.password.toUtf8().constData());
+    // Every command logs in on a fresh control connection: on a reused one this
+    // libcurl times the data connection from a stale start and fails it.
+    curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(curl, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(timeOut));
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, seconds);
+    curl_easy_setopt(curl, CURLOPT_ACCEPTTIMEOUT_MS, long(timeOut));
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, seconds);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &FtpWorker::Progress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
+    return curl_easy_perform(curl);
+}
+
+TFTPCL::Event FtpWorker::ErrorFor(CURLcode rc) const
+{
+    if (rc == CURLE_COULDNT_RESOLVE_HOST || rc == CURLE_URL_MALFORMAT)
+        return {true, -1, QStringLiteral("Invalid host!")};
+    TLinkError kind = TLinkError::Io;
+    switch (rc) {
+    case CURLE_COULDNT_CONNECT:
+        kind = TLinkError::Refused;
+        break;
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_FTP_ACCEPT_TIMEOUT:
+        kind = TLinkError::Timeout;
+        break;
+    case CURLE_ABORTED_BY_CALLBACK:
+        kind = FStalled ? TLinkError::Timeout : TLinkError::Io;
+        break;
+    case CURLE_LOGIN_DENIED:
+    case CURLE_REMOTE_ACCESS_DENIED:
+        kind = TLinkError::NoAccess;
+        break;
+    case CURLE_REMOTE_FILE_NOT_FOUND:
+    case CURLE_FTP_COULDNT_RETR_FILE:
+        kind = TLinkError::NoDevice;
+        break;
+    case CURLE_WEIRD_SERVER_REPLY:
+        kind = TLinkError::Protocol;
+        break;
+    default:
+        break;
+    }
+    const QString detail = FErrorBuffer[0] ? QString::fromLocal8Bit(FErrorBuffer)
+                                           : QString::fromLatin1(curl_easy_strerror(rc));
+    return {true, std::int32_t(rc),
+            LinkErrorMessage(kind, QStringLiteral("FTP %1:%2").arg(FSettings.host).arg(FSettings.port), detail)};
+}
+
+bool FtpWorker::EnsureConnected(std::vector<Event> &events)
+{
+    if (FLoggedIn)
+        return true;
+    if (!validHost(FSettings.host)) {
+        events.push_back({true, -1, QStringLiteral("Invalid host!")});
+        return false;
+    }
+    CURL *curl = Handle();
+    Defaults(curl);
+    curl_easy_setopt(curl, CURLOPT_URL, Url(QString()).constData());
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L); // log in, no listing
+    const CURLcode rc = Perform(curl);
+    if (rc != CURLE_OK) {
+        events.push_back(ErrorFor(rc));
+        Drop();
+        return false;
+    }
+    FLoggedIn = true;
+    events.push_back({false, -1, QStringLiteral("connect!")});
+    return true;
+}
+
+void FtpWorker::Failed(std::vector<Event> &events, CURLcode rc, int cmd, QString &information)
+{
+    // The last answer before the closing QUIT's 221.
+    int response = 0;
+    for (auto it = FResponses.rbegin(); it != FResponses.rend(); ++it) {
+        if (*it != 221) {
+            response = *it;
+            break;
+        }
+    }
+    if (response == 502 || response == 504) {
+        // The server does not implement the command.
+        events.push_back({false, 300 + cmd, QStringLiteral("Data Transfer Complete")});
+        information = TFTPCL::OperationName(cmd) + QStringLiteral(" unsupported");
+        return;
+    }
+    events.push_back(ErrorFor(rc));
+    events.push_back({true, 100 + cmd, TFTPCL::OperationName(cmd) + QStringLiteral(" failure")});
+    if (connectionLost(rc))
+        Drop();
+}
+
+size_t FtpWorker::WriteToFile(char *data, size_t size, size_t count, void *file)
+{
+    const qint64 n = qint64(size * count);
+    return static_cast<QSaveFile *>(file)->write(data, n) == n ? size * count : 0;
+}
+
+size_t FtpWorker::ReadFromFile(char *data, size_t size, size_t count, void *file)
+{
+    const qint64 n = static_cast<QFile *>(file)->read(data, qint64(size * count));
+    return n < 0 ? CURL_READFUNC_ABORT : size_t(n);
+}
+
+TFTPCL::Result FtpWorker::Run(const TCommand &command)
+{
+    TFTPCL::Result result;
+    std::vector<Event> &events = result.events;
+    if (command.Kind == TCommand::Disconnect) {
+        // Disconnecting when not connected does nothing.
+        if (FLoggedIn) {
+            Drop();
+            events.push_back({false, -1, QStringLiteral("disconect!")});
+        }
+        result.connected = FLoggedIn;
+        return result;
+    }
+    if (!EnsureConnected(events) || command.Kind == TCommand::Connect) {
+        result.connected = FLoggedIn;
+        return result;
+    }
+    CURL *curl = Handle();
+    Defaults(curl);
+    switch (command.Kind) {
+    case TCommand::Download: {
+        const int cmd = TFTPCL::DownloadOp;
+        // Into a temporary file beside the target, renamed only on success.
+        QSaveFile file(command.Local);
+        if (!file.open(QIODevice::WriteOnly)) {
+            events.push_back({true, std::int32_t(CURLE_WRITE_ERROR),
+                              LinkErrorMessage(TLinkError::NoAccess, command.Local, file.errorString())});
+            events.push_back({true, 100 + cmd, TFTPCL::OperationName(cmd) + QStringLiteral(" failure")});
+            break;
+        }
+        events.push_back({false, -1, QStringLiteral("Beginning Data Transfer")});
+        curl_easy_setopt(curl, CURLOPT_URL, Url(command.Remote).constData());
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &FtpWorker::WriteToFile);
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &file);
+        const CURLcode rc = Perform(curl);
+        if (rc == CURLE_OK && file.commit()) {
+            events.push_back({false, -1, QStringLiteral("Data Transfer complete")});
+            events.push_back({false, 200 + cmd, TFTPCL::OperationName(cmd) + QStringLiteral(" success")});
+        } else {
+            file.cancelWriting();
+            if (rc == CURLE_OK) {
+                events.push_back({true, std::int32_t(CURLE_WRITE_ERROR),
+                                  LinkErrorMessage(TLinkError::Io, command.Local, file.errorString())});
+                events.push_back({true, 100 + cmd, TFTPCL::OperationName(cmd) + QStringLiteral(" failure")});
+            } else {
+                Failed(events, rc, cmd, result.information);
+            }
+        }
+        break;
+    }
+    case TCommand::Upload: {
+        const int cmd = TFTPCL::UploadOp;
+        QFile file(command.Local);
+        if (!file.open(QIODevice::ReadOnly)) {
+            events.push_back({true, std::int32_t(CURLE_READ_ERROR),
+                              LinkErrorMessage(file.exists() ? TLinkError::NoAccess : TLinkError::NoDevice,
+                                               command.Local, file.errorString())});
+            events.push_back({true, 100 + cmd, TFTPCL::OperationName(cmd) + QStringLiteral(" failure")});
+            break;
+        }
+        events.push_back({false, -1, QStringLiteral("Beginning Data Transfer")});
+        curl_easy_setopt(curl, CURLOPT_URL, Url(command.Remote).constData());
+        curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+        curl_easy_setopt(curl, CURLOPT_READFUNCTION, &FtpWorker::ReadFromFile);
+        curl_easy_setopt(curl, CURLOPT_READDATA, &file);
+        curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
+        const CURLcode rc = Perform(curl);
+        if (rc == CURLE_OK) {
+            events.push_back({false, -1, QStringLiteral("Data Transfer complete")});
+            events.push_back({false, 200 + cmd, TFTPCL::OperationName(cmd) + QStringLiteral(" success")});
+        } else {
+            Failed(events, rc, cmd, result.information);
+        }
+        break;
+    }
+    case TCommand::Delete: {
+        const int cmd = TFTPCL::DeleteOp;
+        const QByteArray dele = "DELE " + command.Remote.toUtf8();
+        curl_slist *quote = curl_slist_append(nullptr, dele.constData());
+        curl_easy_setopt(curl, CURLOPT_URL, Url(QString()).constData());
+        curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+        curl_easy_setopt(curl, CURLOPT_QUOTE, quote);
+        const CURLcode rc = Perform(curl);
+        curl_easy_setopt(curl, CURLOPT_QUOTE, nullptr);
+        curl_slist_free_all(quote);
+        if (rc == CURLE_OK)
+            events.push_back({false, 200 + cmd, TFTPCL::OperationName(cmd) + QStringLiteral(" success")});
+        else
+            Failed(events, rc, cmd, result.information);
+        break;
+    }
+    default:
+        break; // unknown kinds do nothing
+    }
+    result.connected = FLoggedIn;
+    return result;
+}
+
+QString TFTPCL::OperationName(int cmd)
+{
+    if (cmd < 0 || cmd >= int(std::size(OperationNames)))
+        return QString();
+    return QString::fromLatin1(OperationNames[cmd]);
+}
+
+TFTPCL::TFTPCL(const QString &user, const QString &host, const QString &password, QObject *parent)
+    : QObject(parent), FUser(user), FHost(host), FPassword(password),
+      FAbort(std::make_shared<std::atomic<bool>>(false))
+{
+    initialiseCurl();
+    FThread.setObjectName(QStringLiteral("ftp"));
+    FThread.start();
+}
+
+TFTPCL::~TFTPCL()
+{
+    FAbort->store(true); // a running transfer ends at its next progress call
+    if (FWorker) {
+        FtpWorker *worker = FWorker;
+        // Waits for a running command, which the abort flag cuts short; the
+        // worker thread never waits for this one, so this cannot deadlock.
+        QMetaObject::invokeMethod(
+            worker,
+            [worker] {
+                worker->Quit();
+                delete worker;
+            },
+            Qt::BlockingQueuedConnection);
+        FWorker = nullptr;
+    }
+    FThread.quit();
+    FThread.wait();
+    FQueue.clear();
+}
+
+int TFTPCL::AddCommand(std::int32_t kind, const QString &remote, const QString &local)
+{
+    FQueue.emplace_back(kind, remote, local);
+    return int(FQueue.size()) - 1;
+}
+
+void TFTPCL::ExecuteNext()
+{
+    if (FQueue.empty() || FBusy)
+        return;
+    if (!FWorker) {
+        // Made on first use so that the port can still be changed after creation.
+        FWorker = new FtpWorker({FUser, FHost, FPassword, FPort, FTimeOut}, FAbort);
+        FWorker->moveToThread(&FThread);
+    }
+    FBusy = true;
+    const TCommand command = FQueue.front();
+    FtpWorker *worker = FWorker;
+    QMetaObject::invokeMethod(
+        worker,
+        [this, worker, command] {
+            const Result result = worker->Run(command);
+            QMetaObject::invokeMethod(this, [this, result] { Finish(result); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
+void TFTPCL::Fire(const Event &event)
+{
+    // The message is the firing side's: it lives only for the call.
+    if (event.error) {
+        const TErrMsg message{event.code, event.text};
+        if (OnErrorEvent)
+            OnErrorEvent(message);
+    } else {
+        const TStatusMsg message{event.code, event.text};
+        if (OnstatusEvent)
+            OnstatusEvent(message);
+    }
+}
+
+void TFTPCL::Finish(const Result &result)
+{
+    const int kind = FQueue.empty() ? 0 : FQueue.front().Kind;
+    // The command ends here whatever the outcome: a failure never holds the queue.
+    if (!FQueue.empty())
+        FQueue.pop_front();
+    FBusy = false;
+    FConnected = result.connected;
+    for (const Event &event : result.events)
+        Fire(event);
+    if (!result.information.isEmpty() && OnInformation)
+        OnInformation(result.information);
+    emit CommandFinished(kind);
+}

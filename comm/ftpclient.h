@@ -1,0 +1,123 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QThread>
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "comm/commerror.h"
+
+// One queued FTP command. Kinds: 1 connect, 2 disconnect, 3 download (remote
+// into local), 4 upload (local as remote), 5 delete remote; others are ignored.
+class TCommand
+{
+public:
+    enum : std::int32_t { Connect = 1, Disconnect = 2, Download = 3, Upload = 4, Delete = 5 };
+    TCommand(std::int32_t kind, const QString &remote, const QString &local)
+        : Kind(kind), Remote(remote), Local(local.isEmpty() ? remote : local)
+    {
+    }
+    std::int32_t Kind;
+    QString Remote;
+    QString Local;
+};
+
+class TStatusMsg
+{
+public:
+    std::int32_t Code;
+    QString Text;
+};
+
+class TErrMsg
+{
+public:
+    std::int32_t Code;
+    QString Text;
+};
+
+using TErrorEvent = std::function<void(const TErrMsg &message)>;
+using TStatusEvent = std::function<void(const TStatusMsg &message)>;
+
+class FtpWorker;
+
+// FTP client with a command queue, on libcurl. ExecuteNext starts the oldest
+// command on a worker thread (the caller is never blocked) and does nothing
+// while one is still running; its events arrive on the caller's thread in
+// order, and the command leaves the queue when it has ended, failed or not.
+class TFTPCL : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The component's operation numbers (codes 100, 200 and 300 + number).
+    enum TCmdType : int {
+        ChangeDir = 0, MakeDir, DeleteOp, RemoveDir, List, Rename, UploadRestore, DownloadRestore,
+        DownloadOp, UploadOp, UploadAppend, ReInit, Allocate, NList, DoCommand
+    };
+    static QString OperationName(int cmd);
+
+    TFTPCL(const QString &user, const QString &host, const QString &password, QObject *parent = nullptr);
+    // Disconnects when connected (an unfinished transfer is aborted) and frees the queue.
+    ~TFTPCL() override;
+
+    TErrorEvent OnErrorEvent;
+    TStatusEvent OnstatusEvent;
+    // Texts the user is to see in an information box ("Upload unsupported").
+    std::function<void(const QString &text)> OnInformation;
+
+    int AddCommand(std::int32_t kind, const QString &remote, const QString &local = QString());
+    void ExecuteNext();
+
+    // 21 unless set; the control connection's port.
+    void SetPort(int port) { FPort = port; }
+    int Port() const { return FPort; }
+    int Vendor() const { return FVendor; }
+    // Control-connection time-out in ms before scaling (5000).
+    int TimeOut() const { return FTimeOut; }
+    QString Host() const { return FHost; }
+    QString User() const { return FUser; }
+
+    bool Connected() const { return FConnected; }
+    bool Busy() const { return FBusy; }
+    int QueueCount() const { return int(FQueue.size()); }
+
+signals:
+    // The running command has ended and its events have been fired.
+    void CommandFinished(int kind);
+
+private:
+    struct Event {
+        bool error;
+        std::int32_t code;
+        QString text;
+    };
+    struct Result {
+        std::vector<Event> events;
+        bool connected = false;
+        QString information;
+    };
+
+    void Finish(const Result &result);
+    void Fire(const Event &event);
+
+    std::deque<TCommand> FQueue;
+    QString FUser;
+    QString FHost;
+    QString FPassword;
+    int FPort = 21;
+    int FVendor = 2400;
+    int FTimeOut = 5000;
+    bool FConnected = false;
+    bool FBusy = false;
+    std::shared_ptr<std::atomic<bool>> FAbort;
+    QThread FThread;
+    FtpWorker *FWorker = nullptr;
+
+    friend class FtpWorker;
+};

@@ -1,0 +1,400 @@
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "comm/ftpclient.h"
+#include "platform/timing.h"
+
+namespace {
+
+constexpr double Scale = 0.1;
+const QString User = QStringLiteral("kelvara");
+const QString Password = QStringLiteral("pa55:w@rd/x");
+
+// pyftpdlib on loopback with its own user, password and folder.
+class FtpServer
+{
+public:
+    explicit FtpServer(const QString &folder) : FFolder(folder) {}
+    ~FtpServer() { Stop(); }
+
+    bool Start(int port = 0, bool noStor = false)
+    {
+        Stop();
+        QStringList args{QStringLiteral(KELVARA_SOURCE_DIR "/tests/comm/ftpserver.py"),
+                         QStringLiteral("--port"), QString::number(port),
+                         QStringLiteral("--user"), User,
+                         QStringLiteral("--password"), Password,
+                         QStringLiteral("--dir"), FFolder};
+        if (noStor)
+            args << QStringLiteral("--no-stor");
+        FProcess = std::make_unique<QProcess>();
+        FProcess->setProcessChannelMode(QProcess::SeparateChannels);
+        FProcess->start(QStringLiteral("/usr/bin/python3"), args);
+        if (!FProcess->waitForStarted(5000))
+            return false;
+        QDeadlineTimer deadline(10000);
+        while (!FProcess->canReadLine() && !deadline.hasExpired())
+            FProcess->waitForReadyRead(100);
+        bool ok = false;
+        FPort = FProcess->readLine().trimmed().toInt(&ok);
+        return ok && FPort > 0;
+    }
+    void Stop()
+    {
+        if (FProcess) {
+            FProcess->kill();
+            FProcess->waitForFinished(5000);
+            FProcess.reset();
+        }
+    }
+    int Port() const { return FPort; }
+
+private:
+    QString FFolder;
+    std::unique_ptr<QProcess> FProcess;
+    int FPort = 0;
+};
+
+struct Client {
+    std::unique_ptr<TFTPCL> ftp;
+    QStringList events;
+    QStringList information;
+
+    Client(int port, const QString &password = Password, const QString &host = QStringLiteral("127.0.0.1"))
+        : ftp(std::make_unique<TFTPCL>(User, host, password))
+    {
+        ftp->SetPort(port);
+        ftp->OnErrorEvent = [this](const TErrMsg &m) { events << QStringLiteral("E %1 %2").arg(m.Code).arg(m.Text); };
+        ftp->OnstatusEvent = [this](const TStatusMsg &m) {
+            events << QStringLiteral("S %1 %2").arg(m.Code).arg(m.Text);
+        };
+        ftp->OnInformation = [this](const QString &text) { information << text; };
+    }
+    // Queues one command, runs it and returns its events.
+    QStringList Run(std::int32_t kind, const QString &remote = QString(), const QString &local = QString(),
+                    int timeoutMs = 10000)
+    {
+        ftp->AddCommand(kind, remote, local);
+        return RunQueued(timeoutMs);
+    }
+    QStringList RunQueued(int timeoutMs = 10000)
+    {
+        events.clear();
+        QSignalSpy finished(ftp.get(), &TFTPCL::CommandFinished);
+        ftp->ExecuteNext();
+        if (!finished.wait(timeoutMs))
+            return {QStringLiteral("no end")};
+        return events;
+    }
+};
+
+QByteArray allBytes(int repeat)
+{
+    QByteArray b;
+    for (int r = 0; r < repeat; ++r)
+        for (int i = 0; i < 256; ++i)
+            b.append(char(i));
+    return b;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// A free loopback port with nobody listening.
+int unusedPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+} // namespace
+
+class TestFtp : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir serverDir;
+    QTemporaryDir localDir;
+    std::unique_ptr<FtpServer> server;
+
+    QString Local(const QString &name) const { return localDir.filePath(name); }
+    QString Remote(const QString &name) const { return serverDir.filePath(name); }
+
+private slots:
+    void initTestCase()
+    {
+        platform::SetTimeScale(Scale);
+        QVERIFY(serverDir.isValid());
+        QVERIFY(localDir.isValid());
+        server = std::make_unique<FtpServer>(serverDir.path());
+        QVERIFY(server->Start());
+        QVERIFY(writeFile(Remote(QStringLiteral("osadenie.dat")), allBytes(40)));
+    }
+
+    void cleanupTestCase() { server.reset(); }
+
+    void commandDefaults()
+    {
+        const TCommand c(3, QStringLiteral("osadenie.dat"), QString());
+        QCOMPARE(c.Local, QStringLiteral("osadenie.dat"));
+        QCOMPARE(TFTPCL::OperationName(TFTPCL::DownloadOp), QStringLiteral("Download"));
+        QCOMPARE(TFTPCL::OperationName(TFTPCL::DoCommand), QStringLiteral("DoCommand"));
+        QCOMPARE(TFTPCL::OperationName(15), QString());
+        TFTPCL ftp(User, QStringLiteral("127.0.0.1"), Password);
+        QCOMPARE(ftp.Vendor(), 2400);
+        QCOMPARE(ftp.TimeOut(), 5000);
+        QCOMPARE(ftp.AddCommand(1, QString()), 0);
+        QCOMPARE(ftp.AddCommand(3, QStringLiteral("a")), 1);
+        QCOMPARE(ftp.QueueCount(), 2);
+    }
+
+    void executeNextOnAnEmptyQueueDoesNothing()
+    {
+        Client c(server->Port());
+        QSignalSpy finished(c.ftp.get(), &TFTPCL::CommandFinished);
+        c.ftp->ExecuteNext();
+        QVERIFY(!finished.wait(200));
+        QVERIFY(c.events.isEmpty());
+        QVERIFY(!c.ftp->Busy());
+    }
+
+    void connectDownloadUploadDeleteDisconnect()
+    {
+        Client c(server->Port());
+        QCOMPARE(c.Run(TCommand::Connect), QStringList{QStringLiteral("S -1 connect!")});
+        QVERIFY(c.ftp->Connected());
+        QCOMPARE(c.Run(TCommand::Connect), QStringList()); // connected already
+
+        QCOMPARE(c.Run(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("osadenie.dat"))),
+                 (QStringList{QStringLiteral("S -1 Beginning Data Transfer"),
+                              QStringLiteral("S -1 Data Transfer complete"), QStringLiteral("S 208 Download success")}));
+        QCOMPARE(readFile(Local(QStringLiteral("osadenie.dat"))), allBytes(40));
+
+        const QByteArray tables = allBytes(363) + QByteArray("\x00\x01", 2);
+        QVERIFY(writeFile(Local(QStringLiteral("tabulky.dat")), tables));
+        QCOMPARE(c.Run(TCommand::Upload, QStringLiteral("tabulky.dat"), Local(QStringLiteral("tabulky.dat"))),
+                 (QStringList{QStringLiteral("S -1 Beginning Data Transfer"),
+                              QStringLiteral("S -1 Data Transfer complete"), QStringLiteral("S 209 Upload success")}));
+        QCOMPARE(readFile(Remote(QStringLiteral("tabulky.dat"))), tables);
+
+        QCOMPARE(c.Run(TCommand::Delete, QStringLiteral("tabulky.dat")),
+                 QStringList{QStringLiteral("S 202 Delete success")});
+        QVERIFY(!QFile::exists(Remote(QStringLiteral("tabulky.dat"))));
+
+        QCOMPARE(c.Run(TCommand::Disconnect), QStringList{QStringLiteral("S -1 disconect!")});
+        QVERIFY(!c.ftp->Connected());
+        QCOMPARE(c.Run(TCommand::Disconnect), QStringList()); // not connected: nothing
+        QCOMPARE(c.ftp->QueueCount(), 0);
+    }
+
+    void downloadWhileNotConnectedConnectsFirst()
+    {
+        Client c(server->Port());
+        const QStringList events =
+            c.Run(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("second.dat")));
+        QCOMPARE(events, (QStringList{QStringLiteral("S -1 connect!"), QStringLiteral("S -1 Beginning Data Transfer"),
+                                      QStringLiteral("S -1 Data Transfer complete"),
+                                      QStringLiteral("S 208 Download success")}));
+        QCOMPARE(readFile(Local(QStringLiteral("second.dat"))), allBytes(40));
+    }
+
+    void unknownKindConnectsAndIsRemoved()
+    {
+        Client c(server->Port());
+        QCOMPARE(c.Run(7, QStringLiteral("x")), QStringList{QStringLiteral("S -1 connect!")});
+        QCOMPARE(c.ftp->QueueCount(), 0);
+    }
+
+    void failedDownloadKeepsTheOldFileAndTheQueueGoesOn()
+    {
+        Client c(server->Port());
+        QVERIFY(writeFile(Local(QStringLiteral("kept.dat")), "old contents"));
+        c.ftp->AddCommand(TCommand::Download, QStringLiteral("missing.dat"), Local(QStringLiteral("kept.dat")));
+        c.ftp->AddCommand(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("next.dat")));
+        const QStringList failed = c.RunQueued();
+        QCOMPARE(failed.size(), 4);
+        QCOMPARE(failed[0], QStringLiteral("S -1 connect!"));
+        QCOMPARE(failed[1], QStringLiteral("S -1 Beginning Data Transfer"));
+        QVERIFY2(failed[2].startsWith(QStringLiteral("E ")), qPrintable(failed[2]));
+        QVERIFY(failed[2].contains(QStringLiteral("FTP 127.0.0.1:")));
+        QCOMPARE(failed[3], QStringLiteral("E 108 Download failure"));
+        QCOMPARE(readFile(Local(QStringLiteral("kept.dat"))), QByteArray("old contents"));
+        QCOMPARE(QDir(localDir.path()).entryList(QDir::Files).filter(QStringLiteral("kept")),
+                 QStringList{QStringLiteral("kept.dat")}); // no temporary left behind
+        QCOMPARE(c.RunQueued().last(), QStringLiteral("S 208 Download success"));
+        QCOMPARE(readFile(Local(QStringLiteral("next.dat"))), allBytes(40));
+    }
+
+    void uploadOfAMissingLocalFileFails()
+    {
+        Client c(server->Port());
+        const QStringList events = c.Run(TCommand::Upload, QStringLiteral("up.dat"), Local(QStringLiteral("none.dat")));
+        QCOMPARE(events.size(), 3);
+        QVERIFY(events[1].contains(QStringLiteral("none.dat")));
+        QCOMPARE(events[2], QStringLiteral("E 109 Upload failure"));
+        QVERIFY(!QFile::exists(Remote(QStringLiteral("up.dat"))));
+    }
+
+    void deleteOfAMissingFileFails()
+    {
+        Client c(server->Port());
+        const QStringList events = c.Run(TCommand::Delete, QStringLiteral("nothing.dat"));
+        QCOMPARE(events.last(), QStringLiteral("E 102 Delete failure"));
+        QCOMPARE(events.size(), 3);
+    }
+
+    void refusedLoginFiresOneErrorAndDropsTheCommand()
+    {
+        Client c(server->Port(), QStringLiteral("wrong"));
+        c.ftp->AddCommand(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("nologin.dat")));
+        c.ftp->AddCommand(TCommand::Connect, QString());
+        const QStringList events = c.RunQueued();
+        QCOMPARE(events.size(), 1);
+        QVERIFY2(events[0].startsWith(QStringLiteral("E 67 ")), qPrintable(events[0]));
+        QVERIFY(events[0].contains(QStringLiteral("no access")));
+        QVERIFY(!events[0].contains(QStringLiteral("wrong")));
+        QVERIFY(!QFile::exists(Local(QStringLiteral("nologin.dat"))));
+        QCOMPARE(c.ftp->QueueCount(), 1);
+        QCOMPARE(c.RunQueued().size(), 1); // the next command runs (and fails the same way)
+    }
+
+    void invalidHost()
+    {
+        Client c(server->Port(), Password, QStringLiteral("bad host/name"));
+        QCOMPARE(c.Run(TCommand::Connect), QStringList{QStringLiteral("E -1 Invalid host!")});
+    }
+
+    void stoppedServerGivesOneErrorAndTheQueueRecovers()
+    {
+        FtpServer own(serverDir.path());
+        QVERIFY(own.Start());
+        const int port = own.Port();
+        Client c(port);
+        QCOMPARE(c.Run(TCommand::Connect), QStringList{QStringLiteral("S -1 connect!")});
+        own.Stop();
+        QElapsedTimer clock;
+        clock.start();
+        const QStringList down =
+            c.Run(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("down.dat")));
+        QVERIFY(clock.elapsed() < 2 * platform::ScaledInterval(5000) + 2000);
+        QCOMPARE(down.filter(QStringLiteral("E ")).size(), 2); // the reason, then "Download failure"
+        QVERIFY(!c.ftp->Connected());
+        // Not connected any more: a new download meets a refused connection, one error.
+        const QStringList refused =
+            c.Run(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("down.dat")));
+        QCOMPARE(refused.size(), 1);
+        QVERIFY2(refused[0].startsWith(QStringLiteral("E 7 ")), qPrintable(refused[0]));
+        QVERIFY(refused[0].contains(QStringLiteral("refused")));
+        QVERIFY(refused[0].contains(QStringLiteral("127.0.0.1:%1").arg(port)));
+        QCOMPARE(c.ftp->QueueCount(), 0);
+
+        QVERIFY(own.Start(port));
+        const QStringList back =
+            c.Run(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("down.dat")));
+        QCOMPARE(back.first(), QStringLiteral("S -1 connect!"));
+        QCOMPARE(back.last(), QStringLiteral("S 208 Download success"));
+        QCOMPARE(readFile(Local(QStringLiteral("down.dat"))), allBytes(40));
+    }
+
+    void nobodyListeningIsRefusedAtOnce()
+    {
+        const int port = unusedPort();
+        Client c(port);
+        const QStringList events = c.Run(TCommand::Connect);
+        QCOMPARE(events.size(), 1);
+        QVERIFY(events[0].startsWith(QStringLiteral("E 7 ")));
+    }
+
+    void silentServerTimesOutWithoutBlockingTheCaller()
+    {
+        // Accepts connections (the backlog does) but never greets.
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+        QCOMPARE(::listen(fd, 4), 0);
+        socklen_t len = sizeof a;
+        ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
+        Client c(ntohs(a.sin_port));
+        c.ftp->AddCommand(TCommand::Connect, QString());
+        QElapsedTimer clock;
+        clock.start();
+        QSignalSpy finished(c.ftp.get(), &TFTPCL::CommandFinished);
+        c.ftp->ExecuteNext();
+        QVERIFY(clock.elapsed() < 100); // the caller goes on at once
+        QVERIFY(c.ftp->Busy());
+        c.ftp->ExecuteNext(); // while one runs: nothing
+        QVERIFY(finished.wait(15000));
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(c.events.size(), 1);
+        QVERIFY2(c.events[0].startsWith(QStringLiteral("E 28 ")), qPrintable(c.events[0]));
+        QVERIFY(c.events[0].contains(QStringLiteral("time-out")));
+        ::close(fd);
+    }
+
+    void unsupportedUpload()
+    {
+        FtpServer noStor(serverDir.path());
+        QVERIFY(noStor.Start(0, true));
+        Client c(noStor.Port());
+        QVERIFY(writeFile(Local(QStringLiteral("u.dat")), "abc"));
+        const QStringList events = c.Run(TCommand::Upload, QStringLiteral("u.dat"), Local(QStringLiteral("u.dat")));
+        QCOMPARE(events.last(), QStringLiteral("S 309 Data Transfer Complete"));
+        QCOMPARE(events.filter(QStringLiteral("E ")).size(), 0);
+        QCOMPARE(c.information, QStringList{QStringLiteral("Upload unsupported")});
+    }
+
+    void destroyingWithQueuedCommandsReturns()
+    {
+        {
+            Client c(server->Port());
+            for (int i = 0; i < 3; ++i)
+                c.ftp->AddCommand(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("d%1").arg(i)));
+            QCOMPARE(c.ftp->QueueCount(), 3);
+        }
+        // And with one running against a server that never answers.
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+        ::listen(fd, 4);
+        socklen_t len = sizeof a;
+        ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
+        auto c = std::make_unique<Client>(ntohs(a.sin_port));
+        for (int i = 0; i < 3; ++i)
+            c->ftp->AddCommand(TCommand::Connect, QString());
+        c->ftp->ExecuteNext();
+        QTest::qWait(50);
+        QElapsedTimer clock;
+        clock.start();
+        c.reset();
+        QVERIFY(clock.elapsed() < 3000);
+        ::close(fd);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFtp)
+#include "test_ftp.moc"
