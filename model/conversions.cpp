@@ -126,7 +126,7 @@ QString LinePosName(int N)
 {
     const int half = (N / 16) & 1;
     const int bank = (N / 8) & 1;
-    return QStringLiteral("E%1-%2%3").arg(half).arg(bank ? u'H' : u'L').arg(N % 8);
+    return QStringLiteral("E%1-%2%3").arg(half).arg(QChar(bank ? u'H' : u'L')).arg(N % 8);
 }
 
 namespace {
