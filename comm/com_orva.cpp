@@ -76,7 +76,13 @@ QString TApdA::PortLabel() const { return QStringLiteral("COM%1 (%2)").arg(FComN
 
 bool TApdA::Open() const { return FPort.isOpen(); }
 
-void TApdA::WriteLog(TLogKind kind, const QString &text) { emit LogEntry(kind, text); }
+void TApdA::WriteLog(TLogKind kind, const QString &text)
+{
+    // Always by a queued hop: a handler then never runs inside a synchronised
+    // step or under the link's lock, where destroying the link would deadlock.
+    QMetaObject::invokeMethod(
+        this, [this, kind, text] { emit LogEntry(kind, text); }, Qt::QueuedConnection);
+}
 
 void TApdA::Fail(TLinkError kind, const QString &detail)
 {
@@ -169,6 +175,10 @@ void TApdA::PortErrorOccurred(QSerialPort::SerialPortError error)
         Fail(TLinkError::Io, detail);
         break;
     }
+    const TLinkError kind = FLastError;
+    const QString message = FLastErrorText;
+    QMetaObject::invokeMethod(
+        this, [this, kind, message] { emit PortFailed(kind, message); }, Qt::QueuedConnection);
 }
 
 void TApdA::ResetReceiver()

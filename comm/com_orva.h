@@ -92,7 +92,10 @@ public:
 signals:
     // One good frame (header and data) from port number port.
     void FrameReceived(const QByteArray &frame, int port);
+    // Log entries of the link, delivered queued (in order) on the link's thread.
     void LogEntry(TLogKind kind, const QString &text);
+    // The open port failed on its own (device gone, I/O error); it may be closed.
+    void PortFailed(TLinkError kind, const QString &message);
     void BytesSent(int count);
     void BytesReceived(int count);
 

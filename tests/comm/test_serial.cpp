@@ -99,7 +99,7 @@ private slots:
         QVERIFY(!(t.c_cflag & PARODD));
         QVERIFY(!(t.c_cflag & CSTOPB));
         // A pseudo-terminal has no RTS/DTR: logged, the open still succeeds.
-        QCOMPARE(log.filter(QStringLiteral("RTS/DTR")).size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(log.filter(QStringLiteral("RTS/DTR")).size(), 1, 2000);
 
         QSignalSpy spy(link.get(), &TApdA::FrameReceived);
         QVERIFY(peer.Write(wireOf(callerFrame(0x0A, QByteArray("\x00", 1)))));
@@ -156,7 +156,7 @@ private slots:
         Fixture f;
         QVERIFY(f.link->SetOpen(true));
         QVERIFY(!f.link->Send(frame));
-        QCOMPARE(f.Logged(QStringLiteral("not sent")).size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(f.Logged(QStringLiteral("not sent")).size(), 1, 2000);
         QVERIFY(f.peer.Read(1, 100).isEmpty());
         QCOMPARE(f.link->SendQueueCount(), 0);
     }
@@ -287,10 +287,18 @@ private slots:
         QCOMPARE(f.peer.Read(8, 3000).size(), 8);
 
         // The peer goes away: the link reports it; with a new peer it works on.
+        QList<TLinkError> failures;
+        connect(f.link, &TApdA::PortFailed, &f.owner, [&](TLinkError kind, const QString &message) {
+            failures << kind;
+            QVERIFY(message.contains(f.peer.slavePath));
+        });
+        const QString gone = f.peer.slavePath;
         f.peer.Close();
         f.link->Send(test);
-        QTRY_VERIFY_WITH_TIMEOUT(f.link->LastError() == TLinkError::Io, 3000);
-        QVERIFY(!f.link->LastErrorText().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!failures.isEmpty(), 3000);
+        QCOMPARE(failures[0], TLinkError::Io);
+        QCOMPARE(f.link->LastError(), TLinkError::Io);
+        QVERIFY(f.link->LastErrorText().contains(gone));
         PtyPeer second;
         QVERIFY(second.Ok());
         f.link->SetOpen(false);
@@ -339,6 +347,45 @@ private slots:
         }
     }
 
+    void destroyingTheLinkFromItsOwnHandlersReturns()
+    {
+        // From a log handler, fired by the sender's step.
+        {
+            QObject owner;
+            PtyPeer peer;
+            TApdA *link = CreateComPort(&owner, 1);
+            bool deleted = false;
+            connect(link, &TApdA::LogEntry, &owner, [&](TLogKind, const QString &) {
+                if (!deleted) {
+                    deleted = true;
+                    delete link;
+                }
+            });
+            link->Send(QByteArray("\x01\x00\x00\x00\x00", 5)); // port closed: logged
+            QTRY_VERIFY_WITH_TIMEOUT(deleted, 3000);
+        }
+        // From the frame handler, with more frames on their way.
+        {
+            QObject owner;
+            PtyPeer peer;
+            TApdA *link = CreateComPort(&owner, 1);
+            link->SetDeviceName(peer.slavePath);
+            QVERIFY(link->SetOpen(true));
+            int frames = 0;
+            connect(link, &TApdA::FrameReceived, &owner, [&](const QByteArray &, int) {
+                if (++frames == 1)
+                    delete link;
+            });
+            QByteArray burst;
+            for (int i = 0; i < 5; ++i)
+                burst += wireOf(callerFrame(std::uint8_t(i), QByteArray()));
+            QVERIFY(peer.Write(burst));
+            QTRY_COMPARE_WITH_TIMEOUT(frames, 1, 3000);
+            QTest::qWait(50);
+            QCOMPARE(frames, 1);
+        }
+    }
+
     void sendQueueOverflowRefusesTheNewFrame()
     {
         // The event loop does not run here, so the sender's step (which writes)
@@ -348,7 +395,7 @@ private slots:
         for (int i = 0; i < 200; ++i)
             accepted += f.link->Send(callerFrame(1, QByteArray(1, char(i)))) ? 1 : 0;
         QVERIFY(accepted >= TBuffer::Capacity);
-        QVERIFY(f.Logged(QStringLiteral("refused")).size() >= 1);
+        QTRY_VERIFY_WITH_TIMEOUT(f.Logged(QStringLiteral("refused")).size() >= 1, 2000);
         QVERIFY(f.link->SendQueueCount() <= TBuffer::Capacity + 1);
     }
 
