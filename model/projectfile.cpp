@@ -246,10 +246,8 @@ QByteArray TAPult::ProjectText() const
     w.number(RezimDORST, "rezim DORST");
     w.number(PocetPultov, "pocet pultov");
     w.number(TypDosiek, "typ dosiek");
-    for (int i = 0; i < BoardCount; ++i) {
-        w.out.append(platform::ToCp1250(SlotyDosiek[i].Meno));
-        w.endLatin(QString::number(i) + QStringLiteral(". doska"));
-    }
+    for (int i = 0; i < BoardCount; ++i)
+        w.text(SlotyDosiek[i].Meno, (QByteArray::number(i) + ". doska").constData());
     for (int i = 0; i < BoardCount; ++i) {
         char buf[8];
         const auto r = std::to_chars(buf, buf + sizeof buf, int(SlotyDosiek[i].Kod));
@@ -671,6 +669,8 @@ int TAPult::LoadFromFile(const QString &FileName)
     if (start < all.size())
         lines.append(all.mid(start));
 
+    // Whatever consoles this configuration held give way to the file's.
+    Clear();
     Reader reader(*this, std::move(lines));
     try {
         reader.read();

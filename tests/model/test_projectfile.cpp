@@ -146,6 +146,22 @@ private slots:
         QCOMPARE(back.Pulty[0]->Klavesy[10]->HintKlavesy, QStringLiteral("Riadok 1\r\nRiadok 2\nRiadok 3\r"));
         QCOMPARE(back.Pulty[0]->Klavesy[9]->MenoKlavesy, QStringLiteral(" "));
 
+        // Line breaks and ";" in the other texts of the file.
+        cfg->SlotyDosiek[9] = {QStringLiteral("T;X\r\nY"), 1};
+        cfg->Pulty[0]->Dosky[0]->MenoDosky = QStringLiteral("U\nL;10");
+        cfg->Pulty[0]->Dosky[0]->Linky[1]->MenoLinky = QStringLiteral("U;B\r\n");
+        cfg->Pulty[0]->Dosky[1]->Linky[0]->RLinky[4]->MenoRLinky = QStringLiteral("\nPr.;04");
+        cfg->Pulty[0]->FNGSMR = QStringLiteral("12;\n");
+        cfg->Pulty[0]->TelZoznam[0]->Meno = QStringLiteral("Meno;\r\nriadok");
+        cfg->Pulty[0]->TelZoznam[0]->Cislo = QStringLiteral("1;2\n");
+        const QString odd = path(QStringLiteral("zvlastne.orv"));
+        cfg->SaveToFile(odd);
+        TAPult oddBack;
+        QCOMPARE(oddBack.LoadFromFile(odd), 0);
+        COMPARE_DUMPS(DumpFields(oddBack, DumpScope::Stored), DumpFields(*cfg, DumpScope::Stored));
+        QVERIFY(QFile::remove(odd));
+        cfg = fixture::BuildFixture();
+
         // Write, read, write again: the same bytes; nothing was rewritten by the read.
         const QByteArray first = readAll(file);
         QCOMPARE(back.ProjectText(), first);
@@ -379,7 +395,10 @@ private slots:
         QTest::newRow("1.0") << QStringLiteral("1.0") << true << 2 << true;
         QTest::newRow("1.0 plain") << QStringLiteral("1.0") << false << 2 << true;
         QTest::newRow("2.0") << QStringLiteral("2.0") << true << 0 << true;
+        QTest::newRow("2.1") << QStringLiteral("2.1") << true << 0 << true;
+        QTest::newRow("2.2") << QStringLiteral("2.2") << true << 0 << true;
         QTest::newRow("2.3") << QStringLiteral("2.3") << true << 0 << true;
+        QTest::newRow("2.4") << QStringLiteral("2.4") << true << 0 << true;
         QTest::newRow("2.3 plain") << QStringLiteral("2.3") << false << 0 << false;
         QTest::newRow("2.5") << QStringLiteral("2.5") << true << 0 << true;
         QTest::newRow("2.7") << QStringLiteral("2.7") << true << 0 << true;
