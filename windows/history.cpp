@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <cmath>
 
 namespace {
@@ -141,16 +142,30 @@ void TfHistory::resizeEvent(QResizeEvent *event)
     bOK->setFixedWidth(width() / 3);
 }
 
+void TfHistory::SetFrameGeometry(const QRect &Frame)
+{
+    frame_ = Frame;
+    if (isVisible())
+        showEvent(nullptr);
+}
+
+void TfHistory::showEvent(QShowEvent *event)
+{
+    if (event)
+        QDialog::showEvent(event);
+    if (frame_.isEmpty())
+        return;
+    const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    setGeometry(frame_.marginsRemoved(margins));
+}
+
 void ShowHistoryDialog(QWidget *MainWindow, const QString &Folder, const QString &MenuCaption)
 {
     const QStringList names = HistoryFileNames(Folder);
     TfHistory dialog(MainWindow, names[0], names[1], names[2]);
     QString caption = MenuCaption;
     dialog.setWindowTitle(caption.remove(u'&'));
-    if (MainWindow) {
-        const QRect place = HistoryGeometry(MainWindow->frameGeometry());
-        dialog.resize(place.size());
-        dialog.move(place.topLeft());
-    }
+    if (MainWindow)
+        dialog.SetFrameGeometry(HistoryGeometry(MainWindow->frameGeometry()));
     dialog.exec();
 }

@@ -50,17 +50,21 @@ public:
     // The file of each tab.
     const QList<THistoryTab> &Tabs() const { return tabs_; }
     void tcHistoryChange();
+    // Places the window frame (not only the client area) at Frame when shown.
+    void SetFrameGeometry(const QRect &Frame);
     // Escape and the frame close with result 2.
     void reject() override { done(2); }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void FormCreate();
     QString first_, second_, third_;
     QList<THistoryTab> tabs_;
+    QRect frame_;
 };
 
 // The menu command: the dialog with the folder's files, captioned with the

@@ -16,9 +16,10 @@ QPoint DockedStatusPosition(const QRect &MainFrame, const QSize &StatusFrame, in
                   MainFrame.top() + MainFrame.height() - StatusFrame.height() - StatusBarHeight - 7);
 }
 
-bool TDockMoveState::OnMove(bool IsActiveWindow)
+bool TDockMoveState::OnMove(bool IsActiveWindow, const QPoint &Position)
 {
-    const bool undock = IsActiveWindow && DockMove != 0 && Counter > 2;
+    const bool byDocking = HasPlaced && Position == Placed;
+    const bool undock = IsActiveWindow && DockMove != 0 && Counter > 2 && !byDocking;
     if (Counter < 3)
         ++Counter;
     return undock;
@@ -155,14 +156,25 @@ void TUDPRForm1::CheckBox2Click()
 void TUDPRForm1::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
-    if (dock_.OnMove(isActiveWindow()))
+    if (dock_.OnMove(isActiveWindow(), pos()))
         CheckBox1->setChecked(false);
+}
+
+void TUDPRForm1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // The frame is known only now: dock again with its real size.
+    dock_.DockMove = 0;
+    PlaceStatusWindow();
+    dock_.DockMove = 1;
 }
 
 bool PlaceStatusWindow(TUDPRForm1 *Status, const QWidget *MainWindow, int StatusBarHeight)
 {
     if (!Status || !MainWindow || !Status->CheckBox1->isChecked())
         return false;
-    Status->move(DockedStatusPosition(MainWindow->frameGeometry(), Status->frameGeometry().size(), StatusBarHeight));
+    const QPoint to = DockedStatusPosition(MainWindow->frameGeometry(), Status->frameGeometry().size(), StatusBarHeight);
+    Status->dock_.Docked(to);
+    Status->move(to);
     return true;
 }

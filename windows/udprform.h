@@ -17,11 +17,20 @@ QPoint DockedStatusPosition(const QRect &MainFrame, const QSize &StatusFrame, in
 
 // The rule that a user's drag of the docked window undocks it: the first few
 // moves (placement at start) never do, nor moves made by docking itself.
+// Moves reach the window after the call that made them, so a move to the
+// place docking chose counts as docking too.
 struct TDockMoveState {
     std::uint8_t DockMove = 1; // 0 while the window docks itself
     std::uint8_t Counter = 0;  // counts moves up to 3
-    // One move of the window; true when Dock is to be unchecked.
-    bool OnMove(bool IsActiveWindow);
+    bool HasPlaced = false;
+    QPoint Placed;             // where docking last put the window
+    // One move of the window to Position; true when Dock is to be unchecked.
+    bool OnMove(bool IsActiveWindow, const QPoint &Position);
+    void Docked(const QPoint &Position)
+    {
+        HasPlaced = true;
+        Placed = Position;
+    }
 };
 
 // The status window of network mode: the relay's and the FTP client's log and
@@ -78,10 +87,12 @@ signals:
 
 protected:
     void moveEvent(QMoveEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     std::unique_ptr<TPrFace> face_;
     TDockMoveState dock_;
+    friend bool PlaceStatusWindow(TUDPRForm1 *, const QWidget *, int);
     QWidget *mainWindow_ = nullptr;
     int statusBarHeight_ = 0;
 };
