@@ -2,7 +2,10 @@
 
 #include <cstring>
 
-TBuffer::TBuffer() : FSlots(new Slot[SlotCount]) { Clear(); }
+TBuffer::TBuffer() : FSlots(new Slot[SlotCount])
+{
+    Clear();
+}
 
 TBuffer::~TBuffer() = default;
 
@@ -15,7 +18,10 @@ void TBuffer::Clear()
     FOverlong = false;
 }
 
-int TBuffer::FrameCount() const { return FWrap ? FP_In - FP_Out + SlotCount : FP_In - FP_Out; }
+int TBuffer::FrameCount() const
+{
+    return FWrap ? FP_In - FP_Out + SlotCount : FP_In - FP_Out;
+}
 
 bool TBuffer::InRange(bool withCount) const
 {

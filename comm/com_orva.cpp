@@ -2,11 +2,13 @@
 
 #include <QFileInfo>
 #include <QMetaObject>
+#include <algorithm>
 
 #include "platform/comports.h"
 #include "platform/timing.h"
 
-namespace {
+namespace
+{
 
 constexpr std::uint8_t StartByte1 = 0xA5;
 constexpr std::uint8_t StartByte2 = 0x5A;
@@ -19,6 +21,16 @@ QString hexBytes(const QByteArray &bytes)
 }
 
 } // namespace
+
+TFrameBlock TFrameBlock::FromFrame(const QByteArray &frame)
+{
+    TFrameBlock block;
+    const int length = std::min<int>(int(frame.size()), DataSize);
+    std::copy_n(reinterpret_cast<const std::uint8_t *>(frame.constData()), length, block.Bytes.begin());
+    block.Bytes[DataSize] = std::uint8_t(length & 0xFF);
+    block.Bytes[DataSize + 1] = std::uint8_t(length >> 8);
+    return block;
+}
 
 TApdA::TApdA(QObject *owner, int wm)
     : QObject(owner), FReceiveQueue(std::make_unique<TBuffer>()), FSendQueue(std::make_unique<TBuffer>()),
@@ -72,9 +84,15 @@ QString TApdA::DeviceName() const
     return FDevice.isEmpty() ? platform::ComPortDevice(FComNumber) : FDevice;
 }
 
-QString TApdA::PortLabel() const { return QStringLiteral("COM%1 (%2)").arg(FComNumber).arg(DeviceName()); }
+QString TApdA::PortLabel() const
+{
+    return QStringLiteral("COM%1 (%2)").arg(FComNumber).arg(DeviceName());
+}
 
-bool TApdA::Open() const { return FPort.isOpen(); }
+bool TApdA::Open() const
+{
+    return FPort.isOpen();
+}
 
 void TApdA::WriteLog(TLogKind kind, const QString &text)
 {
@@ -126,7 +144,7 @@ bool TApdA::SetOpen(bool open)
         case QSerialPort::PermissionError:
             // Qt reports a port held by another program the same way.
             Fail(info.exists() && info.isReadable() && info.isWritable() ? TLinkError::Busy
-                                                                          : TLinkError::NoAccess,
+                                                                         : TLinkError::NoAccess,
                  detail);
             break;
         default:
@@ -218,18 +236,20 @@ bool TApdA::Send(const std::uint8_t *frame, std::uint16_t length)
 {
     try {
         if (!frame || length < MinFrame || length > MaxSendFrame) {
-            WriteLog(TLogKind::Warning, PortLabel() + QStringLiteral(": frame of %1 bytes not sent (%2 to %3)")
-                                                          .arg(length)
-                                                          .arg(MinFrame)
-                                                          .arg(MaxSendFrame));
+            WriteLog(TLogKind::Warning,
+                     PortLabel() + QStringLiteral(": frame of %1 bytes not sent (%2 to %3)")
+                                       .arg(length)
+                                       .arg(MinFrame)
+                                       .arg(MaxSendFrame));
             return false;
         }
         const int announced = frame[3] * 256 + frame[4];
         if (announced + HeaderSize != length) {
             WriteLog(TLogKind::Warning,
-                     PortLabel() + QStringLiteral(": frame not sent: its header announces %1 data bytes, it has %2")
-                                       .arg(announced)
-                                       .arg(length - HeaderSize));
+                     PortLabel() +
+                         QStringLiteral(": frame not sent: its header announces %1 data bytes, it has %2")
+                             .arg(announced)
+                             .arg(length - HeaderSize));
             return false;
         }
         FLock->Lock();

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QTimer>
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -11,6 +12,21 @@
 #include "comm/commerror.h"
 #include "comm/commlog.h"
 #include "comm/threading.h"
+
+// A received frame in the form the answer handlers read it: 10240 bytes of
+// header and data (the rest zero), then the frame's length, u16 little-endian.
+struct TFrameBlock {
+    static constexpr int DataSize = 10240;
+    static constexpr int Size = DataSize + 2;
+    std::array<std::uint8_t, Size> Bytes{};
+
+    static TFrameBlock FromFrame(const QByteArray &frame);
+    std::uint16_t Length() const { return std::uint16_t(Bytes[DataSize] | Bytes[DataSize + 1] << 8); }
+    QByteArray Frame() const
+    {
+        return QByteArray(reinterpret_cast<const char *>(Bytes.data()), std::min<int>(Length(), DataSize));
+    }
+};
 
 // Serial link to an Orva system or console: frames out through a sender
 // thread, bytes in through the receive state machine, each good frame handed to
@@ -28,7 +44,7 @@ class TApdA : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int DefaultWM = 1025; // WM_USER + 1
+    static constexpr int DefaultWM = 1025;       // WM_USER + 1
     static constexpr int InterByteTimeout = 990; // 18 ticks of 55 ms
     static constexpr int MinFrame = 5;
     static constexpr int MaxSendFrame = TBuffer::SlotSize - 1; // room for the checksum

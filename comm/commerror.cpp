@@ -1,6 +1,7 @@
 #include "comm/commerror.h"
 
-namespace {
+namespace
+{
 
 QString advice(TLinkError kind)
 {

@@ -11,12 +11,13 @@
 
 #include "platform/timing.h"
 
-namespace {
+namespace
+{
 
-const char *const OperationNames[] = {"ChangeDir", "MakeDir", "Delete",  "RemoveDir",    "List",
-                                      "Rename",    "UploadRestore", "DownloadRestore", "Download",
-                                      "Upload",    "UploadAppend",  "ReInit",          "Allocate",
-                                      "NList",     "DoCommand"};
+const char *const OperationNames[] = {"ChangeDir", "MakeDir", "Delete",        "RemoveDir",
+                                      "List",      "Rename",  "UploadRestore", "DownloadRestore",
+                                      "Download",  "Upload",  "UploadAppend",  "ReInit",
+                                      "Allocate",  "NList",   "DoCommand"};
 
 void initialiseCurl()
 {
@@ -147,7 +148,8 @@ QByteArray FtpWorker::Url(const QString &remote) const
     return url.toLatin1() + QUrl::toPercentEncoding(remote, "/");
 }
 
-int FtpWorker::Progress(void *self, curl_off_t dltotal, curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow)
+int FtpWorker::Progress(void *self, curl_off_t dltotal, curl_off_t dlnow, curl_off_t ultotal,
+                        curl_off_t ulnow)
 {
     (void)dltotal;
     (void)ultotal;
@@ -226,10 +228,11 @@ TFTPCL::Event FtpWorker::ErrorFor(CURLcode rc) const
     default:
         break;
     }
-    const QString detail = FErrorBuffer[0] ? QString::fromLocal8Bit(FErrorBuffer)
-                                           : QString::fromLatin1(curl_easy_strerror(rc));
-    return {true, std::int32_t(rc),
-            LinkErrorMessage(kind, QStringLiteral("FTP %1:%2").arg(FSettings.host).arg(FSettings.port), detail)};
+    const QString detail =
+        FErrorBuffer[0] ? QString::fromLocal8Bit(FErrorBuffer) : QString::fromLatin1(curl_easy_strerror(rc));
+    return {
+        true, std::int32_t(rc),
+        LinkErrorMessage(kind, QStringLiteral("FTP %1:%2").arg(FSettings.host).arg(FSettings.port), detail)};
 }
 
 bool FtpWorker::EnsureConnected(std::vector<Event> &events)
@@ -446,7 +449,8 @@ void TFTPCL::ExecuteNext()
         worker,
         [this, worker, command] {
             const Result result = worker->Run(command);
-            QMetaObject::invokeMethod(this, [this, result] { Finish(result); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, result] { Finish(result); }, Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
 }

@@ -57,8 +57,21 @@ class TFTPCL : public QObject
 public:
     // The component's operation numbers (codes 100, 200 and 300 + number).
     enum TCmdType : int {
-        ChangeDir = 0, MakeDir, DeleteOp, RemoveDir, List, Rename, UploadRestore, DownloadRestore,
-        DownloadOp, UploadOp, UploadAppend, ReInit, Allocate, NList, DoCommand
+        ChangeDir = 0,
+        MakeDir,
+        DeleteOp,
+        RemoveDir,
+        List,
+        Rename,
+        UploadRestore,
+        DownloadRestore,
+        DownloadOp,
+        UploadOp,
+        UploadAppend,
+        ReInit,
+        Allocate,
+        NList,
+        DoCommand
     };
     static QString OperationName(int cmd);
 

@@ -2,7 +2,8 @@
 
 #include <QMetaObject>
 
-namespace {
+namespace
+{
 
 // The unit-wide lock of every TThreading's critical-section step.
 QMutex &unitLock()
@@ -43,7 +44,8 @@ void TThreading::DoSynchronize()
     }
     auto call = std::make_shared<SyncCall>();
     // Queued to this object: dropped by Qt if the component goes first.
-    QMetaObject::invokeMethod(this, [this, call] { RunSynchronized(call); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, call] { RunSynchronized(call); }, Qt::QueuedConnection);
     std::unique_lock<std::mutex> lock(FMutex);
     FWake.wait(lock, [&] { return call->done || (FTerminated && !call->running); });
     if (!call->done)

@@ -42,9 +42,8 @@ TUDPR_S::TUDPR_S(int layout, const QString &host, int port1, int port2, bool swa
     connect(FSocket.get(), &TIUDP::LogEntry, this, &TUDPR_S::LogEntry);
     if (FLayout == RelayedLayout) {
         // A relayed address longer than its field would be read past it.
-        FSocket->SetAcceptor([](const T_MSG &m) {
-            return m.Data()[T_MSG::BodyOffset + AddressOffset] <= MaxAddress;
-        });
+        FSocket->SetAcceptor(
+            [](const T_MSG &m) { return m.Data()[T_MSG::BodyOffset + AddressOffset] <= MaxAddress; });
     }
 }
 

@@ -54,7 +54,10 @@ QString T_MSG::ReadText(const std::uint8_t *p, int max)
     return platform::FromCp1250(QByteArray(reinterpret_cast<const char *>(p), length));
 }
 
-QString T_MSG::Text(const TBytes &message) { return ReadText(message.data() + BodyOffset, BodySize - 1); }
+QString T_MSG::Text(const TBytes &message)
+{
+    return ReadText(message.data() + BodyOffset, BodySize - 1);
+}
 
 void TPrFace::Print(bool flag, const QString &text)
 {
@@ -83,8 +86,9 @@ TIUDP::TIUDP(const QString &host, TPrFace *log, bool logFlag, int reportLevel, i
 {
     if (FOwnLog)
         FLog->Sink = [this](TLogKind kind, const QString &text) { emit LogEntry(kind, text); };
-    const QHostAddress bindAddress = host == QLatin1String("127.0.0.1") ? QHostAddress(QHostAddress::LocalHost)
-                                                                        : QHostAddress(QHostAddress::AnyIPv4);
+    const QHostAddress bindAddress = host == QLatin1String("127.0.0.1")
+                                         ? QHostAddress(QHostAddress::LocalHost)
+                                         : QHostAddress(QHostAddress::AnyIPv4);
     // Not shared: a second copy on the same port must fail, not split the traffic.
     FBound = FSocket.bind(bindAddress, quint16(localPort), QAbstractSocket::DontShareAddress);
     if (!FBound) {
@@ -162,10 +166,11 @@ void TIUDP::SendNext()
     const qint64 sent = address.isNull() ? -1 : FSocket.writeDatagram(bytes, address, quint16(FRemotePort));
     if (sent != bytes.size()) {
         const QString reason = address.isNull() ? QStringLiteral("not an address") : FSocket.errorString();
-        emit LogEntry(TLogKind::Error,
-                      LinkErrorMessage(address.isNull() ? TLinkError::NoDevice : TLinkError::Io,
-                                       QStringLiteral("UDP %1:%2").arg(target).arg(FRemotePort),
-                                       QStringLiteral("message %1 not sent: %2").arg(message.Code()).arg(reason)));
+        emit LogEntry(
+            TLogKind::Error,
+            LinkErrorMessage(address.isNull() ? TLinkError::NoDevice : TLinkError::Io,
+                             QStringLiteral("UDP %1:%2").arg(target).arg(FRemotePort),
+                             QStringLiteral("message %1 not sent: %2").arg(message.Code()).arg(reason)));
     }
     // As after the socket's data-sent event: the next one follows.
     if (!FSendQueue.empty() && !FSendScheduled) {
@@ -189,8 +194,8 @@ void TIUDP::DataReceived()
         const QHostAddress v4(sender.toIPv4Address(&isV4));
         if (isV4)
             sender = v4;
-        const T_MSG message =
-            T_MSG::CreateReceived(reinterpret_cast<const std::uint8_t *>(data.constData()), sender.toString());
+        const T_MSG message = T_MSG::CreateReceived(reinterpret_cast<const std::uint8_t *>(data.constData()),
+                                                    sender.toString());
         if (!message.IsValid())
             continue;
         if (FAcceptor && !FAcceptor(message))

@@ -5,9 +5,9 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
-#include <algorithm>
 #include <QElapsedTimer>
 #include <QString>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>

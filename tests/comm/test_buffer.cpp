@@ -2,7 +2,8 @@
 
 #include "comm/buffer.h"
 
-namespace {
+namespace
+{
 
 QByteArray numbered(int n, int size = 7)
 {
@@ -179,7 +180,8 @@ private slots:
         for (int i = 0; i < 100; ++i)
             QVERIFY(!queue.PutByte(0xEE));
         QCOMPARE(log.entries.size(), 1);
-        QVERIFY(log.entries[0].contains(QStringLiteral("Range check error\r\nP_In=<1;150>; Count=<1;10240>;")));
+        QVERIFY(
+            log.entries[0].contains(QStringLiteral("Range check error\r\nP_In=<1;150>; Count=<1;10240>;")));
         QVERIFY(!queue.EndFrame());
         QCOMPARE(queue.FrameCount(), 0);
         QCOMPARE(log.entries.size(), 2);

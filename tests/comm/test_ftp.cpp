@@ -9,7 +9,8 @@
 #include "comm/ftpclient.h"
 #include "platform/timing.h"
 
-namespace {
+namespace
+{
 
 constexpr double Scale = 0.1;
 const QString User = QStringLiteral("kelvara");
@@ -26,10 +27,14 @@ public:
     {
         Stop();
         QStringList args{QStringLiteral(KELVARA_SOURCE_DIR "/tests/comm/ftpserver.py"),
-                         QStringLiteral("--port"), QString::number(port),
-                         QStringLiteral("--user"), User,
-                         QStringLiteral("--password"), Password,
-                         QStringLiteral("--dir"), FFolder};
+                         QStringLiteral("--port"),
+                         QString::number(port),
+                         QStringLiteral("--user"),
+                         User,
+                         QStringLiteral("--password"),
+                         Password,
+                         QStringLiteral("--dir"),
+                         FFolder};
         if (noStor)
             args << QStringLiteral("--no-stor");
         FProcess = std::make_unique<QProcess>();
@@ -69,7 +74,9 @@ struct Client {
         : ftp(std::make_unique<TFTPCL>(User, host, password))
     {
         ftp->SetPort(port);
-        ftp->OnErrorEvent = [this](const TErrMsg &m) { events << QStringLiteral("E %1 %2").arg(m.Code).arg(m.Text); };
+        ftp->OnErrorEvent = [this](const TErrMsg &m) {
+            events << QStringLiteral("E %1 %2").arg(m.Code).arg(m.Text);
+        };
         ftp->OnstatusEvent = [this](const TStatusMsg &m) {
             events << QStringLiteral("S %1 %2").arg(m.Code).arg(m.Text);
         };
@@ -186,16 +193,19 @@ private slots:
         QVERIFY(c.ftp->Connected());
         QCOMPARE(c.Run(TCommand::Connect), QStringList()); // connected already
 
-        QCOMPARE(c.Run(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("osadenie.dat"))),
-                 (QStringList{QStringLiteral("S -1 Beginning Data Transfer"),
-                              QStringLiteral("S -1 Data Transfer complete"), QStringLiteral("S 208 Download success")}));
+        QCOMPARE(
+            c.Run(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("osadenie.dat"))),
+            (QStringList{QStringLiteral("S -1 Beginning Data Transfer"),
+                         QStringLiteral("S -1 Data Transfer complete"),
+                         QStringLiteral("S 208 Download success")}));
         QCOMPARE(readFile(Local(QStringLiteral("osadenie.dat"))), allBytes(40));
 
         const QByteArray tables = allBytes(363) + QByteArray("\x00\x01", 2);
         QVERIFY(writeFile(Local(QStringLiteral("tabulky.dat")), tables));
         QCOMPARE(c.Run(TCommand::Upload, QStringLiteral("tabulky.dat"), Local(QStringLiteral("tabulky.dat"))),
                  (QStringList{QStringLiteral("S -1 Beginning Data Transfer"),
-                              QStringLiteral("S -1 Data Transfer complete"), QStringLiteral("S 209 Upload success")}));
+                              QStringLiteral("S -1 Data Transfer complete"),
+                              QStringLiteral("S 209 Upload success")}));
         QCOMPARE(readFile(Remote(QStringLiteral("tabulky.dat"))), tables);
 
         QCOMPARE(c.Run(TCommand::Delete, QStringLiteral("tabulky.dat")),
@@ -213,9 +223,10 @@ private slots:
         Client c(server->Port());
         const QStringList events =
             c.Run(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("second.dat")));
-        QCOMPARE(events, (QStringList{QStringLiteral("S -1 connect!"), QStringLiteral("S -1 Beginning Data Transfer"),
-                                      QStringLiteral("S -1 Data Transfer complete"),
-                                      QStringLiteral("S 208 Download success")}));
+        QCOMPARE(events,
+                 (QStringList{QStringLiteral("S -1 connect!"), QStringLiteral("S -1 Beginning Data Transfer"),
+                              QStringLiteral("S -1 Data Transfer complete"),
+                              QStringLiteral("S 208 Download success")}));
         QCOMPARE(readFile(Local(QStringLiteral("second.dat"))), allBytes(40));
     }
 
@@ -230,8 +241,10 @@ private slots:
     {
         Client c(server->Port());
         QVERIFY(writeFile(Local(QStringLiteral("kept.dat")), "old contents"));
-        c.ftp->AddCommand(TCommand::Download, QStringLiteral("missing.dat"), Local(QStringLiteral("kept.dat")));
-        c.ftp->AddCommand(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("next.dat")));
+        c.ftp->AddCommand(TCommand::Download, QStringLiteral("missing.dat"),
+                          Local(QStringLiteral("kept.dat")));
+        c.ftp->AddCommand(TCommand::Download, QStringLiteral("osadenie.dat"),
+                          Local(QStringLiteral("next.dat")));
         const QStringList failed = c.RunQueued();
         QCOMPARE(failed.size(), 4);
         QCOMPARE(failed[0], QStringLiteral("S -1 connect!"));
@@ -249,7 +262,8 @@ private slots:
     void uploadOfAMissingLocalFileFails()
     {
         Client c(server->Port());
-        const QStringList events = c.Run(TCommand::Upload, QStringLiteral("up.dat"), Local(QStringLiteral("none.dat")));
+        const QStringList events =
+            c.Run(TCommand::Upload, QStringLiteral("up.dat"), Local(QStringLiteral("none.dat")));
         QCOMPARE(events.size(), 3);
         QVERIFY(events[1].contains(QStringLiteral("none.dat")));
         QCOMPARE(events[2], QStringLiteral("E 109 Upload failure"));
@@ -267,7 +281,8 @@ private slots:
     void refusedLoginFiresOneErrorAndDropsTheCommand()
     {
         Client c(server->Port(), QStringLiteral("wrong"));
-        c.ftp->AddCommand(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("nologin.dat")));
+        c.ftp->AddCommand(TCommand::Download, QStringLiteral("osadenie.dat"),
+                          Local(QStringLiteral("nologin.dat")));
         c.ftp->AddCommand(TCommand::Connect, QString());
         const QStringList events = c.RunQueued();
         QCOMPARE(events.size(), 1);
@@ -360,7 +375,8 @@ private slots:
         QVERIFY(noStor.Start(0, true));
         Client c(noStor.Port());
         QVERIFY(writeFile(Local(QStringLiteral("u.dat")), "abc"));
-        const QStringList events = c.Run(TCommand::Upload, QStringLiteral("u.dat"), Local(QStringLiteral("u.dat")));
+        const QStringList events =
+            c.Run(TCommand::Upload, QStringLiteral("u.dat"), Local(QStringLiteral("u.dat")));
         QCOMPARE(events.last(), QStringLiteral("S 309 Data Transfer Complete"));
         QCOMPARE(events.filter(QStringLiteral("E ")).size(), 0);
         QCOMPARE(c.information, QStringList{QStringLiteral("Upload unsupported")});
@@ -371,7 +387,8 @@ private slots:
         {
             Client c(server->Port());
             for (int i = 0; i < 3; ++i)
-                c.ftp->AddCommand(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("d%1").arg(i)));
+                c.ftp->AddCommand(TCommand::Download, QStringLiteral("osadenie.dat"),
+                                  Local(QStringLiteral("d%1").arg(i)));
             QCOMPARE(c.ftp->QueueCount(), 3);
         }
         // And with one running against a server that never answers.

@@ -5,7 +5,8 @@
 #include "platform/timing.h"
 #include "ptypeer.h"
 
-namespace {
+namespace
+{
 
 constexpr double Scale = 0.1; // inter-byte time-out 99 ms
 
@@ -168,7 +169,8 @@ private slots:
         QVERIFY(f.link->SetOpen(true));
         QList<QByteArray> good;
         for (int i = 0; i < 7; ++i)
-            good << callerFrame(std::uint8_t(0x10 + i), patterned(i * 3, i), std::uint8_t(i), std::uint8_t(0x40 + i));
+            good << callerFrame(std::uint8_t(0x10 + i), patterned(i * 3, i), std::uint8_t(i),
+                                std::uint8_t(0x40 + i));
         good[1] = callerFrame(0x0A, QByteArray()); // a header-only answer: 5 bytes
 
         QByteArray stream;
@@ -211,6 +213,21 @@ private slots:
         QVERIFY(f.peer.Write(wire.right(1)));
         QTRY_COMPARE_WITH_TIMEOUT(f.frames.size(), 1, 3000);
         QCOMPARE(f.frames[0], frame);
+    }
+
+    void frameBlock()
+    {
+        const QByteArray frame = callerFrame(0x0A, QByteArray("\x00\x01", 2));
+        const TFrameBlock block = TFrameBlock::FromFrame(frame);
+        QCOMPARE(int(block.Bytes.size()), 10242);
+        QCOMPARE(int(block.Length()), 7);
+        QCOMPARE(int(block.Bytes[10240]), 7);
+        QCOMPARE(int(block.Bytes[10241]), 0);
+        QCOMPARE(block.Frame(), frame);
+        const TFrameBlock full = TFrameBlock::FromFrame(patterned(10240, 4));
+        QCOMPARE(int(full.Bytes[10240]), 0x00);
+        QCOMPARE(int(full.Bytes[10241]), 0x28);
+        QCOMPARE(full.Frame(), patterned(10240, 4));
     }
 
     void largestFrameIsReceived()

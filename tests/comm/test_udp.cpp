@@ -5,7 +5,8 @@
 
 #include "comm/udpr_sock.h"
 
-namespace {
+namespace
+{
 
 // A raw 264-byte message built by the test itself.
 QByteArray rawMessage(std::uint32_t code, const QByteArray &body, int sumDelta = 0)
@@ -102,10 +103,14 @@ private slots:
     {
         QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("loopback") << "127.0.0.1" << "127.0.0.1";
-        QTest::newRow("subnet") << "192.168.5.20" << "192.168.5.255";
-        QTest::newRow("other loopback") << "127.0.0.2" << "127.0.0.255";
-        QTest::newRow("no dot") << "orva" << "orva.255";
+        QTest::newRow("loopback") << "127.0.0.1"
+                                  << "127.0.0.1";
+        QTest::newRow("subnet") << "192.168.5.20"
+                                << "192.168.5.255";
+        QTest::newRow("other loopback") << "127.0.0.2"
+                                        << "127.0.0.255";
+        QTest::newRow("no dot") << "orva"
+                                << "orva.255";
     }
 
     void defaultHost()
@@ -117,9 +122,11 @@ private slots:
 
     void relayedBodyLayout()
     {
-        const QByteArray body = TUDPR_S::RelayedBody(3, QStringLiteral("10.1.2.3"), QStringLiteral("SetMod "));
+        const QByteArray body =
+            TUDPR_S::RelayedBody(3, QStringLiteral("10.1.2.3"), QStringLiteral("SetMod "));
         QCOMPARE(body, relayedBody(3, "10.1.2.3", "SetMod "));
-        const QByteArray cut = TUDPR_S::RelayedBody(1, QStringLiteral("123.123.123.123.1"), QString(300, 'x'));
+        const QByteArray cut =
+            TUDPR_S::RelayedBody(1, QStringLiteral("123.123.123.123.1"), QString(300, 'x'));
         QCOMPARE(int(std::uint8_t(cut[4])), 15);
         QCOMPARE(cut.mid(5, 15), QByteArray("123.123.123.123"));
         QCOMPARE(cut.mid(20, 235), QByteArray(235, 'x'));
@@ -153,11 +160,11 @@ private slots:
         std::unique_ptr<TUDPR_S> link(CreateRelayLink(nullptr));
         QVERIFY2(link->Ok(), qPrintable(link->LastErrorText()));
         const QByteArray good = rawMessage(6, relayedBody(6, "10.0.0.7", "ok"));
-        relay.Send(good.left(263));                                            // short
-        relay.Send(rawMessage(6, relayedBody(6, "10.0.0.7", "bad"), 1));       // sum off by one
-        relay.Send(rawMessage(6, relayedBody(6, "10.0.0.7", "long", 16)));     // address length 16
-        relay.Send(rawMessage(6, relayedBody(6, "10.0.0.7", "edge", 255)));    // address length 255
-        relay.Send(good + QByteArray(36, 'z'));                                // 300 bytes: first 264
+        relay.Send(good.left(263));                                              // short
+        relay.Send(rawMessage(6, relayedBody(6, "10.0.0.7", "bad"), 1));         // sum off by one
+        relay.Send(rawMessage(6, relayedBody(6, "10.0.0.7", "long", 16)));       // address length 16
+        relay.Send(rawMessage(6, relayedBody(6, "10.0.0.7", "edge", 255)));      // address length 255
+        relay.Send(good + QByteArray(36, 'z'));                                  // 300 bytes: first 264
         relay.Send(rawMessage(7, relayedBody(7, "123.123.123.123", "max", 15))); // length 15 is fine
         QCOMPARE(waitForQueued(*link, 2), 2);
         QTest::qWait(50);
@@ -224,7 +231,8 @@ private slots:
         // A burst that the peer's socket buffer still holds (about 160 datagrams).
         constexpr int burst = 100;
         for (int i = 0; i < burst; ++i)
-            link.SendMessage(std::uint32_t(1000 + i), QStringLiteral("n%1").arg(i), QStringLiteral("127.0.0.1"));
+            link.SendMessage(std::uint32_t(1000 + i), QStringLiteral("n%1").arg(i),
+                             QStringLiteral("127.0.0.1"));
         const QList<QNetworkDatagram> got = relay.Receive(burst + 1, 5000);
         QCOMPARE(got.size(), burst + 1);
         QCOMPARE(got[0].data(), rawMessage(5, QByteArray(255, 'b')));
