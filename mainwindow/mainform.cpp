@@ -29,6 +29,7 @@
 #include "cardpack/dll_load.h"
 #include "mainwindow/mainrules.h"
 #include "mainwindow/mainwidgets.h"
+#include "model/conversions.h"
 #include "platform/programfolder.h"
 #include "platform/timing.h"
 #include "windows/prompt.h"
@@ -44,6 +45,7 @@ TMainForm1::TMainForm1(QWidget *parent, QSize screen) : QMainWindow(parent), scr
     setObjectName(QStringLiteral("MainForm1"));
     setWindowTitle(QStringLiteral("Kelvara"));
     MainForm1 = this;
+    SetModelReporter(this);
     createMenus();
     createToolBar();
     createPanels();
@@ -54,6 +56,8 @@ TMainForm1::TMainForm1(QWidget *parent, QSize screen) : QMainWindow(parent), scr
 TMainForm1::~TMainForm1()
 {
     Guard("FormDestroy", [this] { FormDestroy(); });
+    if (ModelReporter() == this)
+        SetModelReporter(nullptr);
     if (MainForm1 == this)
         MainForm1 = nullptr;
 }
@@ -435,7 +439,7 @@ void TMainForm1::FormCreate()
     CloseAccepted = 1;
 
     // 4.
-    BaseTitle = QStringLiteral("Kelvara v. ") + MainRules::ShortVersion(MainRules::FileVersion());
+    BaseTitle = QStringLiteral("Kelvara v. ") + VersionText(MainRules::FileVersion(), false, false);
     setWindowTitle(BaseTitle);
 
     // 5.
@@ -676,9 +680,19 @@ void TMainForm1::SetPrompt(TPrompt *prompt) { prompt_ = prompt; }
 
 bool TMainForm1::Quiet() const { return test && !test->text().isEmpty(); }
 
+int TMainForm1::LogKind(TReportKind kind)
+{
+    switch (kind) {
+    case TReportKind::Warning: return 0;
+    case TReportKind::Error: return 1;
+    case TReportKind::Information: return 2;
+    }
+    return 2;
+}
+
 void TMainForm1::Report(TReportKind kind, const QString &text)
 {
-    AddLogEntry(int(kind), text);
+    AddLogEntry(LogKind(kind), text);
     if (Quiet())
         return;
     switch (kind) {

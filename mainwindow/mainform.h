@@ -11,8 +11,10 @@
 #include <memory>
 
 #include "cardpack/sablona.h"
-#include "mainwindow/mainreport.h"
+#include "mainwindow/pcrecord.h"
 #include "mainwindow/settingsfile.h"
+#include "mainwindow/systemimage.h"
+#include "model/reporter.h"
 
 class QAction;
 class QFileDialog;
@@ -54,7 +56,7 @@ extern TMainForm1 *MainForm1;
 
 // The multiple-document main window: it owns everything that outlives a dialog.
 // Areas of its implementation live in their own files (mainform_*.cpp).
-class TMainForm1 : public QMainWindow, public TReportSink
+class TMainForm1 : public QMainWindow, public TModelReporter
 {
     Q_OBJECT
 
@@ -148,6 +150,11 @@ public:
     TUDPR_S *UDPR_S = nullptr;
     TFTPCL *FTPCL = nullptr;
     QStringList SavedProgramLog; // Memo1's text while the variable views are shown
+    TPcRecord PcRecord;
+    TUniRecord UniRecord;
+    TOldRecord AcfRecord;    // older ACF import record
+    TOldRecord OldCfgRecord; // older CFG import record
+    TSystemImage SystemImage;
 
     Byte PultTyp[2] = {0, 0};     // 0 not connected, 1 PC console, 2 mechanical console
     Byte PultScreens[2] = {1, 1}; // screen counts
@@ -205,6 +212,8 @@ public:
     bool Quiet() const;              // `test` carries a caption
     // The model's warnings and errors: to the log and, unless quiet, to a box.
     void Report(TReportKind kind, const QString &text) override;
+    // The program log's kind code of a report: 0 WARNING, 1 ERROR, 2 Information.
+    static int LogKind(TReportKind kind);
     // Runs a handler so that no exception leaves it: it is reported instead.
     void Guard(const char *where, const std::function<void()> &handler);
 
@@ -248,7 +257,8 @@ public:
     bool ParseCommandLine(); // built (mainform_start.cpp)
     void EnterNetworkMode();
     void ReclickSelectedCard();
-    void CreateComPort();
+    void CreateComPort(); // built (mainform_start.cpp)
+    void WMAnswer(const QByteArray &frame, int port);
     void RunStartAction(Byte udpFailed);
     bool OpenProjectByName(const QString &name);
     bool CloseAllConsoles();

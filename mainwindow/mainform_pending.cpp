@@ -8,14 +8,15 @@
 #include <QMenu>
 #include <QTimer>
 
+#include "comm/com_orva.h"
 #include "platform/timing.h"
 
 // ---- device dialogue and communication state ---------------------------------------
 
-void TMainForm1::CreateComPort()
+void TMainForm1::WMAnswer(const QByteArray &frame, int port)
 {
-    // The serial link: owner this window, message 1025, 9600 baud, PortNumber,
-    // space parity, one stop bit, 10240-byte buffers, lights on ApdSLController1.
+    Q_UNUSED(frame);
+    Q_UNUSED(port);
 }
 
 bool TMainForm1::AbortCommunication()
@@ -41,13 +42,15 @@ bool TMainForm1::OpenProjectByName(const QString &name)
     return false;
 }
 
-void TMainForm1::SetRecordDefaults() {}
 
 void TMainForm1::CreateStatusWindow() {}
 
 void TMainForm1::FreeOwnedLinks()
 {
-    // Serial link (threads stopped, port closed), UDP link, export list, FTP client.
+    // Serial link: its threads stop and the port closes.
+    delete ComPort;
+    ComPort = nullptr;
+    // UDP link, export list, FTP client come with network mode and the export.
 }
 
 void TMainForm1::CloseHelp() {}

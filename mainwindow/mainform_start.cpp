@@ -7,7 +7,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "comm/com_orva.h"
 #include "mainwindow/mainrules.h"
+#include "mainwindow/mainwidgets.h"
 
 bool TMainForm1::ParseCommandLine()
 {
@@ -77,4 +79,25 @@ void TMainForm1::Close1Click()
     }
     CloseAccepted = 1;
     OperationMode = 0;
+}
+
+void TMainForm1::CreateComPort()
+{
+    delete ComPort;
+    ComPort = ::CreateComPort(this, PortNumber);
+    connect(ComPort, &TApdA::BytesSent, ApdSLController1, &TSLController::Transmitted);
+    connect(ComPort, &TApdA::BytesReceived, ApdSLController1, &TSLController::Received);
+    connect(ComPort, &TApdA::FrameReceived, this, [this](const QByteArray &frame, int port) {
+        Guard("WMAnswer", [this, &frame, port] { WMAnswer(frame, port); });
+    });
+    connect(ComPort, &TApdA::LogEntry, this, [this](TLogKind kind, const QString &text) {
+        const int code = kind == TLogKind::Warning ? 0 : kind == TLogKind::Error ? 1 : 2;
+        AddLogEntry(code, text);
+    });
+}
+
+void TMainForm1::SetRecordDefaults()
+{
+    InitPcRecord(PcRecord);
+    InitUniRecord(UniRecord);
 }

@@ -83,10 +83,10 @@ QString CaptionForFile(const QString &fileName, const QString &baseTitle)
     return name + QStringLiteral(" - ") + baseTitle;
 }
 
-QString ShortVersion(const QString &version)
+QString SlotPosName(int n)
 {
-    const int dot = version.lastIndexOf(u'.');
-    return dot < 0 ? version : version.left(dot);
+    n &= 31;
+    return QStringLiteral("E%1-%2%3").arg(n / 16).arg(QChar(n % 16 < 8 ? u'L' : u'H')).arg(n % 8);
 }
 
 QString FileVersion()
@@ -95,12 +95,6 @@ QString FileVersion()
     while (version.count(u'.') < 3)
         version += QStringLiteral(".0");
     return version;
-}
-
-QString SlotPosName(int n)
-{
-    n &= 31;
-    return QStringLiteral("E%1-%2%3").arg(n / 16).arg(QChar(n % 16 < 8 ? u'L' : u'H')).arg(n % 8);
 }
 
 QString ChooseFileArgument(const QStringList &args, const std::function<bool(const QString &)> &exists)

@@ -36,14 +36,12 @@ QString MakeControlName(Byte kind, int a, int b, int c);
 // for an empty name.
 QString CaptionForFile(const QString &fileName, const QString &baseTitle);
 
-// A dotted version without its last component ("2.1.9.114" gives "2.1.9").
-QString ShortVersion(const QString &version);
+// Position name of board slot 0..31 ("E0-L0" .. "E1-H7"), as the model's
+// LinePosName gives it.
+QString SlotPosName(int n);
 
 // The program's file version as four parts.
 QString FileVersion();
-
-// Long position name of board slot / line position 0..31 ("E0-L0" .. "E1-H7").
-QString SlotPosName(int n);
 
 // The first of arguments 1..count-1 that names an existing file, else the last
 // argument; empty when there is none. args[0] is the program.

@@ -22,6 +22,8 @@
 #include "mainwindow/mainform.h"
 #include "mainwindow/mainrules.h"
 #include "mainwindow/mainwidgets.h"
+#include "model/conversions.h"
+#include "model/reporter.h"
 #include "platform/langlib.h"
 #include "platform/programfolder.h"
 #include "windows/prompt.h"
@@ -171,7 +173,7 @@ private slots:
     {
         TMainForm1 form(nullptr, QSize(1024, 768));
         QCOMPARE(MainForm1, &form);
-        QCOMPARE(form.windowTitle(), QStringLiteral("Kelvara v. ") + MainRules::ShortVersion(MainRules::FileVersion()));
+        QCOMPARE(form.windowTitle(), QStringLiteral("Kelvara v. " KELVARA_VERSION));
         QCOMPARE(form.BaseTitle, form.windowTitle());
         QCOMPARE(form.size(), QSize(755, 470));
         QCOMPARE(form.pos(), QPoint((1024 - 755) / 2, (768 - 470) / 2));
@@ -410,10 +412,19 @@ private slots:
         QCOMPARE(prompt_.asked()[0].text, QStringLiteral("odd value"));
         QVERIFY(form.Memo1->toPlainText().contains(QStringLiteral("WARNING:\nodd value")));
 
+        // The model's reports arrive the same way.
+        QCOMPARE(ModelReporter(), static_cast<TModelReporter *>(&form));
+        ReportInformation(QStringLiteral("model says"));
+        QCOMPARE(prompt_.asked().size(), 2);
+        QCOMPARE(prompt_.asked()[1].kind, TPrompt::Kind::Information);
+        QVERIFY(form.Memo1->toPlainText().contains(QStringLiteral("Information:\nmodel says")));
+
         form.test->setText(QStringLiteral("run"));
         QVERIFY(form.Quiet());
         form.Report(TReportKind::Error, QStringLiteral("quiet error"));
-        QCOMPARE(prompt_.asked().size(), 1);
+        ReportWarning(QStringLiteral("quiet warning"));
+        QCOMPARE(prompt_.asked().size(), 2);
+        QVERIFY(form.Memo1->toPlainText().contains(QStringLiteral("WARNING:\nquiet warning")));
         QVERIFY(form.Memo1->toPlainText().contains(QStringLiteral("ERROR:\nquiet error")));
         prompt_.clear();
     }

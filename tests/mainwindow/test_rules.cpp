@@ -116,7 +116,6 @@ private slots:
         QCOMPARE(MakeControlName(3, 31, 9, 0), QStringLiteral("b031F0900"));
         QCOMPARE(CaptionForFile(QString(), "Kelvara v. 2.6.0"), QStringLiteral("Kelvara v. 2.6.0"));
         QCOMPARE(CaptionForFile("/home/u/proj/a.orv", "K"), QStringLiteral("a.orv - K"));
-        QCOMPARE(ShortVersion("2.1.9.114"), QStringLiteral("2.1.9"));
         QCOMPARE(FileVersion().count(u'.'), 3);
         QCOMPARE(SlotPosName(0), QStringLiteral("E0-L0"));
         QCOMPARE(SlotPosName(11), QStringLiteral("E0-H3"));
