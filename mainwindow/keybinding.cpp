@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cardpack/dll_load.h"
+#include "mainwindow/cardqueries.h"
 #include "model/conversions.h"
 
 namespace
@@ -253,6 +254,11 @@ QStringList BindingFaults(const TAPult &config)
 
 // --- TKeyBinding ---
 
+void TBindingServices::UseCards(TCardSlots &cards)
+{
+    CardOfSlot = [&cards](int slot) { return cards.CardOfSlot(slot); };
+}
+
 TKeyBinding::TKeyBinding(TAPult *config, int console, TBindingServices services)
     : Config(config), Console(console), services(std::move(services))
 {
@@ -284,24 +290,12 @@ void TKeyBinding::keyCleared(int console, int key) const
         services.Observer->KeyCleared(console, key);
 }
 
-std::int32_t TKeyBinding::storedTypeIndex(std::int32_t code) const
-{
-    if (services.FindPairValue)
-        return services.FindPairValue(code);
-    std::int32_t value = 0;
-    if (Config)
-        for (const TKodHodnota &entry : Config->KodHodnota)
-            if (entry.Kod == code)
-                value = entry.Hodnota;
-    return value;
-}
-
 bool TKeyBinding::syncRadioPanel(TCardOld &card, Byte line, const TLineSelection &sel) const
 {
     if (card.GetTypLinNum(card.GetNameLin(line)) == 255) {
         QString name;
         if (!sel.TypePanel) {
-            const std::int32_t index = storedTypeIndex(card.GetCardNum(Config->TypSystemu));
+            const std::int32_t index = FindPairValue(Config, card.GetCardNum(Config->TypSystemu));
             Byte group = 255;
             name = card.GetTypLinName(index >= 0 && index <= 255 ? Byte(index) : Byte(255), group);
         } else {
@@ -585,7 +579,11 @@ void TKeyBinding::StoreKeyLines(const TKeyArray &keys)
                 card->SetNameLin(l, StripLinePosPrefix(lineName));
             line.MenoLinky = lineName;
             line.CisloLinky = card ? card->GetTypLinNum(card->GetNameLin(l)) : key.TypLinky;
-            line.Klavesa = 253;
+            // A key that carries the line itself keeps it; else only its
+            // extended lines are bound.
+            const TKlavesa *holder = keyAt(console, line.Klavesa);
+            if (!holder || !namesLine(*holder, key.HWPozicDosky, l))
+                line.Klavesa = 253;
             auto &extPlace = line.RLinky[key.PozicRLinky];
             if (!extPlace)
                 extPlace = std::make_unique<TRLinka>();

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "cardpack/sablona.h"
+#include "mainwindow/cardset.h"
 #include "model/objekty.h"
 
 // Binding board lines and extended lines to console keys, without a window.
@@ -52,10 +53,10 @@ struct TBindingServices {
     std::function<void()> RebuildUniTable;
     // A warning box with Yes and No; true for Yes. Without it the answer is No.
     std::function<bool(const QString &text)> AskYesNo;
-    // Type index stored for a board code (FindPairValue); without it the
-    // configuration's KodHodnota table is read directly.
-    std::function<std::int32_t(std::int32_t code)> FindPairValue;
     TKeyObserver *Observer = nullptr;
+
+    // CardOfSlot answered by a card holder (the main window's cards, a TCardSet).
+    void UseCards(TCardSlots &cards);
 };
 
 // The board-panel selection at the moment a key is clicked in binding mode.
@@ -134,7 +135,6 @@ private:
     TCardOld *cardOf(int slot) const;
     void modified() const;
     void keyCleared(int console, int key) const;
-    std::int32_t storedTypeIndex(std::int32_t code) const;
     bool syncRadioPanel(TCardOld &card, Byte line, const TLineSelection &sel) const;
 
     TBindingServices services;

@@ -2,8 +2,13 @@
 
 #include <QTest>
 
+#include "cardpack/dll_load.h"
+#include "cardpack/karty.h"
 #include "cardpack/t4w5card.h"
 #include "cardpack/ul10card.h"
+#include "mainwindow/systemimage.h"
+#include "mainwindow/unitable.h"
+#include "tests/fixture/fixture.h"
 
 namespace
 {
@@ -31,7 +36,10 @@ public:
 // of the board panels that come before a binding (card and line selection).
 struct Rig {
     std::unique_ptr<TAPult> cfg = std::make_unique<TAPult>();
-    std::array<std::unique_ptr<TCardOld>, BoardCount> cards;
+    TCardSet cards;
+    bool numberLines = false; // rebuild with the real BuildUniTable
+    TSystemImage image;
+    TZOZ boardList;
     int modified = 0;
     int rebuilt = 0;
     bool answer = true;
@@ -54,9 +62,13 @@ struct Rig {
     TBindingServices services()
     {
         TBindingServices s;
-        s.CardOfSlot = [this](int slot) { return cards[slot].get(); };
+        s.UseCards(cards);
         s.SetModified = [this] { ++modified; };
-        s.RebuildUniTable = [this] { ++rebuilt; };
+        s.RebuildUniTable = [this] {
+            ++rebuilt;
+            if (numberLines)
+                BuildUniTable(cfg.get(), image, &boardList);
+        };
         s.AskYesNo = [this](const QString &text) {
             asked << text;
             return answer;
@@ -68,6 +80,7 @@ struct Rig {
 
     TPult &pult(int c) { return *cfg->Pulty[c]; }
     TKlavesa &key(int c, int k) { return *cfg->Pulty[c]->Klavesy[k]; }
+    TCardOld &card(int slot) { return *cards.CardOfSlot(slot); }
     TLinka *line(int c, int s, int l)
     {
         TDoska *d = cfg->Pulty[c]->Dosky[s].get();
@@ -76,8 +89,8 @@ struct Rig {
 
     TCardOld &addCard(int slot, std::unique_ptr<TCardOld> card, int active = 0)
     {
-        cards[slot] = std::move(card);
-        TCardOld &c = *cards[slot];
+        cards.SetCard(slot, std::move(card));
+        TCardOld &c = *cards.CardOfSlot(slot);
         c.Reset();
         for (auto &p : cfg->Pulty)
             if (!p->Dosky[slot]) {
@@ -96,7 +109,7 @@ struct Rig {
     // A free line selected with the type checked on the line-type panel.
     TLineSelection selectLine(int slot, int l, const QString &type)
     {
-        TCardOld &card = *cards[slot];
+        TCardOld &card = *cards.CardOfSlot(slot);
         for (auto &p : cfg->Pulty) {
             auto &place = p->Dosky[slot]->Linky[l];
             if (!place)
@@ -119,7 +132,7 @@ struct Rig {
     TLineSelection selectExt(int slot, int l, const QString &type, int pos)
     {
         TLineSelection sel = selectLine(slot, l, type);
-        TCardOld &card = *cards[slot];
+        TCardOld &card = *cards.CardOfSlot(slot);
         const QString name = card.GetRozsirLinName(Byte(l), Byte(pos));
         for (auto &p : cfg->Pulty) {
             auto &place = p->Dosky[slot]->Linky[l]->RLinky[pos];
@@ -209,6 +222,7 @@ class TestKeyBinding : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void invariantSeesBrokenBindings();
     void plainLineBinding_data();
     void plainLineBinding();
@@ -240,7 +254,15 @@ private slots:
     void names();
     void noConfigurationOrConsole();
     void hostilePositions();
+    void lineNumbersAfterBinding();
+    void fixtureBindingsHold();
 };
+
+void TestKeyBinding::initTestCase()
+{
+    fixture::LoadLanguage();
+    QVERIFY(!LoadStrDll(34).isEmpty());
+}
 
 void TestKeyBinding::invariantSeesBrokenBindings()
 {
@@ -582,8 +604,9 @@ void TestKeyBinding::deletePlainLineWithExtendedKeys()
         QVERIFY(!rig.binding().DeleteKeys(12, false, false, false));
         QCOMPARE(dump(*rig.cfg), before);
         QCOMPARE(rig.asked.size(), 1);
-        QVERIFY(rig.asked[0].endsWith(QStringLiteral("E0-L1 - MM-1 (12. )")));
-        QCOMPARE(rig.asked[0].count(QStringLiteral("\r\n")), 3);
+        const QString crlf = QStringLiteral("\r\n");
+        QCOMPARE(rig.asked[0], LoadStrDll(34) + crlf + LoadStrDll(35) + crlf + LoadStrDll(36) + crlf
+                                   + QStringLiteral("E0-L1 - MM-1 (12. ") + LoadStrDll(76) + u')');
     }
     {
         Rig rig;
@@ -898,7 +921,7 @@ void TestKeyBinding::storeMovesKeysAndReleasesOldLines()
     CHECK_BINDINGS(*rig.cfg);
     QCOMPARE(rig.line(0, 3, 0)->Klavesa, Byte(255));
     QCOMPARE(rig.line(0, 3, 4)->Klavesa, Byte(7));
-    QCOMPARE(rig.cards[3]->GetNameLin(4), QStringLiteral("AUT-4"));
+    QCOMPARE(rig.card(3).GetNameLin(4), QStringLiteral("AUT-4"));
 
     // An extended key moved to another extended line: the old one is freed,
     // the line keeps 253 while a keyed extended line remains.
@@ -940,24 +963,24 @@ void TestKeyBinding::storeExtendedAndShortNames()
     rig.binding().StoreKeyLines(keys);
     CHECK_BINDINGS(*rig.cfg);
 
-    QCOMPARE(rig.cards[1]->GetNameLin(2), QStringLiteral("MS-2"));
+    QCOMPARE(rig.card(1).GetNameLin(2), QStringLiteral("MS-2"));
     QCOMPARE(rig.line(0, 1, 2)->MenoLinky, QStringLiteral("E0-L1 - MS-2"));
     QCOMPARE(rig.line(0, 1, 2)->CisloLinky, Byte(9));
     QCOMPARE(rig.line(0, 1, 2)->Klavesa, Byte(253));
     QCOMPARE(rig.line(0, 1, 2)->RLinky[3]->Klavesa, Byte(0));
 
-    QCOMPARE(rig.cards[3]->GetNameLin(1), QStringLiteral("MB"));
+    QCOMPARE(rig.card(3).GetNameLin(1), QStringLiteral("MB"));
     QCOMPARE(rig.line(0, 3, 1)->MenoLinky, QStringLiteral("MB"));
     QCOMPARE(rig.line(0, 3, 1)->Klavesa, Byte(1));
 
-    QCOMPARE(rig.cards[1]->GetNameLin(3), QStringLiteral("MM"));
+    QCOMPARE(rig.card(1).GetNameLin(3), QStringLiteral("MM"));
     QCOMPARE(rig.line(0, 1, 3)->MenoLinky, QStringLiteral("MM"));
     QCOMPARE(rig.line(0, 1, 3)->CisloLinky, Byte(11));
     QCOMPARE(rig.line(0, 1, 3)->RLinky[6]->Klavesa, Byte(2));
 
-    QCOMPARE(rig.cards[3]->GetNameLin(2), QStringLiteral("UB - B"));
+    QCOMPARE(rig.card(3).GetNameLin(2), QStringLiteral("UB - B"));
     QCOMPARE(rig.line(0, 3, 2)->Klavesa, Byte(3));
-    QCOMPARE(rig.cards[3]->GetNameLin(3), QStringLiteral("nekonf")); // the empty rest has no type
+    QCOMPARE(rig.card(3).GetNameLin(3), QStringLiteral("nekonf")); // the empty rest has no type
     QCOMPARE(rig.line(0, 3, 3)->Klavesa, Byte(4));
 
     QVERIFY(!rig.line(0, 3, 5)); // "nekonf": stored, no line made
@@ -1172,6 +1195,88 @@ void TestKeyBinding::hostilePositions()
         QVERIFY(!rig.binding().CanPlaceLine(1, line, QStringLiteral("MD"), 5));
     for (int pos : {-1, 250, 254, 1000})
         QVERIFY(!rig.binding().CanPlaceLine(1, 0, QStringLiteral("Pr."), pos));
+}
+
+void TestKeyBinding::lineNumbersAfterBinding()
+{
+    Rig rig;
+    rig.numberLines = true;
+    rig.addCard(3, std::make_unique<TUL10Card>());
+    rig.addCard(1, std::make_unique<T4W5Card>());
+    QVERIFY(rig.binding().AssignLineToKey(5, rig.selectLine(3, 2, QStringLiteral("MB"))));
+    QCOMPARE(rig.key(0, 5).NumLin, Byte(17)); // by position: slot x 5 + line
+    QVERIFY(rig.binding().AssignLineToKey(10, rig.selectExt(1, 0, QStringLiteral("MD"), 5)));
+    QVERIFY(rig.binding().AssignLineToKey(11, rig.selectExt(1, 0, QStringLiteral("MD"), 63)));
+    QCOMPARE(rig.line(0, 1, 0)->Klavesa, Byte(253));
+    QCOMPARE(rig.key(0, 10).NumLin, Byte(5)); // a line with only keyed extended lines is numbered
+    QCOMPARE(rig.key(0, 11).NumLin, Byte(5));
+    int index = 0;
+    QCOMPARE(rig.binding().FindKeyByNumber(5, index), &rig.key(0, 10));
+    QCOMPARE(index, 10);
+
+    // The last extended-line place is numbered, and a count past the places
+    // reads nothing beyond them.
+    TLinka &md = *rig.line(0, 1, 0);
+    md.RLinky[249] = std::make_unique<TRLinka>();
+    md.RLinky[249]->Klavesa = 223;
+    rig.key(0, 223) = rig.key(0, 11);
+    rig.key(0, 223).PozicRLinky = 249;
+    rig.key(0, 223).NumLin = 255;
+    for (int count : {250, 255}) {
+        md.PocetRLiniek = Byte(count);
+        BuildUniTable(rig.cfg.get(), rig.image, &rig.boardList);
+        QCOMPARE(rig.key(0, 223).NumLin, Byte(5));
+        rig.key(0, 223).NumLin = 255;
+    }
+    CHECK_BINDINGS(*rig.cfg);
+
+    QVERIFY(rig.binding().DeleteKeys(10, false, false, false));
+    QVERIFY(rig.binding().DeleteKeys(11, false, false, false));
+    QVERIFY(rig.binding().DeleteKeys(223, false, false, false));
+    CHECK_BINDINGS(*rig.cfg);
+    QCOMPARE(md.Klavesa, Byte(255));
+}
+
+void TestKeyBinding::fixtureBindingsHold()
+{
+    // The shared fixture, with cards for its UL10 and 4W5 boards: consistent
+    // as built, after writing every key back, and after deleting key by key.
+    for (bool allConsoles : {false, true}) {
+        Rig rig;
+        rig.cfg = fixture::BuildFixture();
+        rig.cards.SetCard(0, std::make_unique<TUL10Card>());
+        rig.cards.SetCard(1, std::make_unique<T4W5Card>());
+        CHECK_BINDINGS(*rig.cfg);
+
+        for (int c : {0, 1}) {
+            TKeyArray keys;
+            rig.binding(c).SaveKeys(keys);
+            rig.binding(c).StoreKeyLines(keys);
+            CHECK_BINDINGS(*rig.cfg);
+            for (int k = 0; k < KeyCount; ++k)
+                if (rig.cfg->Pulty[c]->Klavesy[k])
+                    QCOMPARE(fixture::DumpKey(rig.key(c, k)), fixture::DumpKey(*keys[k]));
+        }
+        QCOMPARE(rig.line(0, 1, 0)->Klavesa, Byte(253));
+        QCOMPARE(rig.line(0, 1, 0)->RLinky[1]->Klavesa, Byte(2));
+
+        int deleted = 0;
+        for (int c : {0, 1})
+            for (int k = 0; k < KeyCount; ++k) {
+                deleted += rig.binding(c).DeleteKeys(k, true, allConsoles, false) ? 1 : 0;
+                CHECK_BINDINGS(*rig.cfg);
+            }
+        QVERIFY(deleted > 0);
+        for (int c : {0, 1})
+            for (const auto &board : rig.cfg->Pulty[c]->Dosky)
+                for (int l = 0; board && l < LineCount; ++l)
+                    if (const TLinka *line = board->Linky[l].get()) {
+                        QCOMPARE(line->Klavesa, Byte(255));
+                        for (const auto &ext : line->RLinky)
+                            QVERIFY(!ext || ext->Klavesa == 255);
+                    }
+        QVERIFY(rig.asked.isEmpty()); // confirmed: no question
+    }
 }
 
 QTEST_GUILESS_MAIN(TestKeyBinding)
