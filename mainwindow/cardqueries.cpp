@@ -55,3 +55,21 @@ Byte CardTemplateQuery(TCardSlots &cards, int Slot, Byte Line, Byte TypeIndex)
 {
     return CardTemplateQuery(cards.CardOfSlot(Slot), Line, TypeIndex);
 }
+
+bool SyncRadioPanel(const TAPult *config, TCardOld *card, Byte boardCode, Byte Line,
+                    const std::optional<QString> &checkedCaption)
+{
+    if (!card)
+        return true;
+    if (card->GetTypLinNum(card->GetNameLin(Line)) == 255) {
+        QString name;
+        if (checkedCaption) {
+            name = *checkedCaption + QStringLiteral("-") + QString::number(Line);
+        } else {
+            Byte ignored = 255;
+            name = card->GetTypLinName(Byte(FindPairValue(config, boardCode)), ignored);
+        }
+        card->SetNameLin(Line, name);
+    }
+    return !card->IsRozsirLin(Line);
+}

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
+#include <optional>
 
 #include "cardpack/sablona.h"
 #include "mainwindow/cardset.h"
@@ -21,3 +24,12 @@ void StorePairValue(TAPult *config, std::int32_t Code, std::int32_t Value);
 // TypeIndex. The card is left as it was found. 1 without a card.
 Byte CardTemplateQuery(TCardOld *card, Byte Line, Byte TypeIndex);
 Byte CardTemplateQuery(TCardSlots &cards, int Slot, Byte Line, Byte TypeIndex);
+
+// The line-type check made before line Line of the selected card is bound to
+// a key. A line of the unconfigured type first gets a type: with the
+// line-type panel (checkedCaption set) its checked caption followed by "-"
+// and the line index, without it the type stored for the card's board code.
+// False when the line carries extended lines (they are bound one by one);
+// true without a card.
+bool SyncRadioPanel(const TAPult *config, TCardOld *card, Byte boardCode, Byte Line,
+                    const std::optional<QString> &checkedCaption);

@@ -117,6 +117,47 @@ private slots:
         QCOMPARE(card.GetNameLin(2), QStringLiteral("KONF"));
     }
 
+    void lineTypeCheck_data()
+    {
+        QTest::addColumn<QString>("card");
+        QTest::addColumn<QString>("current"); // "-" leaves the line unset
+        QTest::addColumn<int>("stored");      // type index stored for the card's code, -1 no configuration
+        QTest::addColumn<QString>("caption"); // "-" no line-type panel
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("stored type") << "TUL10" << "nekonf" << 1 << "-" << "UB" << true;
+        QTest::newRow("panel caption") << "TUL10" << "nekonf" << 1 << "MB" << "MB-3" << true;
+        QTest::newRow("no configuration") << "TUL10" << "nekonf" << -1 << "-" << "MB" << true;
+        QTest::newRow("typed line kept") << "TUL10" << "KONF" << 1 << "MB" << "KONF" << true;
+        QTest::newRow("line without a name") << "TUL10" << "-" << 1 << "MB" << "" << true;
+        QTest::newRow("extended-line carrier") << "T4W5" << "nekonf" << 1 << "-" << "MD" << false;
+        QTest::newRow("carrier already typed") << "T4W5" << "MM" << 0 << "HLS" << "MM" << false;
+        QTest::newRow("plain 4W5 line") << "T4W5" << "nekonf" << 0 << "-" << "HLS" << true;
+    }
+
+    void lineTypeCheck()
+    {
+        QFETCH(QString, card);
+        QFETCH(QString, current);
+        QFETCH(int, stored);
+        QFETCH(QString, caption);
+        QFETCH(QString, named);
+        QFETCH(bool, accepted);
+        TCardSet cards;
+        QVERIFY(cards.CreateCardByName(card, 0));
+        TCardOld *c = cards.CardOfSlot(0);
+        if (current != QStringLiteral("-"))
+            c->SetNameLin(3, current);
+        const Byte code = c->GetCardNum(0);
+        TAPult config;
+        config.KodHodnota[5] = {code, stored};
+        const std::optional<QString> panel =
+            caption == QStringLiteral("-") ? std::nullopt : std::optional<QString>(caption);
+        QCOMPARE(SyncRadioPanel(stored < 0 ? nullptr : &config, c, code, 3, panel), accepted);
+        QCOMPARE(c->GetNameLin(3), named);
+        QVERIFY(SyncRadioPanel(&config, nullptr, code, 3, panel));
+    }
+
     void cardSetCreatesByName()
     {
         TCardSet cards;
