@@ -320,51 +320,119 @@ enum Level { V10 = 10, V20 = 20, V21 = 21, V22 = 22, V23 = 23, V24 = 24, V25 = 2
 class Reader
 {
 public:
-    Reader(TAPult &cfg, QList<QByteArray> lines) : cfg(cfg), lines(std::move(lines)) {}
+    Reader(TAPult &cfg, const QByteArray &data) : cfg(cfg), data(data) {}
 
     TAPult &cfg;
-    QList<QByteArray> lines;
-    qsizetype next = 0;
+    const QByteArray &data;
+    qsizetype pos = 0;  // start of the next line
+    qsizetype next = 0; // number of lines read
     int level = VNewer;
     bool upgrade = false;
 
-    QString raw;     // the value before its blanks were cut
-    QString value;   // the value
-    QString comment; // the comment (kept from the line before when a line has none)
+    QByteArrayView raw;     // the value before its blanks were cut
+    QByteArrayView value;   // the value
+    QByteArrayView comment; // the comment (kept from the line before when a line has none)
 
     [[noreturn]] void fault(const QString &reason) const
     {
         throw Fault{QStringLiteral("line %1: %2").arg(next).arg(reason)};
     }
 
+    QString shown() const { return QString::fromLatin1(value.first(std::min<qsizetype>(value.size(), 60))); }
+
     void readLine()
     {
-        if (next >= lines.size())
+        if (pos >= data.size())
             fault(QStringLiteral("the file ends early"));
-        QString line = platform::FromCp1250(lines[next++]);
-        const qsizetype semi = line.lastIndexOf(u';');
+        const char *begin = data.constData() + pos;
+        const char *stop = data.constData() + data.size();
+        const char *end = begin;
+        while (end < stop && *end != '\r' && *end != '\n')
+            ++end;
+        // CR LF, LF or CR ends a line.
+        pos = end - data.constData();
+        if (pos < data.size())
+            pos += data[pos] == '\r' && pos + 1 < data.size() && data[pos + 1] == '\n' ? 2 : 1;
+        ++next;
+        QByteArrayView line(begin, end - begin);
+        const qsizetype semi = line.lastIndexOf(';');
         if (semi >= 0) {
-            comment = line.mid(semi + 1);
-            line.truncate(semi);
-        }
-        if (line.contains(QChar(StoredCR)) || line.contains(QChar(StoredLF))) {
-            line.replace(QChar(StoredCR), u'\r');
-            line.replace(QChar(StoredLF), u'\n');
+            comment = line.sliced(semi + 1);
+            line = line.first(semi);
         }
         raw = line;
         qsizetype n = line.size();
-        while (n > 0 && line[n - 1] == u' ')
+        while (n > 0 && line[n - 1] == ' ')
             --n;
-        line.truncate(n);
-        value = line;
+        value = line.first(n);
+    }
+
+    // The value as text, its line breaks restored.
+    QString text() const
+    {
+        QString t = platform::FromCp1250(value.toByteArray());
+        if (t.contains(QChar(StoredCR)) || t.contains(QChar(StoredLF))) {
+            t.replace(QChar(StoredCR), u'\r');
+            t.replace(QChar(StoredLF), u'\n');
+        }
+        return t;
+    }
+
+    bool isNull() const { return value == "null"; }
+    bool rawIsNull() const { return raw == "null"; }
+    bool commentIs(const char *c) const { return comment == c; }
+
+    // "null" leaves the preset; otherwise a decimal 32-bit number.
+    bool number(std::int32_t &v) const
+    {
+        if (isNull())
+            return true;
+        qsizetype i = 0;
+        bool negative = false;
+        if (i < value.size() && (value[i] == '-' || value[i] == '+'))
+            negative = value[i++] == '-';
+        if (i == value.size())
+            return false;
+        std::int64_t n = 0;
+        for (; i < value.size(); ++i) {
+            const char c = value[i];
+            if (c < '0' || c > '9')
+                return false;
+            n = n * 10 + (c - '0');
+            if (n > std::int64_t(INT32_MAX) + 1)
+                return false;
+        }
+        n = negative ? -n : n;
+        if (n > INT32_MAX || n < INT32_MIN)
+            return false;
+        v = std::int32_t(n);
+        return true;
+    }
+
+    static int hexDigit(char c)
+    {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return -1;
+    }
+
+    // The byte of hex digits i and i+1 of the value, or -1.
+    int hexByte(qsizetype i) const
+    {
+        const int hi = hexDigit(value[i]), lo = hexDigit(value[i + 1]);
+        return hi < 0 || lo < 0 ? -1 : hi * 16 + lo;
     }
 
     std::int32_t readInt(std::int32_t preset, const char *what)
     {
         readLine();
         std::int32_t v = preset;
-        if (!StrToIntOrNull(value, v))
-            fault(QStringLiteral("%1 is not a number: \"%2\"").arg(QLatin1String(what), value));
+        if (!number(v))
+            fault(QStringLiteral("%1 is not a number: \"%2\"").arg(QLatin1String(what), shown()));
         return v;
     }
 
@@ -380,11 +448,11 @@ public:
     bool readIndex(int expected, const char *what)
     {
         readLine();
-        if (value == NullText)
+        if (isNull())
             return false;
         std::int32_t v = 255;
-        if (!StrToIntOrNull(value, v) || v != expected)
-            fault(QStringLiteral("%1 %2 expected, found \"%3\"").arg(QLatin1String(what)).arg(expected).arg(value));
+        if (!number(v) || v != expected)
+            fault(QStringLiteral("%1 %2 expected, found \"%3\"").arg(QLatin1String(what)).arg(expected).arg(shown()));
         return true;
     }
 
@@ -394,9 +462,9 @@ public:
         if (value.size() < qsizetype(2 * N))
             fault(QStringLiteral("%1 holds %2 of %3 hex digits").arg(QLatin1String(what)).arg(value.size()).arg(2 * N));
         for (std::size_t i = 0; i < N; ++i) {
-            std::int64_t v = 0;
-            if (!TryHexStrToInt(value.mid(qsizetype(2 * i), 2), v))
-                fault(QStringLiteral("%1 is not hex: \"%2\"").arg(QLatin1String(what), value));
+            const int v = hexByte(qsizetype(2 * i));
+            if (v < 0)
+                fault(QStringLiteral("%1 is not hex: \"%2\"").arg(QLatin1String(what), shown()));
             bytes[i] = Byte(v);
         }
     }
@@ -455,11 +523,11 @@ const char *const boardNames[][2] = {{"UNI10", "UL10"}, {"AUT", "AUT3"}, {"MB", 
 void Reader::read()
 {
     readLine();
-    const QString first = platform::FromCp1250(lines[0]);
+    const QString first = platform::FromCp1250(data.left(pos)).remove(u'\r').remove(u'\n');
     if (!first.contains(QLatin1String("ORV ver"))) {
         level = V10;
         upgrade = true;
-        next = 0; // the first line is already the console count
+        pos = next = 0; // the first line is already the console count
     } else {
         const QString version = QString(first).remove(QLatin1String("ORV ver"));
         static const struct {
@@ -484,7 +552,7 @@ void Reader::read()
 
     for (int i = 0; i < BoardCount; ++i) {
         readLine();
-        QString name = value;
+        QString name = text();
         convertOldName(name, slotNames, 4);
         cfg.SlotyDosiek[i].Meno = name;
     }
@@ -499,10 +567,11 @@ void Reader::read()
             readLine();
             TFlagRecord &rec = cfg.TabulkaPriznakov[r];
             for (int i = 0; i < FlagRecordSize; ++i) {
-                std::int64_t v = 0;
-                if (2 * i + 2 <= value.size() && !TryHexStrToInt(value.mid(2 * i, 2), v))
-                    fault(QStringLiteral("line flags are not hex: \"%1\"").arg(value));
-                rec[i] = 2 * i + 2 <= value.size() ? Byte(v) : 0;
+                // A byte without its two digits is 0.
+                const int v = 2 * i + 2 <= value.size() ? hexByte(2 * i) : 0;
+                if (v < 0)
+                    fault(QStringLiteral("line flags are not hex: \"%1\"").arg(shown()));
+                rec[i] = Byte(v);
             }
         }
     }
@@ -512,20 +581,20 @@ void Reader::readConsole(int p)
 {
     readLine();
     // Key blocks left over before the console's own index line.
-    while (comment == QLatin1String("uzivatelske meno klavesy") || comment == QLatin1String("nepriradena klavesa")) {
+    while (commentIs("uzivatelske meno klavesy") || commentIs("nepriradena klavesa")) {
         upgrade = true;
-        if (comment == QLatin1String("uzivatelske meno klavesy")) {
+        if (commentIs("uzivatelske meno klavesy")) {
             do
                 readLine();
-            while (comment != QLatin1String("skratena volba"));
+            while (!commentIs("skratena volba"));
         }
         readLine();
     }
-    if (value == NullText)
+    if (isNull())
         return;
     std::int32_t index = 255;
-    if (!StrToIntOrNull(value, index) || index != p)
-        fault(QStringLiteral("console %1 expected, found \"%2\"").arg(p).arg(value));
+    if (!number(index) || index != p)
+        fault(QStringLiteral("console %1 expected, found \"%2\"").arg(p).arg(shown()));
 
     cfg.Pulty[p] = std::make_unique<TPult>();
     TPult &pult = *cfg.Pulty[p];
@@ -533,8 +602,8 @@ void Reader::readConsole(int p)
     pult.TypPultu = readByte(255, "console type");
     if (level >= V25) {
         readLine();
-        if (raw != NullText)
-            pult.FNGSMR = value;
+        if (!rawIsNull())
+            pult.FNGSMR = text();
     }
     for (int b = 0; b < BoardCount; ++b)
         readBoard(pult, b);
@@ -547,9 +616,9 @@ void Reader::readConsole(int p)
         for (int i = 0; i < count; ++i) {
             auto entry = std::make_unique<TTelZoznam>();
             readLine();
-            entry->Meno = value;
+            entry->Meno = text();
             readLine();
-            entry->Cislo = value;
+            entry->Cislo = text();
             pult.TelZoznam[i] = std::move(entry);
         }
     }
@@ -562,7 +631,7 @@ void Reader::readBoard(TPult &pult, int b)
     pult.Dosky[b] = std::make_unique<TDoska>();
     TDoska &d = *pult.Dosky[b];
     readLine();
-    d.MenoDosky = value;
+    d.MenoDosky = text();
     convertOldName(d.MenoDosky, boardNames, 4);
     d.CisloDosky = readByte(255, "board code");
     d.PocetLiniek = readByte(255, "line count");
@@ -574,7 +643,7 @@ void Reader::readBoard(TPult &pult, int b)
         d.Linky[j] = std::make_unique<TLinka>();
         TLinka &l = *d.Linky[j];
         readLine();
-        l.MenoLinky = value;
+        l.MenoLinky = text();
         convertPosition(l.MenoLinky);
         l.CisloLinky = readByte(255, "line number");
         l.Klavesa = readByte(255, "line key");
@@ -597,7 +666,7 @@ void Reader::readBoard(TPult &pult, int b)
             l.RLinky[e] = std::make_unique<TRLinka>();
             TRLinka &r = *l.RLinky[e];
             readLine();
-            r.MenoRLinky = value;
+            r.MenoRLinky = text();
             convertPosition(r.MenoRLinky);
             convertDoubled(r.MenoRLinky);
             r.CisloRLinky = readByte(255, "extended-line number");
@@ -609,17 +678,17 @@ void Reader::readBoard(TPult &pult, int b)
 void Reader::readKey(TPult &pult, int k)
 {
     readLine();
-    if (raw == NullText)
+    if (rawIsNull())
         return;
     pult.Klavesy[k] = std::make_unique<TKlavesa>();
     TKlavesa &key = *pult.Klavesy[k];
-    key.MenoKlavesy = value;
+    key.MenoKlavesy = text();
     convertPosition(key.MenoKlavesy);
     readLine();
-    key.HintKlavesy = value;
+    key.HintKlavesy = text();
     convertPosition(key.HintKlavesy);
     readLine();
-    key.MenoLinky = value;
+    key.MenoLinky = text();
     convertPosition(key.MenoLinky);
     convertDoubled(key.MenoLinky);
     key.TypLinky = readByte(255, "line type");
@@ -656,22 +725,9 @@ int TAPult::LoadFromFile(const QString &FileName)
         throw EFileError(FileName, f.errorString());
     f.close();
 
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < all.size(); ++i) {
-        if (all[i] == '\r' || all[i] == '\n') {
-            lines.append(all.mid(start, i - start));
-            if (all[i] == '\r' && i + 1 < all.size() && all[i + 1] == '\n')
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < all.size())
-        lines.append(all.mid(start));
-
     // Whatever consoles this configuration held give way to the file's.
     Clear();
-    Reader reader(*this, std::move(lines));
+    Reader reader(*this, all);
     try {
         reader.read();
     } catch (const Fault &fault) {

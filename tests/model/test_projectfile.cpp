@@ -334,6 +334,24 @@ private slots:
             QVERIFY2(QFileInfo::exists(path(s)), qPrintable(s));
     }
 
+    void lineEnds()
+    {
+        // Lines ended by LF alone, or by CR alone, read the same.
+        auto cfg = fixture::BuildFixture();
+        cfg->Pulty[0]->Klavesy[10]->HintKlavesy.clear();
+        const QByteArray crlf = cfg->ProjectText();
+        for (const QByteArray &end : {QByteArray("\n"), QByteArray("\r")}) {
+            QByteArray text = crlf;
+            text.replace("\r\n", end);
+            const QString file = path(QStringLiteral("konce.orv"));
+            writeAll(file, text);
+            TAPult back;
+            QCOMPARE(back.LoadFromFile(file), 0);
+            COMPARE_DUMPS(DumpFields(back, DumpScope::Stored), DumpFields(*cfg, DumpScope::Stored));
+            QCOMPARE(readAll(file), text);
+        }
+    }
+
     void nullConsole()
     {
         auto cfg = fixture::BuildFixture();
@@ -560,9 +578,14 @@ private slots:
         auto full = fullProject();
         const QString file = path(QStringLiteral("velky.orv"));
         QElapsedTimer t;
+        qint64 small = 1 << 30;
+        for (int i = 0; i < 3; ++i) {
+            fixtureCfg->Pulty[0]->Klavesy[0]->Led = Byte(i); // a real change each time
+            t.start();
+            fixtureCfg->SaveToFile(path(QStringLiteral("maly.orv")));
+            small = std::min(small, t.elapsed());
+        }
         t.start();
-        fixtureCfg->SaveToFile(path(QStringLiteral("maly.orv")));
-        const qint64 small = t.restart();
         full->SaveToFile(file);
         const qint64 large = t.restart();
         TAPult back;
