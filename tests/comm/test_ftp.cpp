@@ -12,7 +12,7 @@
 namespace
 {
 
-constexpr double Scale = 0.1;
+constexpr double Scale = 0.4; // control-connection time-out 2 s
 const QString User = QStringLiteral("kelvara");
 const QString Password = QStringLiteral("pa55:w@rd/x");
 
@@ -358,7 +358,7 @@ private slots:
         clock.start();
         QSignalSpy finished(c.ftp.get(), &TFTPCL::CommandFinished);
         c.ftp->ExecuteNext();
-        QVERIFY(clock.elapsed() < 100); // the caller goes on at once
+        QVERIFY(clock.elapsed() < 500); // the caller goes on at once
         QVERIFY(c.ftp->Busy());
         c.ftp->ExecuteNext(); // while one runs: nothing
         QVERIFY(finished.wait(15000));
@@ -408,7 +408,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         c.reset();
-        QVERIFY(clock.elapsed() < 3000);
+        QVERIFY(clock.elapsed() < 5000);
         ::close(fd);
     }
 };

@@ -8,7 +8,7 @@
 namespace
 {
 
-constexpr double Scale = 0.1; // inter-byte time-out 99 ms
+constexpr double Scale = 0.2; // inter-byte time-out 198 ms
 
 // A caller frame: command, byte 1, argument, big-endian length, data.
 QByteArray callerFrame(std::uint8_t command, const QByteArray &data, std::uint8_t argument = 0,

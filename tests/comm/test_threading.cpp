@@ -199,8 +199,8 @@ private slots:
             }
         };
         t.Resume();
-        QTest::qWait(20);
-        QVERIFY(t.Suspended());
+        QTRY_VERIFY_WITH_TIMEOUT(t.Suspended(), 5000);
+        QTest::qWait(20); // parked by now, or about to be
         t.Terminate();
         QVERIFY(t.Thread()->wait(2000));
     }
