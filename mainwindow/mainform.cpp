@@ -670,6 +670,7 @@ void TMainForm1::FormResize()
         others += StatusBar1->Width(i);
     }
     StatusBar1->SetWidth(0, StatusBar1->width() - others);
+    PlaceStatusWindow();
 }
 
 // ---- messages and reports ----------------------------------------------------------
@@ -746,6 +747,12 @@ void TMainForm1::closeEvent(QCloseEvent *e)
         e->accept();
     else
         e->ignore();
+}
+
+void TMainForm1::moveEvent(QMoveEvent *e)
+{
+    QMainWindow::moveEvent(e);
+    Guard("PlaceStatusWindow", [this] { PlaceStatusWindow(); });
 }
 
 void TMainForm1::resizeEvent(QResizeEvent *e)

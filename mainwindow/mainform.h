@@ -35,6 +35,7 @@ class TPrompt;
 class TSLController;
 class TStatusBar;
 class TStatusLight;
+class TUDPRForm1;
 
 // Owned by the main window, built by other parts of the program.
 class TAPult;
@@ -149,6 +150,7 @@ public:
     TApdA *ComPort = nullptr;
     TUDPR_S *UDPR_S = nullptr;
     TFTPCL *FTPCL = nullptr;
+    TUDPRForm1 *UDPRForm1 = nullptr; // the status window, from start to end
     QStringList SavedProgramLog; // Memo1's text while the variable views are shown
     TPcRecord PcRecord;
     TUniRecord UniRecord;
@@ -280,7 +282,8 @@ public:
     void PopupMenu1Popup();
     bool AddCardButton(std::unique_ptr<TCardOld> card, int slot);
     void SetRecordDefaults();
-    void CreateStatusWindow();
+    void CreateStatusWindow(); // built (mainform_logs.cpp)
+    void PlaceStatusWindow();
     void FreeOwnedLinks();
     void CloseHelp();
     void RunCommand(const QString &name); // every menu command not yet built
@@ -289,6 +292,7 @@ protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void createMenus();

@@ -18,6 +18,7 @@
 #include "platform/codepage.h"
 #include "platform/programfolder.h"
 #include "windows/prompt.h"
+#include "windows/udprform.h"
 
 namespace {
 
@@ -49,12 +50,31 @@ void TMainForm1::AddLogEntry(int kind, const QString &text)
     Memo1->appendPlainText(MainRules::LogEntryLines(kind, text, TimeTextNow, DateTextNow).join(u'\n'));
 }
 
-void TMainForm1::AppendCommLog(const QString &text)
+void TMainForm1::CreateStatusWindow()
 {
-    Q_UNUSED(text); // the status window's log comes with the status window
+    if (UDPRForm1)
+        return;
+    UDPRForm1 = new TUDPRForm1(this);
+    UDPRForm1->SetDockTarget(this, StatusBar1->height());
 }
 
-void TMainForm1::ClearCommLog() {}
+void TMainForm1::PlaceStatusWindow()
+{
+    if (UDPRForm1)
+        ::PlaceStatusWindow(UDPRForm1, this, StatusBar1->height());
+}
+
+void TMainForm1::AppendCommLog(const QString &text)
+{
+    if (UDPRForm1)
+        UDPRForm1->AppendLine(text);
+}
+
+void TMainForm1::ClearCommLog()
+{
+    if (UDPRForm1)
+        UDPRForm1->ClearLog();
+}
 
 QString TMainForm1::LogFolder() const
 {

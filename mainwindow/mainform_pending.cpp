@@ -43,8 +43,6 @@ bool TMainForm1::OpenProjectByName(const QString &name)
 }
 
 
-void TMainForm1::CreateStatusWindow() {}
-
 void TMainForm1::FreeOwnedLinks()
 {
     // Serial link: its threads stop and the port closes.

@@ -27,6 +27,7 @@
 #include "platform/langlib.h"
 #include "platform/programfolder.h"
 #include "windows/prompt.h"
+#include "windows/udprform.h"
 
 namespace {
 
@@ -443,6 +444,20 @@ private slots:
         QCOMPARE(prompt_.asked().size(), 2);
         QVERIFY(form.Memo1->toPlainText().contains(QStringLiteral("handler: broken")));
         prompt_.clear();
+    }
+
+    void statusWindowLog()
+    {
+        TMainForm1 form(nullptr, QSize(1024, 768));
+        form.AppendCommLog(QStringLiteral("before")); // no status window yet: nothing happens
+        QVERIFY(!form.UDPRForm1);
+        form.CreateStatusWindow();
+        QVERIFY(form.UDPRForm1);
+        QVERIFY(!form.UDPRForm1->isVisible());
+        form.AppendCommLog(QStringLiteral(" Pocet prijatych 1 Sprava typ = 6 Msg = x"));
+        QCOMPARE(form.UDPRForm1->M->toPlainText(), QStringLiteral(" Pocet prijatych 1 Sprava typ = 6 Msg = x"));
+        form.ClearCommLog();
+        QVERIFY(form.UDPRForm1->M->toPlainText().isEmpty());
     }
 
     void windowMenuAndConsoles()
