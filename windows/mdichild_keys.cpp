@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "cardpack/dll_load.h"
+#include "mainwindow/keybinding.h"
 #include "windows/consolehost.h"
 #include "windows/keystates.h"
 #include "windows/mdichild.h"
@@ -85,12 +86,15 @@ void TMDIChild::CopyConsoleKeys(TKeyTable &keys) const
 {
     TConsoleHost *host = ConsoleHost();
     TAPult *config = host ? host->Configuration() : nullptr;
-    const TPult *console =
-        config && ConsoleNo >= 0 && ConsoleNo < ConsoleCount ? config->Pulty[ConsoleNo].get() : nullptr;
-    for (int i = 0; i < KeyCount; ++i) {
-        if (!keys[i])
-            keys[i] = std::make_unique<TKlavesa>();
-        keys[i]->Assign(console ? console->Klavesy[i].get() : nullptr);
+    const bool hasConsole =
+        config && ConsoleNo >= 0 && ConsoleNo < ConsoleCount && config->Pulty[ConsoleNo] != nullptr;
+    if (hasConsole)
+        TKeyBinding(config, ConsoleNo).SaveKeys(keys);
+    for (auto &key : keys) {
+        if (!key)
+            key = std::make_unique<TKlavesa>();
+        else if (!hasConsole)
+            key->Reset();
     }
 }
 
