@@ -382,6 +382,7 @@ private slots:
     {
         // A file of the original writer: "null" without a blank is no key, a ";"
         // in a value cuts the comment off, blanks before ";" go, a blank name comes back.
+        fixture::RecordingReporter reporter;
         auto cfg = fixture::BuildFixture();
         QByteArray text = cfg->ProjectText();
         text = withValue(text, "uzivatelske meno klavesy", 0, "null");
@@ -391,6 +392,7 @@ private slots:
         TAPult back;
         QCOMPARE(back.LoadFromFile(file), 1); // the rest of key 0's block no longer fits
         QVERIFY(!back.Pulty[0]);
+        QCOMPARE(reporter.reports.size(), 1);
 
         text = cfg->ProjectText();
         text = withValue(text, "jej uzivatelsky hint", 1, "hint   ");
@@ -470,6 +472,26 @@ private slots:
         QCOMPARE(again.LoadFromFile(file), 0);
         COMPARE_DUMPS(DumpFields(again, DumpScope::Stored), DumpFields(*expected, DumpScope::Stored));
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("stary_*.bak")}, QDir::Files).size(), 1);
+    }
+
+    void failedUpgradeIsReported()
+    {
+        // The old file was read; only its rewrite fails. The caller gets the
+        // configuration, the error is reported and the old file stays.
+        auto source = fixture::BuildFixture();
+        const QByteArray old = OldProjectText(*source, QStringLiteral("2.0"), true);
+        const QString file = path(QStringLiteral("zamknuty.orv"));
+        writeAll(file, old);
+        QVERIFY(QDir().mkpath(file + QStringLiteral(".new~")));
+        fixture::RecordingReporter reporter;
+        TAPult back;
+        QCOMPARE(back.LoadFromFile(file), 0);
+        QVERIFY(back.Pulty[0] && back.Pulty[1]);
+        QCOMPARE(reporter.reports.size(), 1);
+        QCOMPARE(reporter.reports[0].first, TReportKind::Error);
+        QVERIFY(reporter.reports[0].second.contains(file));
+        QCOMPARE(readAll(file), old);
+        QVERIFY(QDir(file + QStringLiteral(".new~")).removeRecursively());
     }
 
     void everyOldNameIsConverted()
