@@ -3,11 +3,11 @@
 #include "platform/htmlhelp.h"
 #include "platform/programfolder.h"
 #include "windows/helpchm.h"
+#include "windows/prompt.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QMessageBox>
 #include <QStyle>
 #include <QTextBrowser>
 #include <QToolButton>
@@ -55,12 +55,8 @@ std::intptr_t showPage(QObject *window, const QString &file, const QString &page
     return reinterpret_cast<std::intptr_t>(v);
 }
 
-void defaultErrorBox(QWidget *window, const QString &text)
-{
-    QString shown = text;
-    shown.replace(u'\r', u'\n');
-    QMessageBox::critical(window, QApplication::applicationDisplayName(), shown);
-}
+// The program's standard error box.
+void defaultErrorBox(const QString &text) { TPrompt::Current().Error(text); }
 
 } // namespace
 
@@ -158,7 +154,7 @@ std::intptr_t ShowHelp(QWidget *window, unsigned command, std::uintptr_t data, c
         if (onError)
             onError(text);
         else
-            defaultErrorBox(window, text);
+            defaultErrorBox(text);
         return 0;
     }
 }

@@ -40,7 +40,7 @@ void InstallHelpViewer();
 // The help window while one is open.
 THelpViewer *CurrentHelpViewer();
 
-// Where help failures go; by default an error box on the calling window.
+// Where help failures go; by default the program's error box (TPrompt).
 using THelpErrorSink = std::function<void(const QString &text)>;
 
 // One request of the program to the help library (viewer installed first):

@@ -115,6 +115,12 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text)
     return l;
 }
 
+// Room for the whole caption, whatever the language.
+void fitButton(QPushButton *b)
+{
+    b->setMinimumWidth(b->fontMetrics().horizontalAdvance(b->text()) + 28);
+}
+
 } // namespace
 
 TNovyPult::TNovyPult(QWidget *Owner, int KeysPerScreenPC, int KeysPerScreenMech, bool ShowSystem, bool TwoScreens,
@@ -162,10 +168,11 @@ TNovyPult::TNovyPult(QWidget *Owner, int KeysPerScreenPC, int KeysPerScreenMech,
         (n == 0 ? SpinEdit1 : SpinEdit2) = s;
         consoles->addWidget(box, 0, n);
         auto *spinRow = new QHBoxLayout;
+        spinRow->setContentsMargins(8, 0, 0, 0);
         if (n == 0)
             spinRow->addWidget(Label7);
-        spinRow->addStretch();
         spinRow->addWidget(s);
+        spinRow->addStretch();
         consoles->addLayout(spinRow, 1, n);
         connect(groups_[n], &QButtonGroup::idClicked, this, [this, n] { Nastav(n); });
     }
@@ -201,6 +208,7 @@ TNovyPult::TNovyPult(QWidget *Owner, int KeysPerScreenPC, int KeysPerScreenMech,
     for (QPushButton *b : {Nacitanie, BezCitania, Koniec}) {
         b->setAutoDefault(false);
         b->setMinimumHeight(28);
+        b->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     }
     connect(Nacitanie, &QPushButton::clicked, this, [this] {
         NacitanieClick();
@@ -212,9 +220,10 @@ TNovyPult::TNovyPult(QWidget *Owner, int KeysPerScreenPC, int KeysPerScreenMech,
     });
     connect(Koniec, &QPushButton::clicked, this, [this] { done(NovyPultCancel); });
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(Nacitanie, 1);
-    buttons->addWidget(BezCitania, 1);
-    buttons->addWidget(Koniec, 1);
+    buttons->addWidget(Nacitanie);
+    buttons->addWidget(BezCitania);
+    buttons->addStretch();
+    buttons->addWidget(Koniec);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Label2);
@@ -223,10 +232,11 @@ TNovyPult::TNovyPult(QWidget *Owner, int KeysPerScreenPC, int KeysPerScreenMech,
     layout->addWidget(pSystemZP);
     layout->addStretch();
     layout->addLayout(buttons);
-    setMinimumWidth(460);
+    layout->setSizeConstraint(QLayout::SetMinimumSize); // never clip the captions
 
     FormCreate(Setup);
     ShowSetup(Setup);
+    adjustSize(); // fit the captions just set
 }
 
 TNovyPult::~TNovyPult() = default;
@@ -251,6 +261,8 @@ void TNovyPult::FormCreate(const TConsoleSetup &Setup)
     Nacitanie->setText(LoadStrDll(8));
     BezCitania->setText(LoadStrDll(5));
     Koniec->setText(LoadStrDll(120));
+    for (QPushButton *b : {Nacitanie, BezCitania, Koniec})
+        fitButton(b);
     lSystem->setText(LoadStrDll(243));
     rbZapojovac->setText(LoadStrDll(244));
     rbPrepojovac->setText(LoadStrDll(245));
@@ -290,9 +302,13 @@ void TNovyPult::ApplyButtonFlags(bool ShowFirst, bool ShowSecond)
     if (!ShowFirst) {
         BezCitania->hide();
         Nacitanie->setText(LoadStrDll(31));
+        fitButton(Nacitanie);
     }
-    if (!ShowSecond)
+    if (!ShowSecond) {
         Koniec->setText(LoadStrDll(30));
+        fitButton(Koniec);
+    }
+    adjustSize();
 }
 
 void TNovyPult::Nastav(int Console)

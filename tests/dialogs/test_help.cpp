@@ -5,6 +5,7 @@
 #include "platform/programfolder.h"
 #include "windows/helpchm.h"
 #include "windows/helpviewer.h"
+#include "windows/prompt.h"
 
 #include <QDir>
 #include <QFile>
@@ -179,6 +180,19 @@ private slots:
         QVERIFY(platform::HtmlHelpLoaded());
         QVERIFY(CurrentHelpViewer());
         QCOMPARE(CurrentHelpViewer()->CurrentFile(), helpFolder() + QStringLiteral("/index.html"));
+    }
+
+    // Without a sink of its own the failure goes to the program's error box.
+    void failureInErrorBox()
+    {
+        QDir(helpFolder()).removeRecursively();
+        TScriptedPrompt prompt;
+        TPromptScope scope(&prompt);
+        QVERIFY(FormHelp(HELP_CONTEXT, 21));
+        QCOMPARE(prompt.asked().size(), 1);
+        QCOMPARE(prompt.asked().at(0).kind, TPrompt::Kind::Error);
+        QCOMPARE(prompt.asked().at(0).text, QStringLiteral("Help system not installed!\r HTMLHELP cannot displayed!"));
+        QVERIFY(!platform::HtmlHelpLoaded());
     }
 
     // A help folder but no viewer to show it: the second text, and a retry once one is there.

@@ -290,6 +290,7 @@ private slots:
         setup.Obrazovky = {2, 1};
         TNovyPult d(nullptr, 80, 112, true, false, setup);
         d.show();
+        QVERIFY(d.width() >= d.minimumSizeHint().width());
         SaveShot(d, QStringLiteral("novypult"));
     }
 };
