@@ -127,6 +127,12 @@ QPushButton *TWizard::Button(const QString &Name) const
     return nullptr;
 }
 
+void TWizard::EnableChoices(bool Enable)
+{
+    for (const QString &name : WizardChoiceButtonNames())
+        Button(name)->setEnabled(Enable);
+}
+
 void TWizard::buttonClicked(const TWizardButton &entry)
 {
     if (entry.Choice != wcNone)

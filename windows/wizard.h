@@ -71,6 +71,10 @@ public:
     // The button of a name ("BitBtn4"), null for another name.
     QPushButton *Button(const QString &Name) const;
 
+    // Enables or disables the seven choice buttons (no board-type list, or
+    // the relay link failed); close, about and help stay.
+    void EnableChoices(bool Enable);
+
     void BitBtn9Click(); // about
     void BitBtn11Click(); // help
 

@@ -101,6 +101,19 @@ private slots:
         QVERIFY(!WizardButton(QStringLiteral("BitBtn10")));
     }
 
+    void choicesDisabled()
+    {
+        TWizard wizard;
+        wizard.EnableChoices(false);
+        QStringList enabled;
+        for (const TWizardButton &b : WizardButtons())
+            if (wizard.Button(QLatin1String(b.Name))->isEnabled())
+                enabled << QLatin1String(b.Name);
+        QCOMPARE(enabled, (QStringList{QStringLiteral("BitBtn5"), QStringLiteral("BitBtn11"), QStringLiteral("BitBtn9")}));
+        wizard.EnableChoices(true);
+        QVERIFY(wizard.BitBtn8->isEnabled());
+    }
+
     void framedCloseIsCancel()
     {
         TWizard wizard;
