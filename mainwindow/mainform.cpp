@@ -379,6 +379,8 @@ void TMainForm1::createStatusPanel()
     row->addWidget(LightsPanel);
     ApdSLController1 = new TSLController(Vysielanie, Prijem, this);
     ApdSLController1->setObjectName(QStringLiteral("ApdSLController1"));
+    // Panel 0 takes what the others leave once the bar has its width.
+    connect(StatusBar1, &TStatusBar::resized, this, [this] { Guard("FormResize", [this] { FormResize(); }); });
     connect(StatusBar1, &TStatusBar::doubleClicked, this,
             [this] { Guard("StatusBar1DblClick", [this] { StatusBar1DblClick(); }); });
 }

@@ -150,6 +150,12 @@ void TStatusBar::paintEvent(QPaintEvent *)
 
 void TStatusBar::mouseDoubleClickEvent(QMouseEvent *) { emit doubleClicked(); }
 
+void TStatusBar::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    emit resized();
+}
+
 TStatusLight::TStatusLight(const QColor &litColor, QWidget *parent) : QWidget(parent), litColor_(litColor)
 {
     setFixedSize(14, 14);

@@ -89,9 +89,11 @@ public:
 
 signals:
     void doubleClicked();
+    void resized();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:

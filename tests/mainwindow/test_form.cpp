@@ -543,6 +543,12 @@ private slots:
         }
         QVERIFY(form.Card_Panel->mapTo(&form, QPoint(0, 0)).y() >= form.SpeedBar1->geometry().bottom());
         QVERIFY(form.MdiArea->height() > 50);
+        // Panel 0 fills the bar up to the panels at its right.
+        int widths = 0;
+        for (int i = 0; i < form.StatusBar1->Count(); ++i)
+            widths += form.StatusBar1->Width(i);
+        QCOMPARE(widths, form.StatusBar1->width());
+        QVERIFY(form.StatusBar1->Width(0) > form.StatusBar1->width() / 2);
         const QString path = qEnvironmentVariable("KELVARA_SCREENSHOT");
         if (!path.isEmpty())
             QVERIFY(form.grab().save(path));
