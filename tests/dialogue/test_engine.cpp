@@ -13,7 +13,7 @@
 namespace
 {
 
-constexpr double Scale = 0.01; // watchdog tick 10 ms
+constexpr double Scale = 0.05; // watchdog tick 50 ms
 
 const QString CRLF = QStringLiteral("\r\n");
 
@@ -40,7 +40,7 @@ struct Engine {
     }
 
     // Runs the event loop until the session is over (or the time is up).
-    bool WaitIdle(int ms = 5000)
+    bool WaitIdle(int ms = 30000)
     {
         QElapsedTimer clock;
         clock.start();
@@ -50,7 +50,7 @@ struct Engine {
     }
 
     // Runs until `count` frames were sent.
-    bool WaitSent(int count, int ms = 5000)
+    bool WaitSent(int count, int ms = 30000)
     {
         QElapsedTimer clock;
         clock.start();

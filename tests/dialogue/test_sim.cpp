@@ -41,6 +41,7 @@ struct SimRun {
     std::unique_ptr<TDialogue> d;
     QList<TConversion> conversions;
     QList<bool> ends;
+    TListConversionLog conversionLog;
 
     explicit SimRun(const TSimPeer &sim)
     {
@@ -137,6 +138,7 @@ private slots:
         TSimPeer sim(args);
         QVERIFY2(sim.Ok(), qPrintable(sim.error));
         SimRun run(sim);
+        RealConversions(*run.d, run.host, run.conversionLog, run.conversions);
         run.host.consoleTypes = {Byte(t0), Byte(t1)};
         run.d->ReadConfigClick();
         QVERIFY(run.WaitIdle());
@@ -185,6 +187,16 @@ private slots:
                      feature >= 15 ? fx.System("data_version") : QByteArray(6, 0));
         }
         QCOMPARE(run.host.model->VerziaDat, feature >= 15 ? version : 0);
+        // The program's conversion took every key the system sent.
+        QCOMPARE(run.conversionLog.boxes, QStringList{});
+        for (int n : mech) {
+            const TPult *pult = run.host.model->Pulty[n].get();
+            QVERIFY(pult);
+            for (const auto &key : pult->Klavesy)
+                QVERIFY(key != nullptr);
+            const QString name = OemToAnsiText(fx.Console(n, "key_names").left(32)).trimmed();
+            QCOMPARE(pult->Klavesy[0]->MenoKlavesy, name);
+        }
         QCOMPARE(run.host.pcLoads, t0 == 1 ? QList<int>{0} : QList<int>{});
     }
 

@@ -15,7 +15,9 @@
 #include "cardpack/dll_load.h"
 #include "cardpack/registry.h"
 #include "cardpack/sablona.h"
+#include "mainwindow/cardset.h"
 #include "mainwindow/dialogue.h"
+#include "mainwindow/imagetomodel.h"
 #include "mainwindow/dialoguehost.h"
 #include "mainwindow/systemimage.h"
 #include "model/objekty.h"
@@ -108,8 +110,7 @@ public:
     {
         ++modelsFreed;
         model.reset();
-        for (auto &c : cards)
-            c.reset();
+        cards.Clear();
     }
     TSystemImage &Image() override { return image; }
     TZoznam *BoardList() override { return BoardList_.get(); }
@@ -119,24 +120,18 @@ public:
             BoardList_ = Registry::CreateBoardList(name);
             return BoardList_ != nullptr;
         }
-        if (slot < 0 || slot >= BoardCount)
-            return false;
-        auto card = Registry::CreateCard(name + QStringLiteral("Card"));
-        if (!card)
-            card = Registry::CreateCard(name);
-        cards[std::size_t(slot)] = std::move(card);
-        return cards[std::size_t(slot)] != nullptr;
+        return cards.CreateCardByName(name, slot);
     }
-    TCardOld *Card(int slot) override
+    TCardOld *Card(int slot) override { return cards.CardOfSlot(slot); }
+    bool IsBoardSlotValid(int slot) override
     {
-        return slot >= 0 && slot < BoardCount ? cards[std::size_t(slot)].get() : nullptr;
+        return slot >= 0 && slot < BoardCount && validSlots[std::size_t(slot)] && BoardList_
+               && ::IsBoardSlotValid(slot, BoardList_->GetType());
     }
-    bool IsBoardSlotValid(int slot) override { return slot >= 0 && slot < BoardCount && validSlots[std::size_t(slot)]; }
     void FreeCardButtons() override
     {
         ++cardButtonsFreed;
-        for (auto &c : cards)
-            c.reset();
+        cards.Clear();
     }
     Byte CardLineTypeNumber(int slot, int line) override
     {
@@ -205,7 +200,7 @@ public:
     std::unique_ptr<TAPult> model;
     TSystemImage image;
     std::unique_ptr<TZoznam> BoardList_;
-    std::array<std::unique_ptr<TCardOld>, BoardCount> cards;
+    TCardSet cards;
     std::array<bool, BoardCount> validSlots{};
     std::array<Byte, 2> consoleTypes{2, 2};
     bool newConsoleGoAhead = true;
@@ -238,5 +233,27 @@ inline void RecordConversions(TDialogue &dialogue, TTestHost &host, QList<TConve
         unconfigured = 0;
         seen.append({console, host.image.ToBytes()});
         return result;
+    };
+}
+
+// The conversion's messages, kept for the test to look at.
+class TListConversionLog : public TConversionLog
+{
+public:
+    void TraceLine(const QString &line) override { trace << line; }
+    void LogEntry(TReportKind kind, const QString &text) override { entries << QStringLiteral("%1: %2").arg(int(kind)).arg(text); }
+    void ShowBox(TReportKind kind, const QString &text) override { boxes << QStringLiteral("%1: %2").arg(int(kind)).arg(text); }
+    QStringList trace, entries, boxes;
+};
+
+// The program's own conversion behind the dialogue's hook, recording the
+// image it is handed first.
+inline void RealConversions(TDialogue &dialogue, TTestHost &host, TListConversionLog &log, QList<TConversion> &seen)
+{
+    dialogue.ImageToModelHook = [&host, &log, &seen](int console, bool fromSystem, int &unconfigured) {
+        seen.append({console, host.image.ToBytes()});
+        TImageToModelContext context{host.model, host.image, *host.BoardList_, host.cards, log, host.quiet,
+                                     QStringLiteral("/tmp/kelvara")};
+        return ImageToModel(context, console, fromSystem, unconfigured);
     };
 }
