@@ -143,8 +143,8 @@ bool Converter::Run()
 void Converter::prepareConfiguration()
 {
     if (!ctx.Config)
-        ctx.Config = std::make_unique<TAPult>(ctx.ProgramPath);
-    cfg = ctx.Config.get();
+        ctx.Config = new TAPult(ctx.ProgramPath);
+    cfg = ctx.Config;
     listType = list.GetType();
     cfg->TypDosiek = listType & 1;
     cfg->TypNumlinov = list.TypNumlin();

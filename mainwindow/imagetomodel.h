@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include <memory>
 
 #include "cardpack/sablona.h"
 #include "mainwindow/cardset.h"
@@ -25,7 +24,7 @@ public:
 
 // What the conversion needs of the main window.
 struct TImageToModelContext {
-    std::unique_ptr<TAPult> &Config; // created when there is none
+    TAPult *&Config;                 // created with new when there is none; the caller owns it
     TSystemImage &Image;             // the converted console's tables; unplaceable keys are rewritten
     TZoznam &List;                   // the board-type list
     TCardSlots &Cards;               // the cards of the board slots; boards may be adopted into it

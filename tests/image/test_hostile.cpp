@@ -151,9 +151,11 @@ private slots:
             }
             RecordingLog log;
             for (int console = 0; console < ConsoleCount; ++console) {
-                TImageToModelContext context{config, *image, list, cards, log, true, QString()};
+                TAPult *raw = config.release();
+                TImageToModelContext context{raw, *image, list, cards, log, true, QString()};
                 int count = 0;
                 ImageToModel(context, console, fromSystem, count);
+                config.reset(raw);
                 QVERIFY(count >= 0 && count <= 192);
                 QVERIFY(log.boxes.empty());
                 QVERIFY(config);

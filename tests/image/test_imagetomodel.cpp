@@ -55,15 +55,14 @@ class TestImageToModel : public QObject
     TZOZ zoz;
     RecordingLog log;
 
-    TImageToModelContext context(TZoznam &list, bool quiet = false)
-    {
-        return TImageToModelContext{config, *image, list, cards, log, quiet, QStringLiteral("/prog/kelvara")};
-    }
-
     bool convert(int console, bool fromSystem, int &count, TZoznam *list = nullptr, bool quiet = false)
     {
-        auto ctx = context(list ? *list : zoz, quiet);
-        return ImageToModel(ctx, console, fromSystem, count);
+        // The main window holds its configuration by a plain pointer.
+        TAPult *raw = config.release();
+        TImageToModelContext ctx{raw, *image, list ? *list : zoz, cards, log, quiet, QStringLiteral("/prog/kelvara")};
+        const bool ok = ImageToModel(ctx, console, fromSystem, count);
+        config.reset(raw);
+        return ok;
     }
 
     // Slot 3 holds a UL10 board (line 2 named MB), slot 20 a 4W5 board (line 0
