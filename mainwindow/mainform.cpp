@@ -27,6 +27,7 @@
 #include <exception>
 
 #include "cardpack/dll_load.h"
+#include "cardpack/registry.h"
 #include "mainwindow/mainrules.h"
 #include "mainwindow/mainwidgets.h"
 #include "model/conversions.h"
@@ -493,7 +494,7 @@ void TMainForm1::FormCreate()
     FirstStartFile = 1;
 
     // 12.
-    CreateCardByName(QStringLiteral("TZOZ"), -1);
+    Zoznam = Registry::CreateBoardList(QStringLiteral("TZOZ"));
     BoardSlotCount = Byte(MainRules::BoardSlotCount(Zoznam ? Zoznam->GetType() : 0));
 
     // 13, 14.

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "cardpack/sablona.h"
+#include "mainwindow/linepanels.h"
 #include "mainwindow/pcrecord.h"
 #include "mainwindow/settingsfile.h"
 #include "mainwindow/systemimage.h"
@@ -36,6 +37,11 @@ class TSLController;
 class TStatusBar;
 class TStatusLight;
 class TUDPRForm1;
+class TSpeedButton;
+class QFrame;
+class QRadioButton;
+class QSpinBox;
+class QWidget;
 
 // Owned by the main window, built by other parts of the program.
 class TAPult;
@@ -263,7 +269,6 @@ public:
     void WMAnswer(const QByteArray &frame, int port);
     void RunStartAction(Byte udpFailed);
     bool OpenProjectByName(const QString &name);
-    bool CloseAllConsoles();
     bool AbortCommunication();
     QString CommStateText();
     void TimerStatusTimer();
@@ -280,13 +285,88 @@ public:
     void DoskaContextPopup(int slot, const QPoint &globalPos);
     void PMClick(const QString &className);
     void PopupMenu1Popup();
-    bool AddCardButton(std::unique_ptr<TCardOld> card, int slot);
     void SetRecordDefaults();
     void CreateStatusWindow(); // built (mainform_logs.cpp)
     void PlaceStatusWindow();
     void FreeOwnedLinks();
     void CloseHelp();
     void RunCommand(const QString &name); // every menu command not yet built
+
+    // ---- card buttons, board selection, consoles (mainform_cards.cpp) -----------
+    // Card buttons by slot (32 entries once the first is made); none before.
+    std::unique_ptr<QList<TSpeedButton *>> CardButtonList;
+    Byte ClosingGuard = 0;      // set while CloseAllConsoles runs
+    Byte ConsoleClosingFlag = 0; // a console window closes by the user's own hand
+    QWidget *LastActiveConsole = nullptr;
+
+    bool AddCardButton(std::unique_ptr<TCardOld> card, int slot, QWidget *parent = nullptr);
+    TSpeedButton *CreateCardButton(std::unique_ptr<TCardOld> &card, int slot, QWidget *parent);
+    TSpeedButton *GetCardButton(int slot) const;
+    TSpeedButton *GetLineButton(int n) const;
+    TSpeedButton *GetRLineButton(int n) const;
+    static TCardOld *CardOfButton(QObject *button);
+    TCardOld *CardOfSlot(int slot) const; // the card of a slot's card button
+    void FreeCardButton(int slot);
+    void FreeCardButtons();
+    void Card_SpeedButtonClick(QObject *sender);
+    void ShowCard(bool useSelected, int slot);
+    void SelectCardAndLine(bool pressLine);
+    void SyncCardWithActiveConsole();
+    bool CardModeMatches(int slot, int value) const;
+    QWidget *ActiveConsoleWindow() const;
+    void ActiveConsoleInfo(LinePanels::TConsoleInfo &rec) const;
+    void SelectedCard(LinePanels::TSelCard &rec) const;
+    void SelectedLine(LinePanels::TSelLine &rec) const;
+    void SelectedRLine(LinePanels::TSelRLine &rec) const;
+    int ActiveConsoleNumber() const; // 255 none
+    TPult *ActivePult() const;
+    bool CloseAllConsoles();
+    static void FreeConsole(TAPult *configuration, int n);
+    static void ClearConsole(TAPult *configuration, int n);
+
+    // Small card-line queries.
+    QString CardTypeName(int slot) const;
+    QString LineName(int slot, int line) const;
+    QString CardLineText(int slot, int line) const;
+    Byte CardLineTypeNumber(int slot, int index) const;
+    QString ImageLineName(int slot, int line, int pos, int type) const;
+    QString ImageLineNameSplit(int slot, int line, int pos, int type) const;
+    Byte ExtendedLineValue(int slot, int line, Byte value) const;
+    bool LineHasKey(int slot, int line) const;
+    bool LineIsAssigned(int slot, int line) const;
+    bool LineKeyName(int slot, int line, QString &name) const;
+
+    // ---- line buttons, line-type panel, extended-line window (mainform_lines.cpp) ----
+    std::unique_ptr<QList<TSpeedButton *>> LineButtonList;
+    std::unique_ptr<QList<TSpeedButton *>> RLineButtonList;
+    QFrame *PanelRB = nullptr;
+    QWidget *rozForm = nullptr;
+
+    void AddLineButton(TCardOld *card, int i, QWidget *parent);
+    TSpeedButton *CreateLineButton(TCardOld *card, int i, QWidget *parent);
+    void FreeLineButtons();
+    void Line_SpeedButtonClick(QObject *sender);
+    void LineButtonAction(QObject *sender);
+    void Line_SpeedButtonMouseMove(QObject *sender);
+    void BuildRLinePanel(TCardOld *card, int index);
+    void FreeRLinePanel();
+    QFrame *FindPanelRB() const;
+    QToolButton *FindArrowButtonR(int g) const;
+    QMenu *FindPopupMenuR(int g) const;
+    QList<QRadioButton *> RadioButtons() const;
+    void RButtonClick(QRadioButton *sender);
+    void ArrowButtonRClick(QToolButton *sender);
+    void MenuItemRClick(QAction *sender);
+    void Vytvor(QWidget *&window, TCardOld *card, int line);
+    void ShowRozForm();
+    void ClickRB();
+    void RLine_SpeedButtonClick(QObject *sender);
+    void RLineButtonAction(QObject *sender);
+    void RLine_SpeedButtonMouseMove(QObject *sender);
+    void RLine_SpinEditChange(QSpinBox *sender);
+    TSpeedButton *FindRozButton(int n) const;
+    void CloseRozForm();
+    void RozsirClose();
 
 protected:
     bool event(QEvent *event) override;

@@ -57,24 +57,6 @@ void TMainForm1::FormHelp() {}
 
 // ---- card buttons and consoles -----------------------------------------------------------
 
-bool TMainForm1::AddCardButton(std::unique_ptr<TCardOld> card, int slot)
-{
-    Q_UNUSED(card);
-    Q_UNUSED(slot);
-    return false;
-}
-
-void TMainForm1::ReclickSelectedCard() {}
-
-bool TMainForm1::CloseAllConsoles()
-{
-    MdiArea->closeAllSubWindows();
-    const bool closed = MdiArea->subWindowList().isEmpty();
-    if (closed)
-        CloseAccepted = 1;
-    return closed;
-}
-
 void TMainForm1::DoskaContextPopup(int slot, const QPoint &globalPos)
 {
     ContextTarget = slot;

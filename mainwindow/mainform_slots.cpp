@@ -97,25 +97,4 @@ void TMainForm1::FillCardTypeMenu()
     }
 }
 
-bool TMainForm1::CreateCardByName(const QString &name, int slot)
-{
-    if (name.isEmpty())
-        return false;
-    std::unique_ptr<TPersistent> object = Registry::Create(name + QStringLiteral("Card"));
-    if (!object)
-        object = Registry::Create(name);
-    if (!object)
-        return false;
-    if (auto *card = dynamic_cast<TCardOld *>(object.get())) {
-        object.release();
-        return AddCardButton(std::unique_ptr<TCardOld>(card), slot);
-    }
-    if (auto *list = dynamic_cast<TZoznam *>(object.get())) {
-        object.release();
-        Zoznam.reset(list);
-        return false;
-    }
-    return false; // neither a card nor a list: freed here
-}
-
 QString TMainForm1::CardCaptionByName(const QString &name) { return MainRules::CardCaptionByName(name); }
