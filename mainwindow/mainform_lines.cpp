@@ -267,6 +267,7 @@ void TMainForm1::BuildRLinePanel(TCardOld *card, int index)
     PanelRB->setObjectName(QStringLiteral("PanelRB"));
     PanelRB->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     PanelRB->setLineWidth(1);
+    PanelRB->setAutoFillBackground(true);
     const int count = card->TypLinCount();
     if (index > count - 1)
         index = count - 1;
@@ -308,7 +309,9 @@ void TMainForm1::BuildRLinePanel(TCardOld *card, int index)
             r->setFont(font);
             r->setToolTip(help);
             r->setProperty("Tag", t);
-            r->setGeometry(x, 4, fm.horizontalAdvance(name) + 18, 15);
+            // The style's indicator may be wider than the classic 18 pixels.
+            const int indicator = qMax(18, r->sizeHint().width() - r->fontMetrics().horizontalAdvance(name));
+            r->setGeometry(x, 4, fm.horizontalAdvance(name) + indicator, 15);
             connect(r, &QRadioButton::clicked, this, [this, r] { Guard("RButtonClick", [this, r] { RButtonClick(r); }); });
             radioTypes << t;
             radios << r;
@@ -362,6 +365,12 @@ void TMainForm1::BuildRLinePanel(TCardOld *card, int index)
             left = p->mapTo(this, QPoint(p->width(), 0)).x() - SpeedBar1->mapTo(this, QPoint(0, 0)).x() - width;
         }
     }
+    // Never over the tool bar's own buttons.
+    int used = 0;
+    for (QToolButton *b : SpeedBar1->findChildren<QToolButton *>(QString(), Qt::FindDirectChildrenOnly))
+        if (b->isVisible())
+            used = qMax(used, b->geometry().right() + 1);
+    left = qMax(left, used + 5);
     PanelRB->setGeometry(left, 2, width, 23);
     PanelRB->setVisible(count > 1);
     PanelRB->raise();
