@@ -142,9 +142,9 @@ bool Converter::Run()
 
 void Converter::prepareConfiguration()
 {
-    if (!ctx.Config)
-        ctx.Config = new TAPult(ctx.ProgramPath);
-    cfg = ctx.Config;
+    if (!ctx.Config.Get())
+        ctx.Config.Set(new TAPult(ctx.ProgramPath));
+    cfg = ctx.Config.Get();
     listType = list.GetType();
     cfg->TypDosiek = listType & 1;
     cfg->TypNumlinov = list.TypNumlin();

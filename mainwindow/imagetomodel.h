@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <memory>
+
 
 #include "cardpack/sablona.h"
 #include "mainwindow/cardset.h"
@@ -22,9 +24,30 @@ public:
     virtual void ShowBox(TReportKind kind, const QString &text) = 0;
 };
 
+// The caller's configuration, held by a plain pointer (the main window) or by
+// a unique_ptr; the conversion creates one there when it holds none.
+class TConfigPlace
+{
+public:
+    TConfigPlace(TAPult *&place) : raw(&place) {}
+    TConfigPlace(std::unique_ptr<TAPult> &place) : owned(&place) {}
+    TAPult *Get() const { return raw ? *raw : owned->get(); }
+    void Set(TAPult *config) const
+    {
+        if (raw)
+            *raw = config;
+        else
+            owned->reset(config);
+    }
+
+private:
+    TAPult **raw = nullptr;
+    std::unique_ptr<TAPult> *owned = nullptr;
+};
+
 // What the conversion needs of the main window.
 struct TImageToModelContext {
-    TAPult *&Config;                 // created with new when there is none; the caller owns it
+    TConfigPlace Config;             // created when there is none; the caller owns it
     TSystemImage &Image;             // the converted console's tables; unplaceable keys are rewritten
     TZoznam &List;                   // the board-type list
     TCardSlots &Cards;               // the cards of the board slots; boards may be adopted into it
