@@ -613,6 +613,7 @@ void TMainForm1::FormDestroy()
         return;
     destroyed_ = true;
     CloseHelp();
+    FreeDialogueSide();
     Zoznam.reset();
     FreeOwnedLinks(); // serial link, UDP link, export list, FTP client
     SavedProgramLog.clear();

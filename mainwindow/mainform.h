@@ -42,6 +42,7 @@ class QFrame;
 class QRadioButton;
 class QSpinBox;
 class QWidget;
+class TFormDialogue;
 
 // Owned by the main window, built by other parts of the program.
 class TAPult;
@@ -367,6 +368,13 @@ public:
     TSpeedButton *FindRozButton(int n) const;
     void CloseRozForm();
     void RozsirClose();
+
+    // ---- device dialogue (mainform_dialogue.cpp) ---------------------------------
+    TFormDialogue *FormDialogue = nullptr; // made on first use, a child of the window
+    TFormDialogue &DialogueSide();
+    void ReadFromSystemClick(); // ReadConfig and ZoSystemu, only when idle
+    // At the end: the console windows, the dialogue and the configuration go.
+    void FreeDialogueSide();
 
 protected:
     bool event(QEvent *event) override;

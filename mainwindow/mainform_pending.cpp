@@ -11,25 +11,6 @@
 #include "comm/com_orva.h"
 #include "platform/timing.h"
 
-// ---- device dialogue and communication state ---------------------------------------
-
-void TMainForm1::WMAnswer(const QByteArray &frame, int port)
-{
-    Q_UNUSED(frame);
-    Q_UNUSED(port);
-}
-
-bool TMainForm1::AbortCommunication()
-{
-    if (Kom == 0 && ktKrok == 0)
-        return false;
-    return true; // stopping the session comes with the device dialogue
-}
-
-QString TMainForm1::CommStateText() { return QString(); }
-
-void TMainForm1::TimerKomunikTimer() {}
-
 // ---- start action, projects, network --------------------------------------------------
 
 void TMainForm1::EnterNetworkMode() {}
@@ -118,7 +99,9 @@ void TMainForm1::comunication1Click()
 
 void TMainForm1::RunCommand(const QString &name)
 {
-    // New1, Open1, Save1, SaveNew1, ReadConfig, WriteConfig, Nacitaniedosiek1,
+    if (name == QLatin1String("ReadConfig"))
+        return ReadFromSystemClick();
+    // New1, Open1, Save1, SaveNew1, WriteConfig, Nacitaniedosiek1,
     // KonverziaACF, KonverziaCFG, NacitaniezUNI1, Report2, Print1, PrintEmpty1,
     // PrintAll1, PrintOriginal1, Config1, Kopirujpult121, Kopirujpult211,
     // miTelZoznam, VymazatPult, Odlozitakualnukonfiguraciu1,

@@ -1,0 +1,536 @@
+// The device dialogue wired into the main window: Read from system over the
+// serial port, the answers from the window's port, the watchdog, the logs, and
+// at the end the configuration with its console windows.
+#include "mainwindow/mainform_dialogue.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <array>
+
+#include "cardpack/dll_load.h"
+#include "cardpack/registry.h"
+#include "comm/com_orva.h"
+#include "mainwindow/formcards.h"
+#include "mainwindow/dialogue.h"
+#include "mainwindow/mainform.h"
+#include "mainwindow/mainrules.h"
+#include "mainwindow/mainwidgets.h"
+#include "model/objekty.h"
+#include "windows/consolehost.h"
+#include "windows/consoleopen.h"
+#include "windows/mdichild.h"
+#include "windows/novypult.h"
+#include "windows/prompt.h"
+
+// ---- the console windows' view of the main window ----------------------------------------
+
+// Stand-in until the main window serves the console windows itself: what the
+// windows need to open, show and close after a read.
+class TFormDialogue::Consoles : public TConsoleHost
+{
+public:
+    explicit Consoles(TMainForm1 &form) : form_(form) {}
+
+    TAPult *Configuration() override { return form_.APult; }
+    TZoznam *BoardList() override { return form_.Zoznam.get(); }
+    Byte ConsoleTypeSetting(int console) override { return console == 0 || console == 1 ? form_.PultTyp[console] : 0; }
+    bool Invert() override { return form_.Invert; }
+    bool SelectOnMove() override { return form_.SelectOnMove; }
+    bool VlAkoHint() override { return form_.VlAkoHint; }
+    void SetInvert(bool on) override { form_.Invert = on; }
+    void SetSelectOnMove(bool on) override { form_.SelectOnMove = on; }
+    QFont KeyFont() override { return form_.KeyFont; }
+    Byte &CloseAccepted() override { return form_.CloseAccepted; }
+    bool AskToSave() override { return form_.AskToSave; }
+    bool ConsoleClosing() override { return closing_; }
+    void SetConsoleClosing(bool on) override { closing_ = on; }
+    bool Modified() override { return form_.ModifiedFlag; }
+    void SetModified(bool on) override { form_.ModifiedFlag = on; }
+    bool DialogueRunning() override { return Kom != 0 || form_.OperationMode != 0; }
+    void AbortCommunication() override { form_.AbortCommunication(); }
+    void Save2FileOrv() override {}
+    void ShowCard(bool useSelected, int slot) override
+    {
+        (void)useSelected;
+        (void)slot;
+    }
+    void DisableWriteToSystem() override
+    {
+        if (form_.DoSystemu)
+            form_.DoSystemu->setEnabled(false);
+    }
+    bool CloseAllConsoles() override { return form_.CloseAllConsoles(); }
+    void SyncCardWithActiveConsole() override {}
+    void SelectCardAndLine(bool pressLine) override { (void)pressLine; }
+    void AddLogEntry(int kind, const QString &text) override { form_.AddLogEntry(kind, text); }
+    void Delay(int ms) override { TMainForm1::Delay(ms); }
+    void ClearNewProjectFlag() override { form_.NewProjectFlag = 0; }
+    TPrompt &Prompt() override { return form_.Prompt(); }
+    bool AssignLineToKey(int n, QString &caption) override
+    {
+        (void)n;
+        (void)caption;
+        return false;
+    }
+    bool DeleteKeys(int n, bool confirmed, bool allConsoles, bool testOnly) override
+    {
+        (void)n;
+        (void)confirmed;
+        (void)allConsoles;
+        (void)testOnly;
+        return false;
+    }
+    void MarkBoardKeys(bool mark) override { (void)mark; }
+    int CopiedKeyCount() override { return 0; }
+    void OpenKeyProperties(TMDIChild *window, int n) override
+    {
+        (void)window;
+        (void)n;
+    }
+    Byte OperationMode() override { return form_.OperationMode; }
+    bool CreateCardByName(const QString &name, int slot) override { return form_.CreateCardByName(name, slot); }
+    TCardOld *CardOfSlot(int slot) override { return form_.CardOfSlot(slot); }
+    void FreeCardButtons() override { form_.FreeCardButtons(); }
+    void FreeConfiguration() override
+    {
+        delete form_.APult;
+        form_.APult = nullptr;
+    }
+    void UpdatePultButtons(int console) override { (void)console; }
+    void AdoptConsoleWindow(TMDIChild *window) override
+    {
+        form_.MdiArea->addSubWindow(window);
+        window->PageControl1->setEnabled(ConsoleTypeSetting(window->ConsoleNo) != 0);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    QList<TMDIChild *> ConsoleWindows() override
+    {
+        QList<TMDIChild *> list;
+        for (QMdiSubWindow *w : form_.MdiArea->subWindowList())
+            if (auto *c = qobject_cast<TMDIChild *>(w))
+                list.append(c);
+        return list;
+    }
+    TMDIChild *ActiveConsoleWindow() override { return qobject_cast<TMDIChild *>(form_.MdiArea->activeSubWindow()); }
+    QString CardLineText(int slot, int line) override { return form_.CardLineText(slot, line); }
+    QString CardTypeName(int slot) override { return form_.CardTypeName(slot); }
+    QString LineName(int slot, int line) override { return form_.LineName(slot, line); }
+    QString SystemTypeText() override { return QString(); }
+
+private:
+    TMainForm1 &form_;
+    bool closing_ = true;
+};
+
+// ---- the window's side of the engine --------------------------------------------------------
+
+class TFormDialogue::Host : public TDialogueHost
+{
+public:
+    Host(TFormDialogue &side, TMainForm1 &form) : side_(side), form_(form) {}
+
+    TAPult *Model() override { return form_.APult; }
+    TAPult &CreateModel() override
+    {
+        delete form_.APult;
+        form_.APult = new TAPult(QCoreApplication::applicationFilePath());
+        return *form_.APult;
+    }
+    void FreeModel() override
+    {
+        form_.FreeCardButtons();
+        TMainForm1::FreeConsole(form_.APult, 1);
+        TMainForm1::FreeConsole(form_.APult, 0);
+        delete form_.APult;
+        form_.APult = nullptr;
+    }
+    TSystemImage &Image() override { return form_.SystemImage; }
+    TZoznam *BoardList() override { return form_.Zoznam.get(); }
+    bool CreateCardByName(const QString &name, int slot) override
+    {
+        if (name == QLatin1String("TZOZ")) {
+            form_.Zoznam = Registry::CreateBoardList(name);
+            return form_.Zoznam != nullptr;
+        }
+        return form_.CreateCardByName(name, slot);
+    }
+    TCardOld *Card(int slot) override { return form_.CardOfSlot(slot); }
+    bool IsBoardSlotValid(int slot) override { return form_.IsBoardSlotValid(slot); }
+    void FreeCardButtons() override { form_.FreeCardButtons(); }
+    Byte CardLineTypeNumber(int slot, int line) override { return form_.CardLineTypeNumber(slot, line); }
+    bool LoadPcPultFile(bool &asked, bool &failed, int console, bool fromSystem, QString &rejectedBoards,
+                        int &unconfiguredCount) override
+    {
+        // PC console side files are not read here yet: the console stays empty.
+        (void)asked;
+        (void)fromSystem;
+        (void)rejectedBoards;
+        (void)unconfiguredCount;
+        failed = false;
+        form_.AddLogEntry(0, QStringLiteral("PC console %1: its side file is not loaded; the console stays empty")
+                                 .arg(console));
+        return true;
+    }
+
+    bool CloseAllConsoles() override { return form_.CloseAllConsoles(); }
+    bool ConsoleWindowsOpen() override
+    {
+        for (QMdiSubWindow *w : form_.MdiArea->subWindowList())
+            if (qobject_cast<TMDIChild *>(w))
+                return true;
+        return false;
+    }
+    bool CloseAccepted() override { return form_.CloseAccepted; }
+    void SetCloseAccepted(bool accepted) override { form_.CloseAccepted = accepted ? 1 : 0; }
+    bool RunNewConsoleDialog() override
+    {
+        side_.SyncState();
+        TZoznam *list = form_.Zoznam.get();
+        const Byte type = list ? list->GetType() : 0;
+        const int pc = list ? list->XKey(1) * list->YKey(1) : form_.KeysPerScreenPC;
+        const int mech = list ? list->XKey(2) * list->YKey(2) : form_.KeysPerScreenMech;
+        TConsoleSetup setup;
+        for (int n = 0; n < ConsoleCount; ++n) {
+            setup.Typ[std::size_t(n)] = form_.PultTyp[n];
+            setup.Obrazovky[std::size_t(n)] = form_.PultScreens[n];
+        }
+        TNovyPult dialog(&form_, pc, mech, type == 4, (type & 2) != 0, setup);
+        const int result = side_.NovyPultExec ? side_.NovyPultExec(dialog) : dialog.exec();
+        if (result != NovyPultRead && result != NovyPultNoRead)
+            return false;
+        std::unique_ptr<TAPult> config = dialog.TakeConfiguration();
+        if (!config)
+            return false;
+        const TConsoleSetup chosen = ConsoleSetupOf(*config);
+        FreeModel();
+        form_.APult = config.release();
+        for (int n = 0; n < ConsoleCount; ++n) {
+            form_.PultTyp[n] = chosen.Typ[std::size_t(n)];
+            form_.PultScreens[n] = chosen.Obrazovky[std::size_t(n)];
+            form_.SystemImage.ConsoleType(n) = chosen.Typ[std::size_t(n)];
+            form_.SystemImage.ScreenCount(n) = chosen.Obrazovky[std::size_t(n)];
+        }
+        return true;
+    }
+    void OpenConsoleWindows() override
+    {
+        side_.SyncState();
+        ::OpenConsoleWindows(*side_.consoles_, QStringLiteral("Pult"), LoadStrDll(18), false, form_.APult);
+    }
+    void SetProjectName(const QString &name) override { form_.ProjectName = name; }
+    void MarkModified() override { form_.ModifiedFlag = 1; }
+
+    bool Quiet() override { return form_.Quiet(); }
+    void SetConfigEnabled(bool enabled) override
+    {
+        if (form_.Config1)
+            form_.Config1->setEnabled(enabled);
+    }
+    void SetStatusText(const QString &text) override { form_.StatusBar1->SetText(0, text); }
+    void SetLightsMonitoring(bool on) override
+    {
+        if (!on && form_.ApdSLController1)
+            form_.ApdSLController1->Reset();
+    }
+    void RefreshMenus() override { form_.MenuClick(); }
+    void Delay(int ms) override { TMainForm1::Delay(ms); }
+
+    QString TimeText() override
+    {
+        return form_.TimeTextNow.isEmpty() ? MainRules::TimeText(QDateTime::currentDateTime()) : form_.TimeTextNow;
+    }
+    // The frames go to the communication log.
+    void AppendMemo1(const QString &text) override { form_.Memo2->appendPlainText(text); }
+    void ClearMemo2() override { form_.Memo2->clear(); }
+    void AppendMemo2(const QString &text) override { form_.Memo2->appendPlainText(text); }
+    void AddLogEntry(int kind, const QString &text) override { form_.AddLogEntry(kind, text); }
+    void SaveLogPanes() override { form_.sbSaveLogsClick(); }
+
+    bool Convert(int console, bool fromSystem, int &unconfigured)
+    {
+        if (!form_.Zoznam)
+            return false;
+        TFormCards cards;
+        cards.CardOfSlot = [this](int slot) { return form_.CardOfSlot(slot); };
+        cards.CreateCardByName = [this](const QString &name, int slot) { return form_.CreateCardByName(name, slot); };
+        TFormCards::Log log;
+        log.Trace = [this](const QString &line) { form_.Memo2->appendPlainText(line); };
+        log.Entry = [this](TReportKind kind, const QString &text) { form_.AddLogEntry(TMainForm1::LogKind(kind), text); };
+        log.Box = [this](TReportKind kind, const QString &text) {
+            switch (kind) {
+            case TReportKind::Error: form_.Prompt().Error(text); break;
+            case TReportKind::Warning: form_.Prompt().Warning(text); break;
+            default: form_.Prompt().Information(text); break;
+            }
+        };
+        return cards.Convert(form_.APult, form_.SystemImage, *form_.Zoznam, log, form_.Quiet(),
+                             QCoreApplication::applicationFilePath(), console, fromSystem, unconfigured);
+    }
+
+private:
+    TFormDialogue &side_;
+    TMainForm1 &form_;
+};
+
+// ---- questions ---------------------------------------------------------------------------------
+
+class TFormDialogue::Prompt : public TDialoguePrompt
+{
+public:
+    Prompt(TFormDialogue &side, TMainForm1 &form) : side_(side), form_(form) {}
+
+    int Ask(Kind kind, const QString &text, Buttons buttons) override
+    {
+        return form_.Prompt().Ask(TPrompt::Kind(int(kind)), text, buttons);
+    }
+
+    bool AskConsole(int console, const QString &caption, const QString &okText, const QString &cancelText,
+                    Byte &type) override
+    {
+        const QString label = LoadStrDll(56) + QLatin1Char(' ') + QString::number(console) + QLatin1Char(' ')
+                              + LoadStrDll(57);
+        if (!side_.ConsoleDialogExec && !dynamic_cast<TWidgetPrompt *>(&form_.Prompt()))
+            return form_.Prompt().Ask(TPrompt::Kind::Confirmation, label, TPrompt::OkCancel, caption) == TPrompt::Ok;
+
+        QDialog dialog(&form_);
+        dialog.setObjectName(QStringLiteral("ConsoleDialog"));
+        dialog.setWindowTitle(caption);
+        QFont font = dialog.font();
+        font.setPointSize(10);
+        dialog.setFont(font);
+        auto *text = new QLabel(label, &dialog);
+        auto *group = new QGroupBox(LoadStrDll(17), &dialog);
+        auto *pc = new QRadioButton(LoadStrDll(9), group);
+        auto *mech = new QRadioButton(LoadStrDll(10), group);
+        pc->setObjectName(QStringLiteral("ConsoleTypePC"));
+        mech->setObjectName(QStringLiteral("ConsoleTypeMech"));
+        auto *columns = new QHBoxLayout(group);
+        columns->addWidget(pc);
+        columns->addWidget(mech);
+        (type == 1 ? pc : mech)->setChecked(true);
+        auto *ok = new QPushButton(okText, &dialog);
+        ok->setObjectName(QStringLiteral("OK"));
+        ok->setDefault(true);
+        auto *cancel = new QPushButton(cancelText, &dialog);
+        cancel->setObjectName(QStringLiteral("Cancel"));
+        QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+        QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+        auto *buttons = new QHBoxLayout;
+        buttons->addStretch();
+        buttons->addWidget(ok);
+        buttons->addWidget(cancel);
+        auto *layout = new QVBoxLayout(&dialog);
+        layout->addWidget(text);
+        layout->addWidget(group);
+        layout->addLayout(buttons);
+        const int result = side_.ConsoleDialogExec ? side_.ConsoleDialogExec(dialog) : dialog.exec();
+        if (result != QDialog::Accepted)
+            return false;
+        type = pc->isChecked() ? 1 : 2;
+        return true;
+    }
+
+private:
+    TFormDialogue &side_;
+    TMainForm1 &form_;
+};
+
+// ---- the serial link of the window -------------------------------------------------------------
+
+class TFormDialogue::Link : public TDialogueLink
+{
+public:
+    explicit Link(TMainForm1 &form) : form_(form) {}
+
+    bool Open(int comNumber, QString &reason) override
+    {
+        if (!form_.ComPort)
+            form_.CreateComPort();
+        TApdA &port = *form_.ComPort;
+        if (port.Open() && port.ComNumber() == comNumber)
+            return true;
+        if (port.Open())
+            port.SetOpen(false);
+        port.SetComNumber(comNumber);
+        if (port.SetOpen(true))
+            return true;
+        reason = port.LastErrorText();
+        return false;
+    }
+    void Close() override
+    {
+        if (form_.ComPort && form_.ComPort->Open())
+            form_.ComPort->SetOpen(false);
+        if (form_.ApdSLController1)
+            form_.ApdSLController1->Reset();
+    }
+    bool Send(const QByteArray &frame) override { return form_.ComPort && form_.ComPort->Send(frame); }
+
+private:
+    TMainForm1 &form_;
+};
+
+// ---- the side itself ---------------------------------------------------------------------------
+
+TFormDialogue::TFormDialogue(TMainForm1 &form)
+    : QObject(&form), form_(form), host_(std::make_unique<Host>(*this, form)),
+      prompt_(std::make_unique<Prompt>(*this, form)), link_(std::make_unique<Link>(form))
+{
+    setObjectName(QStringLiteral("FormDialogue"));
+    consoles_ = std::make_unique<Consoles>(form);
+    engine_ = std::make_unique<TDialogue>(*host_, *prompt_);
+    engine_->SetLink(link_.get());
+    engine_->ImageToModelHook = [this](int console, bool fromSystem, int &unconfigured) {
+        return host_->Convert(console, fromSystem, unconfigured);
+    };
+    if (!ConsoleHost())
+        SetConsoleHost(consoles_.get());
+
+    // Lock and unlock: the ten controls keep their states across the session.
+    connect(engine_.get(), &TDialogue::UserInterfaceLocked, this, [this](bool locked) {
+        TMainForm1 &f = form_;
+        QList<QObject *> controls{f.About1 ? f.About1->menuAction() : nullptr,
+                                  f.Window1 ? f.Window1->menuAction() : nullptr,
+                                  f.Edit1 ? f.Edit1->menuAction() : nullptr,
+                                  f.File1 ? f.File1->menuAction() : nullptr,
+                                  f.History1,
+                                  f.SpeedBar1,
+                                  f.Card_Panel,
+                                  f.Line_panel,
+                                  f.Panel3,
+                                  f.Panel2};
+        for (int i = 0; i < controls.size(); ++i) {
+            QObject *c = controls[i];
+            auto *action = qobject_cast<QAction *>(c);
+            auto *widget = qobject_cast<QWidget *>(c);
+            if (locked) {
+                savedEnabled_[std::size_t(i)] = action ? action->isEnabled() : widget ? widget->isEnabled() : false;
+                if (action)
+                    action->setEnabled(false);
+                if (widget)
+                    widget->setEnabled(false);
+            } else {
+                if (action)
+                    action->setEnabled(savedEnabled_[std::size_t(i)]);
+                if (widget)
+                    widget->setEnabled(savedEnabled_[std::size_t(i)]);
+            }
+        }
+        if (locked)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+        SyncState();
+    });
+    // Every watchdog tick and every end of a session is seen by the window.
+    connect(&engine_->TimerKomunik, &QTimer::timeout, this, &TFormDialogue::SyncState);
+    connect(engine_.get(), &TDialogue::SessionFinished, this, &TFormDialogue::SyncState);
+    connect(engine_.get(), &TDialogue::RequestSent, this, [this] {
+        if (form_.ApdSLController1)
+            form_.ApdSLController1->Transmitted();
+    });
+}
+
+TFormDialogue::~TFormDialogue()
+{
+    if (ConsoleHost() == consoles_.get())
+        SetConsoleHost(nullptr);
+    if (engine_ && !engine_->UserInterfaceUnlocked)
+        QApplication::restoreOverrideCursor();
+}
+
+void TFormDialogue::SyncState()
+{
+    const TDialogue &e = *engine_;
+    Kom = e.Kom;
+    ktKrok = e.ktKrok;
+    KomPult = e.KomPult;
+    form_.OperationMode = e.OperationMode;
+    form_.AnswerAwaited = e.AnswerAwaited;
+    form_.BoardsReadState = e.BoardsReadState;
+    form_.UserInterfaceUnlocked = e.UserInterfaceUnlocked;
+    form_.EraseFlag = e.EraseFlag;
+}
+
+// ---- the main window's routines ----------------------------------------------------------------
+
+TFormDialogue &TMainForm1::DialogueSide()
+{
+    if (!FormDialogue)
+        FormDialogue = new TFormDialogue(*this);
+    return *FormDialogue;
+}
+
+void TMainForm1::FreeDialogueSide()
+{
+    // The console windows refer to the configuration and to the dialogue's
+    // console host: they go first.
+    for (QMdiSubWindow *w : MdiArea->subWindowList())
+        if (qobject_cast<TMDIChild *>(w))
+            delete w;
+    delete FormDialogue;
+    FormDialogue = nullptr;
+    delete APult;
+    APult = nullptr;
+}
+
+void TMainForm1::ReadFromSystemClick()
+{
+    // Only when nothing else runs.
+    if (OperationMode != 0)
+        return;
+    TFormDialogue &side = DialogueSide();
+    TDialogue &engine = side.Engine();
+    if (!engine.Idle())
+        return;
+    engine.SetComNumber(PortNumber);
+    engine.ReadConfigClick();
+    side.SyncState();
+}
+
+void TMainForm1::WMAnswer(const QByteArray &frame, int port)
+{
+    TFormDialogue &side = DialogueSide();
+    side.Engine().WMAnswer(frame, port);
+    side.SyncState();
+}
+
+void TMainForm1::TimerKomunikTimer()
+{
+    // The engine's own timer is the watchdog; a tick of the window's timer
+    // counts as one of its ticks.
+    TFormDialogue &side = DialogueSide();
+    side.Engine().TimerKomunikTimer();
+    side.SyncState();
+}
+
+bool TMainForm1::AbortCommunication()
+{
+    if (Kom == 0 && ktKrok == 0)
+        return false;
+    TFormDialogue &side = DialogueSide();
+    side.Engine().AbortSession(side.Engine().OperationMode == 1);
+    side.SyncState();
+    return true;
+}
+
+QString TMainForm1::CommStateText() { return TDialogue::CommStateText(OperationMode); }
