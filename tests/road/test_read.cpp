@@ -6,7 +6,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
@@ -270,6 +274,71 @@ private slots:
         QVERIFY(form->Memo1->toPlainText().contains(LoadStrDll(61)));
         // Only the test request went out, five ticks long.
         QCOMPARE(sim.Received(), QList<int>{0x00});
+    }
+
+    // A key whose board code contradicts its slot's board: the conversion
+    // refuses it, the session ends without configuration, windows or success.
+    void refusedBoard()
+    {
+        QTemporaryDir dir;
+        const QString fixture = dir.filePath(QStringLiteral("fixture.json"));
+        QVERIFY(QProcess::execute(QStringLiteral("/usr/bin/python3"),
+                                  {QStringLiteral(KELVARA_SOURCE_DIR "/tools/orvasim.py"),
+                                   QStringLiteral("--write-fixture"), fixture})
+                == 0);
+        QFile f(fixture);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QJsonObject root = QJsonDocument::fromJson(f.readAll()).object();
+        f.close();
+        QJsonArray consoles = root[QStringLiteral("consoles")].toArray();
+        QJsonObject c0 = consoles[0].toObject();
+        QJsonArray records = c0[QStringLiteral("key_records")].toArray();
+        QString record = records[0].toString();
+        QCOMPARE(record.right(2).toInt(nullptr, 16), 71); // key 0 on the UL10 in slot 0
+        record = record.left(record.size() - 2) + QStringLiteral("94");  // the 4W5's code
+        records[0] = record;
+        c0[QStringLiteral("key_records")] = records;
+        consoles[0] = c0;
+        root[QStringLiteral("consoles")] = consoles;
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QJsonDocument(root).toJson());
+        f.close();
+
+        TSimulator sim({QStringLiteral("--config"), fixture});
+        QVERIFY(!sim.path.isEmpty());
+        auto form = makeForm(sim.path);
+        prompt_.Answer(TPrompt::Ok);
+        prompt_.Answer(TPrompt::Ok);
+        form->ReadFromSystemClick();
+        QTRY_VERIFY_WITH_TIMEOUT(form->OperationMode == 0 && Kom == 0, 60000);
+        bool warned = false;
+        for (const TScriptedPrompt::Asked &a : prompt_.asked())
+            warned = warned || (a.kind == TPrompt::Kind::Warning && a.text.startsWith(LoadStrDll(141)));
+        QVERIFY2(warned, qPrintable(prompt_.texts().join(QStringLiteral(" | "))));
+        QVERIFY(!form->APult);
+        QVERIFY(consoleWindowNames(*form).isEmpty());
+        QVERIFY(form->StatusBar1->Text(0) != LoadStrDll(71));
+        QVERIFY(form->SpeedBar1->isEnabled());
+        QVERIFY(!form->CardOfSlot(0));
+    }
+
+    // Quiet: no console question, no windows, no log files; the
+    // configuration is read all the same.
+    void quietRead()
+    {
+        TSimulator sim({});
+        QVERIFY(!sim.path.isEmpty());
+        auto form = makeForm(sim.path);
+        QDir(form->LogFolder()).removeRecursively();
+        form->test->setText(QStringLiteral("NoQuestion"));
+        form->ReadFromSystemClick();
+        QTRY_VERIFY_WITH_TIMEOUT(form->OperationMode == 0 && Kom == 0, 60000);
+        QVERIFY2(prompt_.asked().isEmpty(), qPrintable(prompt_.texts().join(QStringLiteral(" | "))));
+        QVERIFY(form->APult);
+        QCOMPARE(keyName(*form->APult, 1, 1), QStringLiteral("L0 Bre-6"));
+        QVERIFY(consoleWindowNames(*form).isEmpty());
+        QCOMPARE(form->StatusBar1->Text(0), LoadStrDll(71));
+        QVERIFY(QDir(form->LogFolder()).entryList(QDir::Files).isEmpty());
     }
 
     // The port cannot be opened: the error, no session.
