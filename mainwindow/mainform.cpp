@@ -28,6 +28,7 @@
 
 #include "cardpack/dll_load.h"
 #include "cardpack/registry.h"
+#include "mainwindow/consolehostimpl.h"
 #include "mainwindow/mainrules.h"
 #include "mainwindow/mainwidgets.h"
 #include "model/conversions.h"
@@ -440,6 +441,8 @@ void TMainForm1::FormCreate()
     EraseFlag = 0;
     RLineWindowPosFlag = 0;
     CloseAccepted = 1;
+    ConsoleClosingFlag = 1;
+    CreateConsoleHost(); // the console windows reach the main window through it
 
     // 4.
     BaseTitle = QStringLiteral("Kelvara v. ") + VersionText(MainRules::FileVersion(), false, false);
@@ -612,6 +615,7 @@ void TMainForm1::FormDestroy()
     if (destroyed_)
         return;
     destroyed_ = true;
+    FreeConsoleHost(); // console windows and the configuration
     CloseHelp();
     FreeDialogueSide();
     Zoznam.reset();

@@ -43,6 +43,8 @@ class QRadioButton;
 class QSpinBox;
 class QWidget;
 class TFormDialogue;
+class TMainConsoleHost;
+class TMDIChild;
 
 // Owned by the main window, built by other parts of the program.
 class TAPult;
@@ -368,6 +370,14 @@ public:
     TSpeedButton *FindRozButton(int n) const;
     void CloseRozForm();
     void RozsirClose();
+
+    // ---- console windows and key binding (consolehostimpl.cpp) -------------------
+    std::unique_ptr<TMainConsoleHost> ConsoleHostImpl; // installed as the console host
+    bool Nove(const QString &prefix, const QString &text, bool upgraded, TAPult *config);
+    bool NovyPult(int consoleNo, const QString &prefix, TAPult *config, const QString &text);
+    void FreeConfiguration(); // both consoles (FreeConsole) and the TAPult
+    void CreateConsoleHost();
+    void FreeConsoleHost();
 
     // ---- device dialogue (mainform_dialogue.cpp) ---------------------------------
     TFormDialogue *FormDialogue = nullptr; // made on first use, a child of the window

@@ -295,7 +295,7 @@ bool TMainForm1::CloseAllConsoles()
     ConsoleClosingFlag = 0;
     auto leave = [&](bool value) {
         ClosingGuard = 0;
-        ConsoleClosingFlag = value ? 0 : consoleClosing;
+        ConsoleClosingFlag = consoleClosing;
         return value;
     };
 

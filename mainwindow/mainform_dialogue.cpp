@@ -234,7 +234,7 @@ public:
     void OpenConsoleWindows() override
     {
         side_.SyncState();
-        ::OpenConsoleWindows(*side_.consoles_, QStringLiteral("Pult"), LoadStrDll(18), false, form_.APult);
+        form_.Nove(QStringLiteral("Pult"), LoadStrDll(18), false, form_.APult);
     }
     void SetProjectName(const QString &name) override { form_.ProjectName = name; }
     void MarkModified() override { form_.ModifiedFlag = 1; }

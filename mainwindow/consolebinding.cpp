@@ -1,0 +1,106 @@
+// The console host's key-binding calls. Kept apart from the main window's
+// header: the binding's card helpers and the main window both name a
+// BoardSlotCount.
+#include <QList>
+
+#include "mainwindow/consolehostimpl.h"
+#include "mainwindow/keybinding.h"
+#include "mainwindow/unitable.h"
+#include "model/objekty.h"
+#include "windows/colorbutton.h"
+#include "windows/mdichild.h"
+#include "windows/prompt.h"
+
+namespace
+{
+
+TMDIChild *windowOf(TMainConsoleHost &host, int console)
+{
+    const QString name = QStringLiteral("Pult") + QString::number(console);
+    for (TMDIChild *w : host.ConsoleWindows())
+        if (w->objectName() == name)
+            return w;
+    return nullptr;
+}
+
+class TWindowObserver : public TKeyObserver
+{
+public:
+    explicit TWindowObserver(TMainConsoleHost &host) : host_(host) {}
+    void KeyCleared(int console, int key) override { host_.KeyCleared(console, key); }
+    void KeyColour(int console, int key, std::uint32_t colour) override { host_.KeyColour(console, key, colour); }
+
+private:
+    TMainConsoleHost &host_;
+};
+
+// A binding context for the active console with the main window's services.
+struct TBindingContext {
+    explicit TBindingContext(TMainConsoleHost &host) : observer(host), binding(host.Configuration(), host.ActiveConsoleNo(), services(host)) {}
+
+    TBindingServices services(TMainConsoleHost &host)
+    {
+        TBindingServices s;
+        s.CardOfSlot = [&host](int slot) { return host.CardOfSlot(slot); };
+        s.SetModified = [&host] { host.SetModified(true); };
+        s.RebuildUniTable = [&host] { BuildUniTable(host.Configuration(), host.SystemImage(), host.BoardList()); };
+        s.AskYesNo = [&host](const QString &text) {
+            return host.Prompt().Ask(TPrompt::Kind::Warning, text, TPrompt::YesNo) == TPrompt::Yes;
+        };
+        s.Observer = &observer;
+        return s;
+    }
+
+    TWindowObserver observer;
+    TKeyBinding binding;
+};
+
+TLineSelection selectionOf(TMainConsoleHost &host)
+{
+    TLineSelection sel;
+    if (host.Selection)
+        host.Selection(sel);
+    return sel;
+}
+
+} // namespace
+
+bool TMainConsoleHost::AssignLineToKey(int n, QString &caption)
+{
+    const TLineSelection sel = selectionOf(*this);
+    TBindingChange change;
+    TBindingContext(*this).binding.AssignLineToKey(n, sel, &change);
+    if (change.Bound)
+        caption = change.KeyCaption;
+    if (ApplyChange)
+        ApplyChange(change);
+    return change.Bound;
+}
+
+bool TMainConsoleHost::DeleteKeys(int n, bool confirmed, bool allConsoles, bool testOnly)
+{
+    return TBindingContext(*this).binding.DeleteKeys(n, confirmed, allConsoles, testOnly);
+}
+
+void TMainConsoleHost::MarkBoardKeys(bool mark)
+{
+    const TLineSelection sel = selectionOf(*this);
+    TBindingContext(*this).binding.MarkBoardKeys(mark, sel.Slot);
+}
+
+void TMainConsoleHost::KeyCleared(int console, int key)
+{
+    if (TMDIChild *w = windowOf(*this, console))
+        if (TColorButton *b = w->GetButton(key)) {
+            b->SetCaption(QString());
+            b->SetColor(ColorFromTColor(BindingColors::Normal));
+        }
+}
+
+void TMainConsoleHost::KeyColour(int console, int key, std::uint32_t colour)
+{
+    if (TMDIChild *w = windowOf(*this, console))
+        if (TColorButton *b = w->GetButton(key))
+            if (!b->Caption().isEmpty() && b->isEnabled())
+                b->SetColor(ColorFromTColor(colour));
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "windows/consolehost.h"
+
+class TMainForm1;
+class TSystemImage;
+struct TBindingChange;
+struct TLineSelection;
+
+// The main window's side of the console windows and of the key binding. The
+// main window owns one and installs it with SetConsoleHost while it lives.
+// The binding calls live in consolebinding.cpp, apart from the main window's header.
+class TMainConsoleHost : public TConsoleHost
+{
+public:
+    explicit TMainConsoleHost(TMainForm1 &form);
+
+    // Fills the board-panel selection a key click binds; none selected without it.
+    std::function<void(TLineSelection &)> Selection;
+    // Applies what the panels show after a binding (line buttons, type panel).
+    std::function<void(const TBindingChange &)> ApplyChange;
+
+    int ActiveConsoleNo(); // 255 none
+    TSystemImage &SystemImage();
+    // Key k of console c loses its caption and shows the normal colour.
+    void KeyCleared(int console, int key);
+    // Key k of console c shows the colour when it has a caption and is enabled.
+    void KeyColour(int console, int key, std::uint32_t colour);
+
+    // ---- TKeyInfoSource ----
+    QString CardLineText(int slot, int line) override;
+    QString CardTypeName(int slot) override;
+    QString LineName(int slot, int line) override;
+    QString SystemTypeText() override;
+
+    // ---- TConsoleHost ----
+    TAPult *Configuration() override;
+    TZoznam *BoardList() override;
+    Byte ConsoleTypeSetting(int console) override;
+    bool Invert() override;
+    bool SelectOnMove() override;
+    bool VlAkoHint() override;
+    void SetInvert(bool on) override;
+    void SetSelectOnMove(bool on) override;
+    QFont KeyFont() override;
+    Byte &CloseAccepted() override;
+    bool AskToSave() override;
+    bool ConsoleClosing() override;
+    void SetConsoleClosing(bool on) override;
+    bool Modified() override;
+    void SetModified(bool on) override;
+    bool DialogueRunning() override;
+    void AbortCommunication() override;
+    void Save2FileOrv() override;
+    void ShowCard(bool useSelected, int slot) override;
+    void DisableWriteToSystem() override;
+    bool CloseAllConsoles() override;
+    void SyncCardWithActiveConsole() override;
+    void SelectCardAndLine(bool pressLine) override;
+    void AddLogEntry(int kind, const QString &text) override;
+    void Delay(int ms) override;
+    void ClearNewProjectFlag() override;
+    TPrompt &Prompt() override;
+    bool AssignLineToKey(int n, QString &caption) override;
+    bool DeleteKeys(int n, bool confirmed, bool allConsoles, bool testOnly) override;
+    void MarkBoardKeys(bool mark) override;
+    int CopiedKeyCount() override;
+    void OpenKeyProperties(TMDIChild *window, int n) override;
+    Byte OperationMode() override;
+    bool CreateCardByName(const QString &name, int slot) override;
+    TCardOld *CardOfSlot(int slot) override;
+    void FreeCardButtons() override;
+    void FreeConfiguration() override;
+    void UpdatePultButtons(int console) override;
+    void AdoptConsoleWindow(TMDIChild *window) override;
+    QList<TMDIChild *> ConsoleWindows() override;
+    TMDIChild *ActiveConsoleWindow() override;
+
+private:
+    TMainForm1 &form_;
+};
