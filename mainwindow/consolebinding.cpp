@@ -57,9 +57,17 @@ struct TBindingContext {
 
 TLineSelection selectionOf(TMainConsoleHost &host)
 {
+    const TPanelState p = host.PanelState();
     TLineSelection sel;
-    if (host.Selection)
-        host.Selection(sel);
+    sel.Slot = p.Slot;
+    sel.Line = p.Line;
+    sel.ExtPosition = p.ExtPosition;
+    sel.HasPressedButton = p.HasPressedButton;
+    sel.PressedCaption = p.PressedCaption;
+    sel.TypePanel = p.TypePanel;
+    sel.TypePanelEnabled = p.TypePanelEnabled;
+    sel.CheckedType = p.CheckedType;
+    sel.LineButtonCount = p.LineButtonCount;
     return sel;
 }
 
@@ -72,8 +80,14 @@ bool TMainConsoleHost::AssignLineToKey(int n, QString &caption)
     TBindingContext(*this).binding.AssignLineToKey(n, sel, &change);
     if (change.Bound)
         caption = change.KeyCaption;
-    if (ApplyChange)
-        ApplyChange(change);
+    TPanelChange shown;
+    shown.LineButtonCaption = change.LineButtonCaption;
+    shown.LineButtonHint = change.LineButtonHint;
+    shown.DisableLineButton = change.DisableLineButton;
+    shown.ReleaseExtButton = change.ReleaseExtButton;
+    shown.DisableTypePanel = change.DisableTypePanel;
+    shown.ShowCardAgain = change.ShowCardAgain;
+    ApplyPanelChange(shown);
     return change.Bound;
 }
 

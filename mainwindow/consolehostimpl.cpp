@@ -2,9 +2,12 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QFrame>
+#include <QRadioButton>
 #include <QToolButton>
 
 #include "mainwindow/mainform.h"
+#include "mainwindow/speedbutton.h"
 #include "model/objekty.h"
 #include "windows/consoleopen.h"
 #include "windows/mdichild.h"
@@ -19,6 +22,60 @@ int TMainConsoleHost::ActiveConsoleNo()
 }
 
 TSystemImage &TMainConsoleHost::SystemImage() { return form_.SystemImage; }
+
+TPanelState TMainConsoleHost::PanelState()
+{
+    TPanelState p;
+    LinePanels::TSelCard card;
+    form_.SelectedCard(card);
+    LinePanels::TSelLine line;
+    form_.SelectedLine(line);
+    LinePanels::TSelRLine ext;
+    form_.SelectedRLine(ext);
+    p.Slot = card.Slot;
+    p.Line = line.Index;
+    p.ExtPosition = ext.Position;
+    if (p.ExtPosition != 255) {
+        p.HasPressedButton = true;
+        p.PressedCaption = ext.Name;
+    } else if (TSpeedButton *b = form_.GetLineButton(line.Index); b && b->Down()) {
+        p.HasPressedButton = true;
+        p.PressedCaption = b->text();
+    }
+    if (form_.PanelRB) {
+        p.TypePanel = true;
+        p.TypePanelEnabled = form_.PanelRB->isEnabled();
+        for (QRadioButton *r : form_.RadioButtons())
+            if (r->isChecked())
+                p.CheckedType = r->text();
+    }
+    p.LineButtonCount = form_.LineButtonList ? int(form_.LineButtonList->size()) : 0;
+    return p;
+}
+
+void TMainConsoleHost::ApplyPanelChange(const TPanelChange &change)
+{
+    LinePanels::TSelLine line;
+    form_.SelectedLine(line);
+    if (TSpeedButton *b = form_.GetLineButton(line.Index)) {
+        if (change.LineButtonCaption)
+            b->setText(*change.LineButtonCaption);
+        if (change.LineButtonHint)
+            b->setToolTip(*change.LineButtonHint);
+        if (change.DisableLineButton)
+            b->setEnabled(false);
+    }
+    if (change.ReleaseExtButton && form_.rozForm)
+        for (QObject *o : form_.rozForm->children())
+            if (auto *b = dynamic_cast<TSpeedButton *>(o); b && b->Down() && b->isEnabled()) {
+                b->setChecked(false);
+                b->setEnabled(false);
+            }
+    if (change.DisableTypePanel && form_.PanelRB)
+        form_.PanelRB->setEnabled(false);
+    if (change.ShowCardAgain)
+        form_.ShowCard(true, 0);
+}
 
 // ---- card and line texts ---------------------------------------------------------------
 

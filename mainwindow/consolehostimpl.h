@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "windows/consolehost.h"
 
@@ -9,6 +10,29 @@ class TMainForm1;
 class TSystemImage;
 struct TBindingChange;
 struct TLineSelection;
+
+// What the board panels show, read for a binding (the binding's selection).
+struct TPanelState {
+    int Slot = 255;
+    Byte Line = 255;
+    Byte ExtPosition = 255;
+    bool HasPressedButton = false;
+    QString PressedCaption;
+    bool TypePanel = false;
+    bool TypePanelEnabled = false;
+    QString CheckedType;
+    int LineButtonCount = 0;
+};
+
+// What the panels change after a binding.
+struct TPanelChange {
+    std::optional<QString> LineButtonCaption;
+    std::optional<QString> LineButtonHint;
+    bool DisableLineButton = false;
+    bool ReleaseExtButton = false;
+    bool DisableTypePanel = false;
+    bool ShowCardAgain = false;
+};
 
 // The main window's side of the console windows and of the key binding. The
 // main window owns one and installs it with SetConsoleHost while it lives.
@@ -18,10 +42,10 @@ class TMainConsoleHost : public TConsoleHost
 public:
     explicit TMainConsoleHost(TMainForm1 &form);
 
-    // Fills the board-panel selection a key click binds; none selected without it.
-    std::function<void(TLineSelection &)> Selection;
-    // Applies what the panels show after a binding (line buttons, type panel).
-    std::function<void(const TBindingChange &)> ApplyChange;
+    // The board-panel selection a key click binds.
+    TPanelState PanelState();
+    // Shows on the panels what a binding changed (line buttons, type panel).
+    void ApplyPanelChange(const TPanelChange &change);
 
     int ActiveConsoleNo(); // 255 none
     TSystemImage &SystemImage();

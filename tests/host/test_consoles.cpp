@@ -14,6 +14,7 @@
 #include "model/objekty.h"
 #include "platform/programfolder.h"
 #include "tests/fixture/fixture.h"
+#include "mainwindow/speedbutton.h"
 #include "windows/colorbutton.h"
 #include "windows/consolehost.h"
 #include "windows/mdichild.h"
@@ -167,6 +168,43 @@ private slots:
         QString caption = QStringLiteral("unchanged");
         QVERIFY(!host.AssignLineToKey(k, caption));
         QCOMPARE(caption, QStringLiteral("unchanged"));
+    }
+
+    void cardLineAndKeyClickBind()
+    {
+        auto form = openForm();
+        QVERIFY(form->Nove(QStringLiteral("Pult"), LoadStrDll(18), false, form->APult));
+        TMDIChild *w0 = windowNamed(*form, QStringLiteral("Pult0"));
+        form->MdiArea->setActiveSubWindow(w0);
+        QTRY_COMPARE(form->ConsoleHostImpl->ActiveConsoleWindow(), w0);
+        const int slot = 6;
+        QVERIFY(!form->APult->Pulty[0]->Dosky[slot]);
+        QVERIFY(form->CreateCardByName(QStringLiteral("TUL10"), slot));
+        form->GetCardButton(slot)->click();
+        QVERIFY(form->GetLineButton(0));
+        form->GetLineButton(0)->click();
+        QVERIFY(form->GetLineButton(0)->Down());
+
+        // A free key of console 0.
+        const TPult &console = *form->APult->Pulty[0];
+        int k = -1;
+        for (int i = 0; i <= w0->LastKeyNumber() && k < 0; ++i)
+            if (!Configured(console.Klavesy[i].get()) && w0->GetButton(i)->Caption().isEmpty())
+                k = i;
+        QVERIFY(k >= 0);
+        TColorButton *key = w0->GetButton(k);
+        QCOMPARE(key->Tag, k);
+        w0->ButtonClick(key);
+        const TKlavesa *bound = console.Klavesy[k].get();
+        QVERIFY(bound);
+        QVERIFY(!key->Caption().isEmpty());
+        QCOMPARE(key->Caption(), bound->MenoKlavesy);
+        QCOMPARE(int(bound->HWPozicDosky), slot);
+        QCOMPARE(int(bound->PozicLinky), 0);
+        QVERIFY(console.Dosky[slot] && console.Dosky[slot]->Linky[0]);
+        QCOMPARE(int(console.Dosky[slot]->Linky[0]->Klavesa), k);
+        QVERIFY2(Faults(*form->APult).isEmpty(), qPrintable(Faults(*form->APult).join('\n')));
+        QCOMPARE(int(form->ModifiedFlag), 1);
     }
 
     void closeAllFreesConfiguration()
