@@ -14,6 +14,7 @@
 #include "mainwindow/linepanels.h"
 #include "mainwindow/pcrecord.h"
 #include "mainwindow/settingsfile.h"
+#include "mainwindow/statusrules.h"
 #include "mainwindow/systemimage.h"
 #include "model/reporter.h"
 
@@ -45,6 +46,7 @@ class QWidget;
 class TFormDialogue;
 class TMainConsoleHost;
 class TMDIChild;
+class TWizard;
 
 // Owned by the main window, built by other parts of the program.
 class TAPult;
@@ -385,6 +387,45 @@ public:
     void ReadFromSystemClick(); // ReadConfig and ZoSystemu, only when idle
     // At the end: the console windows, the dialogue and the configuration go.
     void FreeDialogueSide();
+    // ---- start action, status timer, menus, help (mainform_life.cpp, mainform_status.cpp) ----
+    StatusRules::TNetSlots NetResult{}; // network result slots 0..10
+    Byte MarkIndex = 1;                  // turning mark "-\|/", 1..4
+    int DatagramCount = 0;               // relay replies counted from the -i address
+    Byte VariableView = 0;               // Line_panel's tag: 0 program log, 1 refreshed, 2 frozen
+    Byte NetWaitBusy = 0;                // a wait on a network slot is in progress
+    Byte WaitCancelled = 0;              // Exit asked the running wait to end
+    Byte ExitPending = 0;                // Exit runs as soon as the wait has ended
+    TWizard *StartDialog = nullptr;      // while shown
+    int StartDialogShows = 0;            // how often the start dialog was shown
+    QString LastStartFile;               // the file argument the start action opened
+    int LastStartChoice = 0;             // the choice the start action ran last
+    QString LastTickError;               // shown once while the same failure repeats
+    // Runs the start dialog modally and gives its result (exec unless set); tests replace it.
+    static std::function<int(TWizard &)> StartDialogExec;
+    QStringList (*Arguments)() = nullptr; // the program's arguments; tests replace them
+    // Opens a project for the start action and the hand-over; OpenProjectByName unless set.
+    std::function<bool(const QString &)> OpenProjectRoutine;
+
+    void RunStartChoice(int choice);
+    void CreateFtpClient();
+    void StatusWindowClick();
+    // Waits up to `ms` for slot's Code to leave -1, serving events; false on time-out
+    // or when Exit cancelled the wait.
+    bool WaitForNetSlot(int slot, int ms);
+    void UpdatePultButtons(int n);
+    void ApplyMenuStates(const StatusRules::TMenuStates &states);
+    void TakeRelayReply();
+    void HelpClick();
+    void History1Click();
+    void About1Click();
+    // Placeholders of the start dialog's choices until their parts land (mainform_pending.cpp).
+    void Config1Click();
+    void KonverziaACFClick();
+    void KonverziaCFGClick();
+    void readcfg1Click();
+    void New1Click();
+    void ReadConfigClick();
+    void Open1Click();
 
 protected:
     bool event(QEvent *event) override;

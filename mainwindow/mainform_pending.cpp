@@ -13,9 +13,14 @@
 
 // ---- start action, projects, network --------------------------------------------------
 
-void TMainForm1::EnterNetworkMode() {}
-
-void TMainForm1::RunStartAction(Byte udpFailed) { Q_UNUSED(udpFailed); }
+// The start dialog's choices whose commands are not built yet.
+void TMainForm1::Config1Click() { RunCommand(QStringLiteral("Config1")); }
+void TMainForm1::KonverziaACFClick() { RunCommand(QStringLiteral("KonverziaACF")); }
+void TMainForm1::KonverziaCFGClick() { RunCommand(QStringLiteral("KonverziaCFG")); }
+void TMainForm1::readcfg1Click() { RunCommand(QStringLiteral("NacitaniezUNI1")); }
+void TMainForm1::New1Click() { RunCommand(QStringLiteral("New1")); }
+void TMainForm1::ReadConfigClick() { ReadFromSystemClick(); }
+void TMainForm1::Open1Click() { RunCommand(QStringLiteral("Open1")); }
 
 bool TMainForm1::OpenProjectByName(const QString &name)
 {
@@ -23,18 +28,6 @@ bool TMainForm1::OpenProjectByName(const QString &name)
     return false;
 }
 
-
-void TMainForm1::FreeOwnedLinks()
-{
-    // Serial link: its threads stop and the port closes.
-    delete ComPort;
-    ComPort = nullptr;
-    // UDP link, export list, FTP client come with network mode and the export.
-}
-
-void TMainForm1::CloseHelp() {}
-
-void TMainForm1::FormHelp() {}
 
 // ---- card buttons and consoles -----------------------------------------------------------
 
@@ -50,44 +43,6 @@ void TMainForm1::PopupMenu1Popup() {}
 
 // ---- status timer, menus, windows ---------------------------------------------------------
 
-void TMainForm1::TimerStatusTimer() {}
-
-void TMainForm1::MenuClick() {}
-
-void TMainForm1::Panel1Click() {}
-
-void TMainForm1::PultClick(const QString &senderName)
-{
-    const int at = senderName.indexOf(QStringLiteral("Pult"));
-    if (at < 0)
-        return;
-    const QString wanted = QStringLiteral("Pult") + senderName.mid(at + 4);
-    for (QMdiSubWindow *w : MdiArea->subWindowList())
-        if (w->objectName() == wanted || (w->widget() && w->widget()->objectName() == wanted)) {
-            MdiArea->setActiveSubWindow(w);
-            w->raise();
-        }
-}
-
-void TMainForm1::Tile1Click() { MdiArea->tileSubWindows(); }
-
-void TMainForm1::Cascade1Click() { MdiArea->cascadeSubWindows(); }
-
-void TMainForm1::StatusBar1DblClick()
-{
-    TimerStatus->setInterval(platform::ScaledInterval(5000));
-    Timer2->start();
-}
-
-void TMainForm1::Timer2Timer()
-{
-    if (TimerStatus->interval() == platform::ScaledInterval(5000)) {
-        Timer2->stop();
-        TimerStatus->setInterval(platform::ScaledInterval(200));
-    }
-    Label1->clear();
-}
-
 void TMainForm1::comunication1Click()
 {
     if (Timer2->isActive())
@@ -101,12 +56,18 @@ void TMainForm1::RunCommand(const QString &name)
 {
     if (name == QLatin1String("ReadConfig"))
         return ReadFromSystemClick();
+    if (name == QLatin1String("Help1"))
+        return HelpClick();
+    if (name == QLatin1String("History1"))
+        return History1Click();
+    if (name == QLatin1String("About2"))
+        return About1Click();
     // New1, Open1, Save1, SaveNew1, WriteConfig, Nacitaniedosiek1,
     // KonverziaACF, KonverziaCFG, NacitaniezUNI1, Report2, Print1, PrintEmpty1,
     // PrintAll1, PrintOriginal1, Config1, Kopirujpult121, Kopirujpult211,
     // miTelZoznam, VymazatPult, Odlozitakualnukonfiguraciu1,
     // Porovnatsodlozenoukonfiguraciou1, Zlucitsodlozenou1, Uloipult0akoPC1,
-    // Uloipult1akoPC1, UlozitpultyakoPC1, Help1, History1, About2, Delete2,
+    // Uloipult1akoPC1, UlozitpultyakoPC1, Delete2,
     // miHelp, predchadzajuca, dalsia, sbTimeKeeper.
     Q_UNUSED(name);
 }

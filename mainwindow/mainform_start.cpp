@@ -11,23 +11,6 @@
 #include "mainwindow/mainrules.h"
 #include "mainwindow/mainwidgets.h"
 
-bool TMainForm1::ParseCommandLine()
-{
-    const QStringList args = QCoreApplication::arguments();
-    const int count = int(args.size()) - 1;
-    bool network = false;
-    for (int i = 1; i <= count; ++i) {
-        if (args[i] == QLatin1String("-i") && count >= i + 4) {
-            NetParams[0] = args[i + 1];
-            NetParams[1] = args[i + 2];
-            NetParams[2] = args[i + 3];
-            network = MainRules::IsValidIPAddress(NetParams[0]);
-        }
-        // "-nwnp" is accepted and has no effect.
-    }
-    return network;
-}
-
 void TMainForm1::FormActivate()
 {
     UDPFailed = 0;
@@ -55,11 +38,17 @@ void TMainForm1::HandOverFile(const QString &name)
 void TMainForm1::WMCopyData(const QString &name)
 {
     if (MainRules::FileExists(name))
-        OpenProjectByName(name);
+        (void)(OpenProjectRoutine ? OpenProjectRoutine(name) : OpenProjectByName(name));
 }
 
 void TMainForm1::Close1Click()
 {
+    // A wait on the network holds objects Exit would free: end the wait, then exit.
+    if (NetWaitBusy) {
+        WaitCancelled = 1;
+        ExitPending = 1;
+        return;
+    }
     // A running device dialogue is stopped instead; the program stays.
     if (AbortCommunication()) {
         test->setText(QString());
@@ -67,6 +56,7 @@ void TMainForm1::Close1Click()
     }
     OperationMode = 11;
     MenuClick();
+    ReclickSelectedCard();
     CloseAccepted = 0;
     if (CloseAllConsoles()) {
         TimerStatus->stop();
