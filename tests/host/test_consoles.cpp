@@ -10,6 +10,7 @@
 #include "cardpack/dll_load.h"
 #include "mainwindow/consolehostimpl.h"
 #include "tests/host/bindingcheck.h"
+#include "windows/wizard.h"
 #include "mainwindow/mainform.h"
 #include "model/objekty.h"
 #include "platform/programfolder.h"
@@ -55,6 +56,8 @@ class TestConsoles : public QObject
 private slots:
     void initTestCase()
     {
+        // The idle window offers the start dialog; here it is left at once.
+        TMainForm1::StartDialogExec = [](TWizard &) { return 0; };
         fixture::LoadLanguage();
         scope_ = std::make_unique<TPromptScope>(&prompt_);
     }

@@ -14,6 +14,7 @@
 #include "cardpack/karty.h"
 #include "cardpack/registry.h"
 #include "cardpack/t4w5card.h"
+#include "windows/wizard.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/mainwidgets.h"
 #include "mainwindow/speedbutton.h"
@@ -133,6 +134,8 @@ class TestPanelWindow : public QObject
 private slots:
     void initTestCase()
     {
+        // The idle window offers the start dialog; here it is left at once.
+        TMainForm1::StartDialogExec = [](TWizard &) { return 0; };
         fixture::LoadLanguage();
         QVERIFY(HInstDll > 32);
         scope_ = std::make_unique<TPromptScope>(&prompt_);

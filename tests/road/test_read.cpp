@@ -18,6 +18,9 @@
 #include "cardpack/dll_load.h"
 #include "mainwindow/dialogue.h"
 #include "mainwindow/mainform_dialogue.h"
+#include <QTimer>
+
+#include "windows/wizard.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/mainwidgets.h"
 #include "model/objekty.h"
@@ -137,6 +140,8 @@ class TestRoadRead : public QObject
 private slots:
     void initTestCase()
     {
+        // The idle window offers the start dialog; here it is left at once.
+        TMainForm1::StartDialogExec = [](TWizard &) { return 0; };
         HInstDll = platform::LoadLanguageLibrary(QStringLiteral(KELVARA_BIN_DIR "/LANG.DLL"));
         QVERIFY(HInstDll > 32);
         QVERIFY(folder_.isValid());
@@ -259,6 +264,8 @@ private slots:
         TSimulator sim({QStringLiteral("--fault"), QStringLiteral("no-answer,always")});
         QVERIFY(!sim.path.isEmpty());
         auto form = makeForm(sim.path);
+        // The idle start action empties panel 0 on its next tick; look before it.
+        form->TimerStatus->stop();
         prompt_.Answer(TPrompt::Ok); // the watchdog's box: give up
         form->ReadFromSystemClick();
         QTRY_VERIFY_WITH_TIMEOUT(form->OperationMode == 0 && Kom == 0, 60000);
