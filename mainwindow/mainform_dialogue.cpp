@@ -528,8 +528,14 @@ bool TMainForm1::AbortCommunication()
     if (Kom == 0 && ktKrok == 0)
         return false;
     TFormDialogue &side = DialogueSide();
-    side.Engine().AbortSession(side.Engine().OperationMode == 1);
+    // Phases 1 and 3 read: their half-built model goes with the session.
+    side.Engine().AbortSession(Kom == 1 || Kom == 3);
     side.SyncState();
+    const QString text = LoadStrDll(118);
+    StatusBar1->SetText(0, text);
+    AddLogEntry(2, text);
+    if (!Quiet())
+        Prompt().Information(text);
     return true;
 }
 
