@@ -6,8 +6,8 @@
 #include <exception>
 
 #include "cardpack/dll_load.h"
-#include "mainwindow/handover.h"
 #include "mainwindow/mainform.h"
+#include "platform/handover.h"
 #include "platform/langlib.h"
 #include "platform/programfolder.h"
 #include "platform/singleinstance.h"

@@ -1,12 +1,10 @@
-// The console host's key-binding calls. Kept apart from the main window's
-// header: the binding's card helpers and the main window both name a
-// BoardSlotCount.
+// The console host's key-binding calls.
 #include <QList>
 
+#include "editing/keybinding.h"
 #include "mainwindow/consolehostimpl.h"
-#include "mainwindow/keybinding.h"
-#include "mainwindow/unitable.h"
 #include "model/objekty.h"
+#include "records/unitable.h"
 #include "windows/colorbutton.h"
 #include "windows/mdichild.h"
 #include "windows/prompt.h"

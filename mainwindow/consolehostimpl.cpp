@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+#include "dialogue/dialogue.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/speedbutton.h"
 #include "model/objekty.h"
@@ -112,8 +113,12 @@ bool TMainConsoleHost::ConsoleClosing() { return form_.ConsoleClosingFlag != 0; 
 void TMainConsoleHost::SetConsoleClosing(bool on) { form_.ConsoleClosingFlag = on ? 1 : 0; }
 bool TMainConsoleHost::Modified() { return form_.ModifiedFlag != 0; }
 void TMainConsoleHost::SetModified(bool on) { form_.ModifiedFlag = on ? 1 : 0; }
-bool TMainConsoleHost::DialogueRunning() { return Kom != 0 || ktKrok != 0; }
-Byte TMainConsoleHost::OperationMode() { return form_.OperationMode; }
+bool TMainConsoleHost::DialogueRunning()
+{
+    const TDialogue &e = form_.Dialogue();
+    return e.Kom != 0 || e.ktKrok != 0;
+}
+Byte TMainConsoleHost::OperationMode() { return form_.Dialogue().OperationMode; }
 int TMainConsoleHost::CopiedKeyCount() { return 0; }
 void TMainConsoleHost::ClearNewProjectFlag() { form_.NewProjectFlag = 0; }
 

@@ -1,9 +1,9 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include "editing/mainrules.h"
 #include "mainwindow/application.h"
-#include "mainwindow/handover.h"
-#include "mainwindow/mainrules.h"
+#include "platform/handover.h"
 #include "platform/singleinstance.h"
 
 int main(int argc, char **argv)

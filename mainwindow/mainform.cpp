@@ -28,18 +28,15 @@
 
 #include "cardpack/dll_load.h"
 #include "cardpack/registry.h"
+#include "dialogue/dialogue.h"
+#include "editing/mainrules.h"
 #include "mainwindow/consolehostimpl.h"
-#include "mainwindow/mainrules.h"
 #include "mainwindow/mainwidgets.h"
 #include "model/conversions.h"
 #include "platform/programfolder.h"
 #include "platform/timing.h"
 #include "windows/prompt.h"
 
-Byte Kom = 0;
-Byte ktKrok = 0;
-Byte KomPult = 0;
-Byte BoardSlotCount = 13;
 TMainForm1 *MainForm1 = nullptr;
 
 TMainForm1::TMainForm1(QWidget *parent, QSize screen) : QMainWindow(parent), screenOverride_(screen)
@@ -438,7 +435,6 @@ void TMainForm1::FormCreate()
     NotFromStartDialog = 1;
     LastFileName.clear();
     NewProjectFlag = 0;
-    EraseFlag = 0;
     RLineWindowPosFlag = 0;
     CloseAccepted = 1;
     ConsoleClosingFlag = 1;
@@ -450,11 +446,9 @@ void TMainForm1::FormCreate()
 
     // 5.
     SavedProgramLog.clear();
-    BoardsReadState = 0;
     RLineWindowPos = QPoint(-255, -255);
     ContextTarget = -1;
     AskToSave = 1;
-    UserInterfaceUnlocked = 1;
     ModifiedFlag = 0;
 
     // 6. 755 by 470, centred.
@@ -498,7 +492,7 @@ void TMainForm1::FormCreate()
 
     // 12.
     Zoznam = Registry::CreateBoardList(QStringLiteral("TZOZ"));
-    BoardSlotCount = Byte(MainRules::BoardSlotCount(Zoznam ? Zoznam->GetType() : 0));
+    SlotCount = Byte(MainRules::BoardSlotCount(Zoznam ? Zoznam->GetType() : 0));
 
     // 13, 14.
     CardTypeMenu = new QMenu(this);
@@ -508,10 +502,6 @@ void TMainForm1::FormCreate()
 
     // 15.
     SetRecordDefaults();
-    ktKrok = 0;
-    Kom = 0;
-    KomPult = 0;
-    AnswerAwaited = 0;
     ConsoleRebuild = 0;
 
     // 16.

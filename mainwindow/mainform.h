@@ -11,12 +11,12 @@
 #include <memory>
 
 #include "cardpack/sablona.h"
-#include "mainwindow/linepanels.h"
-#include "mainwindow/pcrecord.h"
-#include "mainwindow/settingsfile.h"
-#include "mainwindow/statusrules.h"
-#include "mainwindow/systemimage.h"
+#include "editing/linepanels.h"
+#include "editing/settingsfile.h"
+#include "editing/statusrules.h"
 #include "model/reporter.h"
+#include "records/pcrecord.h"
+#include "records/systemimage.h"
 
 class QAction;
 class QFileDialog;
@@ -43,6 +43,7 @@ class QFrame;
 class QRadioButton;
 class QSpinBox;
 class QWidget;
+class TDialogue;
 class TFormDialogue;
 class TMainConsoleHost;
 class TMDIChild;
@@ -53,14 +54,6 @@ class TAPult;
 class TApdA;
 class TUDPR_S;
 class TFTPCL;
-
-// Dialogue state of the device dialogue, program-wide.
-extern Byte Kom;     // phase: 0 idle, 1 read system, 2 write system, 3 read consoles, 4 write consoles
-extern Byte ktKrok;  // step within the phase
-extern Byte KomPult; // console whose tables the step concerns
-
-// 13, or 16 when the board-type list's flags have bit 2.
-extern Byte BoardSlotCount;
 
 // The program's one main window (null before it is created and after it is gone).
 class TMainForm1;
@@ -153,6 +146,8 @@ public:
     bool CreateCardByName(const QString &name, int slot);
     QString CardCaptionByName(const QString &name);
     bool IsBoardSlotValid(int slot) const;
+    // 13, or 16 when the board-type list's flags have bit 2.
+    Byte SlotCount = 13;
 
     // ---- state ----------------------------------------------------------------------
     TAPult *APult = nullptr;       // the configuration, none when nothing is loaded
@@ -174,7 +169,6 @@ public:
     int KeysPerScreenMech = 0;
     int KeysPerScreenPC = 0;
 
-    Byte OperationMode = 0;
     int ContextTarget = -1;
     Byte ModifiedFlag = 0;
     Byte NewProjectFlag = 0;
@@ -184,10 +178,6 @@ public:
     Byte NotFromStartDialog = 1;
     Byte CloseAccepted = 1;
     Byte AskToSave = 1;
-    Byte EraseFlag = 0;
-    Byte BoardsReadState = 0;
-    Byte UserInterfaceUnlocked = 1;
-    Byte AnswerAwaited = 0;
     Byte ConsoleRebuild = 0;
     Byte RLineWindowPosFlag = 0;
     QPoint RLineWindowPos{-255, -255};
@@ -384,6 +374,12 @@ public:
     // ---- device dialogue (mainform_dialogue.cpp) ---------------------------------
     TFormDialogue *FormDialogue = nullptr; // made on first use, a child of the window
     TFormDialogue &DialogueSide();
+    // The device dialogue's engine. It owns the dialogue state (phase Kom, step
+    // ktKrok, console KomPult, the operation mode and the session flags);
+    // the window reads it there.
+    TDialogue &Dialogue();
+    // Nothing runs: no phase and no operation.
+    bool DialogueIdle();
     void ReadFromSystemClick(); // ReadConfig and ZoSystemu, only when idle
     // At the end: the console windows, the dialogue and the configuration go.
     void FreeDialogueSide();

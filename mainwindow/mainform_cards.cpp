@@ -10,15 +10,12 @@
 #include "cardpack/registry.h"
 #include "mainwindow/mainwidgets.h"
 #include "mainwindow/speedbutton.h"
+#include "model/cardqueries.h"
 #include "model/objekty.h"
 #include "windows/mdichild.h"
 
 using namespace LinePanels;
 
-// From cardqueries.h, whose card-set header clashes with the window's
-// BoardSlotCount variable.
-std::int32_t FindPairValue(const TAPult *config, std::int32_t Code);
-void StorePairValue(TAPult *config, std::int32_t Code, std::int32_t Value);
 
 namespace
 {

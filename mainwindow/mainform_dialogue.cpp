@@ -29,12 +29,12 @@
 #include "cardpack/dll_load.h"
 #include "cardpack/registry.h"
 #include "comm/com_orva.h"
-#include "mainwindow/formcards.h"
-#include "mainwindow/dialogue.h"
+#include "dialogue/dialogue.h"
+#include "editing/mainrules.h"
 #include "mainwindow/mainform.h"
-#include "mainwindow/mainrules.h"
 #include "mainwindow/mainwidgets.h"
 #include "model/objekty.h"
+#include "records/formcards.h"
 #include "windows/consolehost.h"
 #include "windows/consoleopen.h"
 #include "windows/mdichild.h"
@@ -65,7 +65,7 @@ public:
     void SetConsoleClosing(bool on) override { closing_ = on; }
     bool Modified() override { return form_.ModifiedFlag; }
     void SetModified(bool on) override { form_.ModifiedFlag = on; }
-    bool DialogueRunning() override { return Kom != 0 || form_.OperationMode != 0; }
+    bool DialogueRunning() override { return !form_.DialogueIdle(); }
     void AbortCommunication() override { form_.AbortCommunication(); }
     void Save2FileOrv() override {}
     void ShowCard(bool useSelected, int slot) override
@@ -106,7 +106,7 @@ public:
         (void)window;
         (void)n;
     }
-    Byte OperationMode() override { return form_.OperationMode; }
+    Byte OperationMode() override { return form_.Dialogue().OperationMode; }
     bool CreateCardByName(const QString &name, int slot) override { return form_.CreateCardByName(name, slot); }
     TCardOld *CardOfSlot(int slot) override { return form_.CardOfSlot(slot); }
     void FreeCardButtons() override { form_.FreeCardButtons(); }
@@ -203,7 +203,6 @@ public:
     void SetCloseAccepted(bool accepted) override { form_.CloseAccepted = accepted ? 1 : 0; }
     bool RunNewConsoleDialog() override
     {
-        side_.SyncState();
         TZoznam *list = form_.Zoznam.get();
         const Byte type = list ? list->GetType() : 0;
         const int pc = list ? list->XKey(1) * list->YKey(1) : form_.KeysPerScreenPC;
@@ -233,7 +232,6 @@ public:
     }
     void OpenConsoleWindows() override
     {
-        side_.SyncState();
         form_.Nove(QStringLiteral("Pult"), LoadStrDll(18), false, form_.APult);
     }
     void SetProjectName(const QString &name) override { form_.ProjectName = name; }
@@ -439,11 +437,7 @@ TFormDialogue::TFormDialogue(TMainForm1 &form)
             QApplication::setOverrideCursor(Qt::WaitCursor);
         else
             QApplication::restoreOverrideCursor();
-        SyncState();
     });
-    // Every watchdog tick and every end of a session is seen by the window.
-    connect(&engine_->TimerKomunik, &QTimer::timeout, this, &TFormDialogue::SyncState);
-    connect(engine_.get(), &TDialogue::SessionFinished, this, &TFormDialogue::SyncState);
     connect(engine_.get(), &TDialogue::RequestSent, this, [this] {
         if (form_.ApdSLController1)
             form_.ApdSLController1->Transmitted();
@@ -458,19 +452,6 @@ TFormDialogue::~TFormDialogue()
         QApplication::restoreOverrideCursor();
 }
 
-void TFormDialogue::SyncState()
-{
-    const TDialogue &e = *engine_;
-    Kom = e.Kom;
-    ktKrok = e.ktKrok;
-    KomPult = e.KomPult;
-    form_.OperationMode = e.OperationMode;
-    form_.AnswerAwaited = e.AnswerAwaited;
-    form_.BoardsReadState = e.BoardsReadState;
-    form_.UserInterfaceUnlocked = e.UserInterfaceUnlocked;
-    form_.EraseFlag = e.EraseFlag;
-}
-
 // ---- the main window's routines ----------------------------------------------------------------
 
 TFormDialogue &TMainForm1::DialogueSide()
@@ -478,6 +459,14 @@ TFormDialogue &TMainForm1::DialogueSide()
     if (!FormDialogue)
         FormDialogue = new TFormDialogue(*this);
     return *FormDialogue;
+}
+
+TDialogue &TMainForm1::Dialogue() { return DialogueSide().Engine(); }
+
+bool TMainForm1::DialogueIdle()
+{
+    const TDialogue &e = Dialogue();
+    return e.Kom == 0 && e.ktKrok == 0 && e.OperationMode == 0;
 }
 
 void TMainForm1::FreeDialogueSide()
@@ -496,22 +485,18 @@ void TMainForm1::FreeDialogueSide()
 void TMainForm1::ReadFromSystemClick()
 {
     // Only when nothing else runs.
-    if (OperationMode != 0)
-        return;
     TFormDialogue &side = DialogueSide();
     TDialogue &engine = side.Engine();
     if (!engine.Idle())
         return;
     engine.SetComNumber(PortNumber);
     engine.ReadConfigClick();
-    side.SyncState();
 }
 
 void TMainForm1::WMAnswer(const QByteArray &frame, int port)
 {
     TFormDialogue &side = DialogueSide();
     side.Engine().WMAnswer(frame, port);
-    side.SyncState();
 }
 
 void TMainForm1::TimerKomunikTimer()
@@ -520,17 +505,16 @@ void TMainForm1::TimerKomunikTimer()
     // counts as one of its ticks.
     TFormDialogue &side = DialogueSide();
     side.Engine().TimerKomunikTimer();
-    side.SyncState();
 }
 
 bool TMainForm1::AbortCommunication()
 {
-    if (Kom == 0 && ktKrok == 0)
-        return false;
     TFormDialogue &side = DialogueSide();
+    const Byte kom = side.Engine().Kom;
+    if (kom == 0 && side.Engine().ktKrok == 0)
+        return false;
     // Phases 1 and 3 read: their half-built model goes with the session.
-    side.Engine().AbortSession(Kom == 1 || Kom == 3);
-    side.SyncState();
+    side.Engine().AbortSession(kom == 1 || kom == 3);
     const QString text = LoadStrDll(118);
     StatusBar1->SetText(0, text);
     AddLogEntry(2, text);
@@ -539,4 +523,4 @@ bool TMainForm1::AbortCommunication()
     return true;
 }
 
-QString TMainForm1::CommStateText() { return TDialogue::CommStateText(OperationMode); }
+QString TMainForm1::CommStateText() { return TDialogue::CommStateText(Dialogue().OperationMode); }

@@ -34,10 +34,6 @@ public:
     // console's type kept.
     std::function<int(QDialog &)> ConsoleDialogExec;
 
-    // Copies the engine's state into the window's fields (mode, phase, step,
-    // flags) so that the rest of the window sees the dialogue as it is.
-    void SyncState();
-
 private:
     class Host;
     class Prompt;

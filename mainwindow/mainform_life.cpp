@@ -15,7 +15,8 @@
 #include "comm/com_orva.h"
 #include "comm/ftpclient.h"
 #include "comm/udpr_sock.h"
-#include "mainwindow/mainrules.h"
+#include "dialogue/dialogue.h"
+#include "editing/mainrules.h"
 #include "mainwindow/mainwidgets.h"
 #include "model/conversions.h"
 #include "platform/htmlhelp.h"
@@ -133,11 +134,11 @@ void TMainForm1::RunStartAction(Byte udpFailed)
     if (show) {
         ++StartDialogShows;
         result = StartDialogExec ? StartDialogExec(dialog) : dialog.exec();
-        if (result == WizardResultChoice && OperationMode != 11)
+        if (result == WizardResultChoice && Dialogue().OperationMode != opmode::Exit)
             RunStartChoice(dialog.Choice());
     }
     dialog.close();
-    if (show && result == WizardResultCancel && OperationMode != 11)
+    if (show && result == WizardResultCancel && Dialogue().OperationMode != opmode::Exit)
         Close1Click();
 }
 
@@ -220,7 +221,7 @@ void TMainForm1::CloseHelp() { platform::CloseHtmlHelp(); }
 
 void TMainForm1::About1Click()
 {
-    if (OperationMode != 0)
+    if (Dialogue().OperationMode != opmode::Idle)
         return;
     MenuClick();
     ShowAboutBox(this);
@@ -228,7 +229,7 @@ void TMainForm1::About1Click()
 
 void TMainForm1::History1Click()
 {
-    if (OperationMode != 0)
+    if (Dialogue().OperationMode != opmode::Idle)
         return;
     MenuClick();
     ReclickSelectedCard();

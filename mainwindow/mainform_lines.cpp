@@ -15,17 +15,14 @@
 #include <QToolButton>
 
 #include "cardpack/dll_load.h"
-#include "mainwindow/mainrules.h"
+#include "editing/mainrules.h"
 #include "mainwindow/mainwidgets.h"
 #include "mainwindow/speedbutton.h"
+#include "model/cardqueries.h"
 #include "model/objekty.h"
 
 using namespace LinePanels;
 
-// From cardqueries.h, whose card-set header clashes with the window's
-// BoardSlotCount variable.
-std::int32_t FindPairValue(const TAPult *config, std::int32_t Code);
-void StorePairValue(TAPult *config, std::int32_t Code, std::int32_t Value);
 
 namespace
 {
@@ -359,7 +356,7 @@ void TMainForm1::BuildRLinePanel(TCardOld *card, int index)
     const int width = x;
     int left = 745 - width;
     if (this->width() < 755) {
-        const int last = BoardSlotCount - 1;
+        const int last = SlotCount - 1;
         if (last >= 0 && last < BoardPanels.size() && BoardPanels[last]) {
             const QWidget *p = BoardPanels[last];
             left = p->mapTo(this, QPoint(p->width(), 0)).x() - SpeedBar1->mapTo(this, QPoint(0, 0)).x() - width;

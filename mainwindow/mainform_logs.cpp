@@ -13,7 +13,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "mainwindow/mainrules.h"
+#include "editing/mainrules.h"
 #include "mainwindow/mainwidgets.h"
 #include "platform/codepage.h"
 #include "platform/programfolder.h"

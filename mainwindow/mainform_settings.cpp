@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include "mainwindow/mainrules.h"
+#include "editing/mainrules.h"
 #include "platform/programfolder.h"
 #include "windows/prompt.h"
 

@@ -7,12 +7,12 @@
 
 #include "cardpack/dll_load.h"
 #include "cardpack/registry.h"
-#include "mainwindow/mainrules.h"
+#include "editing/mainrules.h"
 #include "mainwindow/mainwidgets.h"
 
 bool TMainForm1::IsBoardSlotValid(int slot) const
 {
-    return MainRules::IsBoardSlotValid(slot, BoardSlotCount, Zoznam ? Zoznam->GetType() : 0);
+    return MainRules::IsBoardSlotValid(slot, SlotCount, Zoznam ? Zoznam->GetType() : 0);
 }
 
 void TMainForm1::LayoutBoardSlots()

@@ -8,7 +8,8 @@
 #include <QTimer>
 
 #include "comm/com_orva.h"
-#include "mainwindow/mainrules.h"
+#include "dialogue/dialogue.h"
+#include "editing/mainrules.h"
 #include "mainwindow/mainwidgets.h"
 
 void TMainForm1::FormActivate()
@@ -54,7 +55,7 @@ void TMainForm1::Close1Click()
         test->setText(QString());
         return;
     }
-    OperationMode = 11;
+    Dialogue().OperationMode = opmode::Exit;
     MenuClick();
     ReclickSelectedCard();
     CloseAccepted = 0;
@@ -68,7 +69,7 @@ void TMainForm1::Close1Click()
         return;
     }
     CloseAccepted = 1;
-    OperationMode = 0;
+    Dialogue().OperationMode = opmode::Idle;
 }
 
 void TMainForm1::CreateComPort()

@@ -14,7 +14,8 @@
 #include "cardpack/dll_load.h"
 #include "comm/ftpclient.h"
 #include "comm/udpr_sock.h"
-#include "mainwindow/mainrules.h"
+#include "dialogue/dialogue.h"
+#include "editing/mainrules.h"
 #include "mainwindow/mainwidgets.h"
 #include "model/objekty.h"
 #include "platform/timing.h"
@@ -29,7 +30,7 @@ void TMainForm1::TimerStatusTimer()
 
         // Variable views.
         if (VariableView == 1) {
-            if (Kom == 0)
+            if (Dialogue().Kom == 0)
                 Memo1->setPlainText(StatusRules::ConsoleVariableView(APult).join(u'\n'));
             if (APult)
                 Memo2->setPlainText(StatusRules::KeyVariableView(APult).join(u'\n'));
@@ -61,14 +62,14 @@ void TMainForm1::TimerStatusTimer()
         }
         StatusBar1->SetWidth(0, width() - (LightsPanel ? LightsPanel->width() : 0) - others - 10);
 
-        due = StatusRules::StartActionDue(APult != nullptr, OperationMode, StartActionGuard, NetWaitBusy);
+        due = StatusRules::StartActionDue(APult != nullptr, Dialogue().OperationMode, StartActionGuard, NetWaitBusy);
     } catch (const std::exception &e) {
         failure = QString::fromLocal8Bit(e.what());
     } catch (...) {
         failure = QStringLiteral("unexpected error");
     }
     // The tick always re-arms its timer; only Exit leaves it stopped.
-    if (OperationMode != 11)
+    if (Dialogue().OperationMode != opmode::Exit)
         TimerStatus->start();
     if (failure.isEmpty() && due) {
         try {

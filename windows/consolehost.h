@@ -5,7 +5,7 @@
 #include <QString>
 
 #include "cardpack/sablona.h"
-#include "windows/keyinfo.h"
+#include "editing/keyinfo.h"
 
 class TAPult;
 class TCardOld;

@@ -7,10 +7,10 @@
 #include <array>
 #include <functional>
 
+#include "editing/keygrid.h"
+#include "editing/keyinfo.h"
 #include "model/objekty.h"
 #include "windows/colorbutton.h"
-#include "windows/keygrid.h"
-#include "windows/keyinfo.h"
 
 class QAction;
 class QFrame;

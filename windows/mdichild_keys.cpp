@@ -9,7 +9,7 @@
 #include <QTimer>
 
 #include "cardpack/dll_load.h"
-#include "mainwindow/keybinding.h"
+#include "editing/keybinding.h"
 #include "windows/consolehost.h"
 #include "windows/keystates.h"
 #include "windows/mdichild.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/keybinding.h"
+#include "editing/keybinding.h"
 
 #include <QTest>
 
@@ -6,8 +6,8 @@
 #include "cardpack/karty.h"
 #include "cardpack/t4w5card.h"
 #include "cardpack/ul10card.h"
-#include "mainwindow/systemimage.h"
-#include "mainwindow/unitable.h"
+#include "records/systemimage.h"
+#include "records/unitable.h"
 #include "tests/fixture/fixture.h"
 
 namespace

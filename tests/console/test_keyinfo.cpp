@@ -2,9 +2,9 @@
 #include <QtTest>
 
 #include "cardpack/dll_load.h"
+#include "editing/keyinfo.h"
 #include "model/conversions.h"
 #include "tests/fixture/fixture.h"
-#include "windows/keyinfo.h"
 #include "windows/keystates.h"
 
 namespace

@@ -9,8 +9,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "mainwindow/dialogue.h"
-#include "mainwindow/dialoguehost.h"
+#include "dialogue/dialogue.h"
+#include "dialogue/dialoguehost.h"
 
 inline QByteArray Frame(Byte command, Byte argument, const QByteArray &data)
 {

@@ -4,8 +4,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "dialogue/dialogue.h"
 #include "expected.h"
-#include "mainwindow/dialogue.h"
 #include "minisystem.h"
 #include "platform/timing.h"
 #include "testhost.h"

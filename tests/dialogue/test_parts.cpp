@@ -2,11 +2,11 @@
 // requests byte for byte and the board check before a write.
 #include <QtTest>
 
+#include "dialogue/boardcheck.h"
+#include "dialogue/dialogue.h"
+#include "dialogue/framelog.h"
+#include "dialogue/readrequests.h"
 #include "expected.h"
-#include "mainwindow/boardcheck.h"
-#include "mainwindow/dialogue.h"
-#include "mainwindow/framelog.h"
-#include "mainwindow/readrequests.h"
 #include "testhost.h"
 
 namespace

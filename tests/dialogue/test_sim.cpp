@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "comm/com_orva.h"
+#include "dialogue/apdalink.h"
+#include "dialogue/dialogue.h"
 #include "expected.h"
-#include "mainwindow/apdalink.h"
-#include "mainwindow/dialogue.h"
 #include "platform/timing.h"
 #include "simpeer.h"
 #include "testhost.h"

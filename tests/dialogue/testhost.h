@@ -15,13 +15,13 @@
 #include "cardpack/dll_load.h"
 #include "cardpack/registry.h"
 #include "cardpack/sablona.h"
-#include "mainwindow/cardset.h"
-#include "mainwindow/dialogue.h"
-#include "mainwindow/imagetomodel.h"
-#include "mainwindow/dialoguehost.h"
-#include "mainwindow/systemimage.h"
+#include "dialogue/dialogue.h"
+#include "dialogue/dialoguehost.h"
+#include "model/cardset.h"
 #include "model/objekty.h"
 #include "platform/langlib.h"
+#include "records/imagetomodel.h"
+#include "records/systemimage.h"
 
 // Loads the program's language library once, so that the texts are real.
 inline bool LoadProgramTexts()

@@ -8,18 +8,18 @@
 #include <QTemporaryDir>
 
 #include "cardpack/dll_load.h"
+#include "editing/keybinding.h"
 #include "mainwindow/consolehostimpl.h"
-#include "tests/host/bindingcheck.h"
-#include "windows/wizard.h"
 #include "mainwindow/mainform.h"
+#include "mainwindow/speedbutton.h"
 #include "model/objekty.h"
 #include "platform/programfolder.h"
 #include "tests/fixture/fixture.h"
-#include "mainwindow/speedbutton.h"
 #include "windows/colorbutton.h"
 #include "windows/consolehost.h"
 #include "windows/mdichild.h"
 #include "windows/prompt.h"
+#include "windows/wizard.h"
 
 namespace {
 
@@ -158,13 +158,13 @@ private slots:
                 && console.Klavesy[i]->MenoLinky != QStringLiteral("nekonf") && !w0->GetButton(i)->Caption().isEmpty())
                 k = i;
         QVERIFY(k >= 0);
-        QVERIFY(Faults(*form->APult).isEmpty());
+        QVERIFY(BindingFaults(*form->APult).isEmpty());
         QVERIFY(host.DeleteKeys(k, true, false, true));
         QVERIFY(!w0->GetButton(k)->Caption().isEmpty()); // only a test
         QVERIFY(host.DeleteKeys(k, true, false, false));
         QVERIFY(w0->GetButton(k)->Caption().isEmpty());
-        QVERIFY(!Configured(console.Klavesy[k].get()));
-        QVERIFY2(Faults(*form->APult).isEmpty(), qPrintable(Faults(*form->APult).join('\n')));
+        QVERIFY(!IsConfiguredKey(console.Klavesy[k].get()));
+        QVERIFY2(BindingFaults(*form->APult).isEmpty(), qPrintable(BindingFaults(*form->APult).join('\n')));
         QCOMPARE(int(form->ModifiedFlag), 1);
 
         // Nothing selected: nothing is bound and the caption stays.
@@ -192,7 +192,7 @@ private slots:
         const TPult &console = *form->APult->Pulty[0];
         int k = -1;
         for (int i = 0; i <= w0->LastKeyNumber() && k < 0; ++i)
-            if (!Configured(console.Klavesy[i].get()) && w0->GetButton(i)->Caption().isEmpty())
+            if (!IsConfiguredKey(console.Klavesy[i].get()) && w0->GetButton(i)->Caption().isEmpty())
                 k = i;
         QVERIFY(k >= 0);
         TColorButton *key = w0->GetButton(k);
@@ -206,7 +206,7 @@ private slots:
         QCOMPARE(int(bound->PozicLinky), 0);
         QVERIFY(console.Dosky[slot] && console.Dosky[slot]->Linky[0]);
         QCOMPARE(int(console.Dosky[slot]->Linky[0]->Klavesa), k);
-        QVERIFY2(Faults(*form->APult).isEmpty(), qPrintable(Faults(*form->APult).join('\n')));
+        QVERIFY2(BindingFaults(*form->APult).isEmpty(), qPrintable(BindingFaults(*form->APult).join('\n')));
         QCOMPARE(int(form->ModifiedFlag), 1);
     }
 

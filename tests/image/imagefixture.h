@@ -13,9 +13,9 @@
 
 #include "cardpack/dll_load.h"
 #include "cardpack/karty.h"
-#include "mainwindow/imagetomodel.h"
-#include "mainwindow/systemimage.h"
 #include "platform/langlib.h"
+#include "records/imagetomodel.h"
+#include "records/systemimage.h"
 
 inline void LoadShippedLanguage()
 {

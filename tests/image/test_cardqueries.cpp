@@ -5,8 +5,8 @@
 
 #include "cardpack/t4w5card.h"
 #include "cardpack/ul10card.h"
-#include "mainwindow/cardqueries.h"
-#include "mainwindow/cardset.h"
+#include "model/cardqueries.h"
+#include "model/cardset.h"
 #include "model/objekty.h"
 
 namespace

@@ -7,12 +7,12 @@
 #include <memory>
 
 #include "cardpack/karty.h"
-#include "mainwindow/cardqueries.h"
-#include "mainwindow/cardset.h"
-#include "mainwindow/imagetomodel.h"
-#include "mainwindow/systemimage.h"
-#include "mainwindow/unitable.h"
+#include "model/cardqueries.h"
+#include "model/cardset.h"
 #include "model/objekty.h"
+#include "records/imagetomodel.h"
+#include "records/systemimage.h"
+#include "records/unitable.h"
 
 #include "imagefixture.h"
 

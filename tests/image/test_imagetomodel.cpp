@@ -6,12 +6,12 @@
 #include <memory>
 
 #include "cardpack/karty.h"
-#include "mainwindow/cardset.h"
-#include "mainwindow/imagetomodel.h"
-#include "mainwindow/systemimage.h"
+#include "model/cardset.h"
 #include "model/conversions.h"
 #include "model/objekty.h"
 #include "platform/codepage.h"
+#include "records/imagetomodel.h"
+#include "records/systemimage.h"
 
 #include "imagefixture.h"
 

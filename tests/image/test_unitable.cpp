@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "cardpack/karty.h"
-#include "mainwindow/systemimage.h"
-#include "mainwindow/unitable.h"
 #include "model/objekty.h"
+#include "records/systemimage.h"
+#include "records/unitable.h"
 
 #include "imagefixture.h"
 

@@ -2,7 +2,7 @@
 #include <QtTest>
 
 #include "cardpack/karty.h"
-#include "windows/keygrid.h"
+#include "editing/keygrid.h"
 
 Q_DECLARE_METATYPE(KeyGrid)
 

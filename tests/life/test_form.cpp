@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "cardpack/dll_load.h"
+#include "dialogue/dialogue.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/mainwidgets.h"
 #include "model/objekty.h"
@@ -71,8 +72,6 @@ private slots:
         platform::SetProgramFolder(dir_.path());
         prompt_.clear();
         gArgs = QStringList{QStringLiteral("kelvara")};
-        Kom = 0;
-        ktKrok = 0;
     }
 
     void cleanup()
@@ -134,7 +133,7 @@ private slots:
         QCOMPARE(form->StartActionGuard, Byte(0));
         QVERIFY(!form->StartDialog);
         // Cancel ends the program through Exit.
-        QCOMPARE(form->OperationMode, Byte(result == WizardResultCancel ? 11 : 0));
+        QCOMPARE(form->Dialogue().OperationMode, Byte(result == WizardResultCancel ? 11 : 0));
         QCOMPARE(form->NotFromStartDialog, Byte(1));
     }
 
@@ -152,7 +151,7 @@ private slots:
         form->RunStartAction(1);
         enabled.sort();
         QCOMPARE(enabled, (QStringList{"BitBtn11", "BitBtn5", "BitBtn9"}));
-        QCOMPARE(form->OperationMode, Byte(0));
+        QCOMPARE(form->Dialogue().OperationMode, Byte(0));
     }
 
     void fileArgument_data()
@@ -264,7 +263,7 @@ private slots:
     {
         auto form = makeForm();
         form->APult = new TAPult; // not idle: no start action
-        form->OperationMode = 1;  // a read runs
+        form->Dialogue().OperationMode = 1;  // a read runs
         QString marks;
         for (int i = 0; i < 5; ++i) {
             form->TimerStatusTimer();
@@ -273,7 +272,7 @@ private slots:
             marks += text.right(1);
         }
         QCOMPARE(marks, QStringLiteral("-\\|/-"));
-        form->OperationMode = 0;
+        form->Dialogue().OperationMode = 0;
         delete form->APult;
         form->APult = nullptr;
     }
@@ -390,7 +389,7 @@ private slots:
         QCOMPARE(form->WaitCancelled, Byte(0));
         // Exit follows as soon as the wait has ended.
         QTRY_VERIFY(!form->isVisible());
-        QCOMPARE(form->OperationMode, Byte(11));
+        QCOMPARE(form->Dialogue().OperationMode, Byte(11));
         QVERIFY(!form->TimerStatus->isActive());
     }
 

@@ -2,8 +2,8 @@
 // without a window.
 #include <QtTest>
 
-#include "mainwindow/mainrules.h"
-#include "mainwindow/statusrules.h"
+#include "editing/mainrules.h"
+#include "editing/statusrules.h"
 #include "model/objekty.h"
 
 using namespace StatusRules;

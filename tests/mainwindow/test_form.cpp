@@ -19,8 +19,9 @@
 #include "cardpack/dll_load.h"
 #include "cardpack/karty.h"
 #include "cardpack/registry.h"
+#include "dialogue/dialogue.h"
+#include "editing/mainrules.h"
 #include "mainwindow/mainform.h"
-#include "mainwindow/mainrules.h"
 #include "mainwindow/mainwidgets.h"
 #include "model/conversions.h"
 #include "model/reporter.h"
@@ -109,7 +110,7 @@ private slots:
         listType = Byte(type);
         TMainForm1 form(nullptr, QSize(1024, 768));
         QVERIFY(form.Zoznam);
-        QCOMPARE(int(BoardSlotCount), count);
+        QCOMPARE(int(form.SlotCount), count);
         QCOMPARE(form.Card_Panel->height(), height);
         QCOMPARE(form.BoardPanels.size(), 32);
         for (int s = 0; s < 32; ++s) {
@@ -503,9 +504,9 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         form.test->setText(QStringLiteral("unattended"));
-        Kom = 1;
+        form.Dialogue().Kom = 1;
         form.Close1Click();
-        Kom = 0;
+        form.Dialogue().Kom = 0;
         QVERIFY(form.isVisible());
         QVERIFY(form.test->text().isEmpty());
         form.Close1Click();

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "mainwindow/handover.h"
+#include "platform/handover.h"
 #include "platform/singleinstance.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "cardpack/karty.h"
 #include "cardpack/registry.h"
-#include "mainwindow/mainrules.h"
+#include "editing/mainrules.h"
 
 using namespace MainRules;
 

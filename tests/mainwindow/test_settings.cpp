@@ -2,8 +2,8 @@
 #include <QtTest>
 
 #include "cardpack/dll_load.h"
+#include "editing/settingsfile.h"
 #include "mainwindow/mainform.h"
-#include "mainwindow/settingsfile.h"
 #include "platform/codepage.h"
 #include "platform/langlib.h"
 #include "platform/programfolder.h"

@@ -5,8 +5,8 @@
 #include "cardpack/registry.h"
 #include "cardpack/t4w5card.h"
 #include "cardpack/ul10card.h"
-#include "mainwindow/linepanels.h"
-#include "mainwindow/mainrules.h"
+#include "editing/linepanels.h"
+#include "editing/mainrules.h"
 #include "model/objekty.h"
 #include "tests/fixture/fixture.h"
 

@@ -14,7 +14,6 @@
 #include "cardpack/karty.h"
 #include "cardpack/registry.h"
 #include "cardpack/t4w5card.h"
-#include "windows/wizard.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/mainwidgets.h"
 #include "mainwindow/speedbutton.h"
@@ -22,6 +21,7 @@
 #include "platform/programfolder.h"
 #include "tests/fixture/fixture.h"
 #include "windows/prompt.h"
+#include "windows/wizard.h"
 
 using namespace LinePanels;
 
@@ -162,7 +162,7 @@ private slots:
         QVERIFY(form->Zoznam);
         const Byte type = form->Zoznam->GetType();
         for (int s = -1; s <= 32; ++s) {
-            const bool expected = (s >= 0 && s < BoardSlotCount && s < 16) || (s >= 16 && s <= 28 && (type & 1));
+            const bool expected = (s >= 0 && s < form->SlotCount && s < 16) || (s >= 16 && s <= 28 && (type & 1));
             QCOMPARE(form->IsBoardSlotValid(s), expected);
         }
     }

@@ -1,4 +1,4 @@
-#include "mainwindow/pcrecord.h"
+#include "records/pcrecord.h"
 
 #include <QTest>
 

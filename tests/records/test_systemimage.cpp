@@ -1,4 +1,4 @@
-#include "mainwindow/systemimage.h"
+#include "records/systemimage.h"
 
 #include <QTest>
 

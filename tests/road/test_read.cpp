@@ -16,11 +16,10 @@
 #include <QToolButton>
 
 #include "cardpack/dll_load.h"
-#include "mainwindow/dialogue.h"
+#include "dialogue/dialogue.h"
 #include "mainwindow/mainform_dialogue.h"
 #include <QTimer>
 
-#include "windows/wizard.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/mainwidgets.h"
 #include "model/objekty.h"
@@ -30,6 +29,7 @@
 #include "windows/mdichild.h"
 #include "windows/novypult.h"
 #include "windows/prompt.h"
+#include "windows/wizard.h"
 
 namespace
 {
@@ -171,7 +171,7 @@ private slots:
         prompt_.Answer(TPrompt::Ok);
 
         form->ZoSystemu->click();
-        QTRY_VERIFY_WITH_TIMEOUT(form->OperationMode == 0 && Kom == 0, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(form->DialogueIdle(), 60000);
 
         const QStringList asked = prompt_.texts();
         const QString question = LoadStrDll(56) + QStringLiteral(" 0 ") + LoadStrDll(57);
@@ -215,7 +215,7 @@ private slots:
         QCOMPARE(form->StatusBar1->Text(0), LoadStrDll(71));
         // The interface is back.
         QVERIFY(form->SpeedBar1->isEnabled());
-        QVERIFY(form->UserInterfaceUnlocked);
+        QVERIFY(form->Dialogue().UserInterfaceUnlocked);
         QVERIFY(form->ZoSystemu->isEnabled());
 
         // The frames went to the communication log, the logs to their files.
@@ -244,11 +244,11 @@ private slots:
         prompt_.Answer(TPrompt::Ok);
         prompt_.Answer(TPrompt::Cancel);
         form->ReadFromSystemClick();
-        QVERIFY(form->OperationMode != 0);
+        QVERIFY(form->Dialogue().OperationMode != 0);
         const int asked = int(prompt_.asked().size());
         form->ReadFromSystemClick(); // busy: nothing happens
         QCOMPARE(int(prompt_.asked().size()), asked);
-        QTRY_VERIFY_WITH_TIMEOUT(form->OperationMode == 0 && Kom == 0, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(form->DialogueIdle(), 60000);
         QVERIFY(form->APult);
         QCOMPARE(keyName(*form->APult, 0, 0), QStringLiteral("L0 MB-0"));
         const QList<int> rx = sim.Received();
@@ -268,7 +268,7 @@ private slots:
         form->TimerStatus->stop();
         prompt_.Answer(TPrompt::Ok); // the watchdog's box: give up
         form->ReadFromSystemClick();
-        QTRY_VERIFY_WITH_TIMEOUT(form->OperationMode == 0 && Kom == 0, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(form->DialogueIdle(), 60000);
         QCOMPARE(prompt_.asked().size(), 1);
         const TScriptedPrompt::Asked box = prompt_.asked().first();
         QCOMPARE(box.kind, TPrompt::Kind::Error);
@@ -317,7 +317,7 @@ private slots:
         prompt_.Answer(TPrompt::Ok);
         prompt_.Answer(TPrompt::Ok);
         form->ReadFromSystemClick();
-        QTRY_VERIFY_WITH_TIMEOUT(form->OperationMode == 0 && Kom == 0, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(form->DialogueIdle(), 60000);
         bool warned = false;
         for (const TScriptedPrompt::Asked &a : prompt_.asked())
             warned = warned || (a.kind == TPrompt::Kind::Warning && a.text.startsWith(LoadStrDll(141)));
@@ -339,7 +339,7 @@ private slots:
         QDir(form->LogFolder()).removeRecursively();
         form->test->setText(QStringLiteral("NoQuestion"));
         form->ReadFromSystemClick();
-        QTRY_VERIFY_WITH_TIMEOUT(form->OperationMode == 0 && Kom == 0, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(form->DialogueIdle(), 60000);
         QVERIFY2(prompt_.asked().isEmpty(), qPrintable(prompt_.texts().join(QStringLiteral(" | "))));
         QVERIFY(form->APult);
         QCOMPARE(keyName(*form->APult, 1, 1), QStringLiteral("L0 Bre-6"));
@@ -353,7 +353,7 @@ private slots:
     {
         auto form = makeForm(QStringLiteral("/dev/nonexistent-kelvara-port"));
         form->ReadFromSystemClick();
-        QTRY_VERIFY_WITH_TIMEOUT(form->OperationMode == 0 && Kom == 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(form->DialogueIdle(), 10000);
         QCOMPARE(prompt_.asked().size(), 1);
         QCOMPARE(prompt_.asked().first().text, LoadStrDll(143) + QStringLiteral(" (COM 1)"));
         QVERIFY(!form->APult);
