@@ -56,7 +56,8 @@ Faults (--fault, repeatable):  NAME[=VALUE][@TARGET][,once|,always|,N]
                            real answer is the acknowledgement with code 0, so
                            this is "code 1, then code 0"
     short-answer[=N]       a well-formed answer holding only N data bytes
-                           (default: half of them)
+                           (default: half of them); short-answer=0 on a write
+                           is an acknowledgement without its result byte
     cut-frame[=N]          the header announces the full length but only N data
                            bytes follow (default half); the program drops it
                            after its inter-byte time-out

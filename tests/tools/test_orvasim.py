@@ -825,6 +825,15 @@ class WriteDialogueTest(OrvasimCase):
                 self.assertEqual(read_back(sim, body), written_data(body))
                 sim.close()
 
+    def test_acknowledgement_without_its_result_byte(self):
+        for cmd, ackcmd, size in ((0x06, 0x0A, 256), (0x84, 0x87, 8192)):
+            with self.subTest(cmd='%02X' % cmd):
+                sim = self.start('--fault', 'short-answer=0@0x%02X' % cmd, record=False)
+                body = request(cmd, 1, b'\x21' * size)
+                self.assertEqual(sim.ask(body), bytes([ackcmd, 0, 1, 0, 0]))
+                self.assertEqual(read_back(sim, body), written_data(body))
+                sim.close()
+
     def test_a_refused_step_ends_nothing_else(self):
         # Refusing console 1's key-to-line table always: everything around it is stored.
         r, _fx, configured, _ = self.source()
