@@ -22,27 +22,56 @@ It serves until it is killed (SIGTERM/SIGINT), until stdin closes (unless
 --ignore-stdin) or, with --idle-exit S, until no request came for S seconds after
 the first one.  With --save the held configuration is written as JSON on exit.
 
+Requests and what they do (a = the header's argument, the console index):
+  read                              write (acknowledged, result 0, stored)
+  00 system test                    06 a key-to-line (256 bytes)   -> read 02 a
+  01 boards fitted (32 records)     07 a line-to-lamp (256)        -> read 03 a
+  02/03/04 a the three key tables   08 a key-to-subscriber (256)   -> read 04 a
+  05 a the UNI table (one for all)  09 the UNI table (1040)        -> read 05
+  0F a table TT (00 00 TT SS CC CC) 0B a data version (6)          -> read 0F/F7
+     F7 data version (6)            0C a configured boards (32), kept apart
+     F9 MSN (512) F8 FN (54)             from the fitted boards of 01
+     E7 line flags (480)            10 a 00 00 TT SS CC CC + CC bytes: F9, F8,
+     E0 time keeper (clock at end)       E7 (and F7) -> read 0F/TT
+  80 a console test                 84 a key names (8192)          -> read 81 a
+  81 a key names  82 a key records  85 a key records (8192)        -> read 82 a
+  83 a symbols                      86 a symbols (8192)            -> read 83 a
+  88/89 a phone book halves         8A/8B a phone book halves      -> read 88/89 a
+  A system write (below 80) is acknowledged 0A 00 a 00 01 RC, a console write
+  87 00 a 00 01 RC, with the result code RC (0 = written).  The system
+  tables (06 to 10) of both consoles are stored whatever the console's type;
+  a console request (80 and above) reaches only a mechanical console.
+
 Faults (--fault, repeatable):  NAME[=VALUE][@TARGET][,once|,always|,N]
-    no-answer              the request gets no answer
+    no-answer              the request gets no answer (a write is still stored:
+                           the answer is what got lost)
     bad-checksum           the answer's sum byte is wrong (the program drops it)
     error-code[=CODE]      instead of the answer: 0x0A (system requests) or 0x87
                            (console requests, command >= 0x80) with result CODE
-                           in byte 5 (default 2)
+                           in byte 5 (default 2); a refused write stores nothing
     ack-first              a 0x0A/0x87 with code 0 comes before the real answer
+                           (on a write: the acknowledgement comes twice)
     busy[=S]               a 0x0A/0x87 with code 1 (try later) at once, the real
-                           answer S seconds later (default 2.0)
+                           answer S seconds later (default 2.0); on a write the
+                           real answer is the acknowledgement with code 0, so
+                           this is "code 1, then code 0"
     short-answer[=N]       a well-formed answer holding only N data bytes
-                           (default: half of them)
+                           (default: half of them); short-answer=0 on a write
+                           is an acknowledgement without its result byte
     cut-frame[=N]          the header announces the full length but only N data
                            bytes follow (default half); the program drops it
                            after its inter-byte time-out
     garbage-between-frames[=HEX]  stray bytes before the answer
                            (default 5A00FF13A50037)
     slow-answer[=S]        the answer is sent S seconds late (default 3.0)
-  TARGET: 0xCC (request command), 0x0F/F9 (table request naming table F9),
-          #N (the N-th request since start, from 1); none = every request.
+  TARGET: 0xCC (request command), 0xCC/TT (a 0x0F or 0x10 request naming
+          table TT), either followed by :A (only with argument A, the console
+          index), or #N (the N-th request since start, from 1); none = every
+          request.
   Count: once (default), always, or a number of times.
-  Example: --fault error-code=1@0x06,always --fault no-answer@#2
+  Examples: --fault error-code=1@0x06,always --fault no-answer@#2
+            --fault error-code=3@0x10/F8   (the FN write of a write dialogue)
+            --fault busy=1.5@0x85:1        (console 1's key records)
 
 Record (--record FILE): one line per frame or stray run, flushed at once:
     <seconds since start> <dir> <hex of the whole wire frame>
@@ -722,16 +751,23 @@ class Fault:
                 self.left = 1
             else:
                 self.left = int(count)
-        self.cmd = self.table = self.seq = None
+        self.cmd = self.table = self.seq = self.arg = None
         if '@' in rest:
             rest, target = rest.split('@', 1)
             if target.startswith('#'):
                 self.seq = int(target[1:])
             else:
+                # The argument tells the two consoles' steps apart.
+                if ':' in target:
+                    target, arg = target.split(':', 1)
+                    self.arg = int(arg, 0)
                 if '/' in target:
                     target, table = target.split('/', 1)
                     self.table = int(table, 16)
-                self.cmd = int(target, 16)
+                if target:
+                    self.cmd = int(target, 16)
+                elif self.table is not None:
+                    raise ValueError('fault %r: a table needs its command (0x0F/F9)' % text)
         self.value = None
         if '=' in rest:
             rest, self.value = rest.split('=', 1)
@@ -757,6 +793,8 @@ class Fault:
         if self.cmd is not None and req.cmd != self.cmd:
             return False
         if self.table is not None and req.table() != self.table:
+            return False
+        if self.arg is not None and req.arg != self.arg:
             return False
         return True
 

@@ -261,6 +261,143 @@ class ProgramRead:
         return bound
 
 
+# The data version record every write sends: "VER", version 4, 8-bit sum.
+VERSION_RECORD = b'VER\x00\x04\xF1'
+NUMBERED_WRITES = ((2, 0xF9, 0x00, 512, 'msn'), (3, 0xF8, 0x20, 54, 'fn'),
+                   (4, 0xE7, 0x00, 480, 'line_flags'))
+SYSTEM_WRITES = ((0x06, 'key_line'), (0x07, 'line_lamp'), (0x08, 'key_sub'))
+CONSOLE_WRITES = ((0x84, 'key_names'), (0x85, 'key_records'), (0x8A, 'phone1'),
+                  (0x8B, 'phone2'))
+
+
+def image_of(read):
+    """The tables a write sends, as a read left them in the program's image."""
+    image = {'tables': {t: read.tables[t] for t in ('msn', 'fn', 'line_flags')
+                        if t in read.tables},
+             'console': {}}
+    for n in (0, 1):
+        c = {t: read.console[n].get(t, b'\xFF' * 256)
+             for t in ('key_line', 'line_lamp', 'key_sub')}
+        c['key_names'] = read.console[n].get('key_names', b' ' * 8192)
+        c['key_records'] = read.console[n].get('key_records', b'\xFF' * 8192)
+        for t in ('phone1', 'phone2'):
+            c[t] = read.console[n].get(t, b'\xFF' * 8192)
+        c['uni'] = read.tables['uni']
+        image['console'][n] = c
+    return image
+
+
+class ProgramWrite:
+    """The program's write dialogue: the boards re-read before it (test and
+    boards), phase 2 (the system tables of both consoles) and phase 4 (the
+    console tables of each mechanical console), with the step rules that the
+    test answers decide.  Every write must be acknowledged with result 0."""
+
+    def __init__(self, test, sim, image, setup=(2, 2), configured=None, uni_steps=True):
+        self.t, self.sim, self.image, self.setup = test, sim, image, setup
+        self.configured = configured if configured is not None else b'\xFF' * 32
+        self.uni_steps = uni_steps      # the board-type list numbers lines by UNI entry
+        self.steps = []                 # (command, argument, table) of every request
+
+    def ask(self, body, cmd):
+        self.steps.append((body[0], body[2], body[7] if body[0] in (0x0F, 0x10) else None))
+        a = self.sim.ask(body)
+        self.t.assertEqual(a[0], cmd, 'answer to %02X' % body[0])
+        return a
+
+    def write(self, body):
+        ackcmd = 0x87 if body[0] >= 0x80 else 0x0A
+        a = self.ask(body, ackcmd)
+        self.t.assertEqual((a[2], (a[3] << 8) | a[4], a[5]), (body[2], 1, 0),
+                           'acknowledgement of %02X argument %d' % (body[0], body[2]))
+
+    def boards(self):
+        self.ask(request(0x00), 0x00)
+        a = self.ask(request(0x01), 0x01)
+        return {(a[i + 1] >> 4) + (16 if a[i] == 0xFE else 0): a[i + 2]
+                for i in range(5, len(a), 3) if a[i + 2] != 0xFF}
+
+    def phase2(self):
+        value = field(self.ask(request(0x00), 0x00), 5)[0]
+        flags = [value >= 14, False] + [value >= 15] * 3
+        for n in (0, 1):
+            c = self.image['console'][n]
+            for cmd, t in SYSTEM_WRITES:
+                self.write(request(cmd, n, c[t]))
+            if flags[0]:
+                self.write(request(0x0B, n, VERSION_RECORD))
+                self.write(request(0x0C, n, self.configured))
+                flags[0] = False
+            for i, table, start, count, name in NUMBERED_WRITES:
+                if flags[i]:
+                    desc = bytes([0, 0, table, start, count >> 8, count & 0xFF])
+                    self.write(request(0x10, n, desc + self.image['tables'][name]))
+                    flags[i] = False
+            if self.uni_steps and self.setup[n] != 0:
+                self.write(request(0x09, 0, c['uni']))
+
+    def phase4(self):
+        for n in (0, 1):
+            if self.setup[n] != 2:
+                continue
+            phone = field(self.ask(request(0x00, n), 0x00), 5)[0] >= 14
+            phone = phone and field(self.ask(request(0x80, n), 0x80), 5)[0] >= 21
+            c = self.image['console'][n]
+            for cmd, t in CONSOLE_WRITES if phone else CONSOLE_WRITES[:2]:
+                self.write(request(cmd, n, c[t]))
+
+    def run(self):
+        fitted = self.boards()
+        self.phase2()
+        self.phase4()
+        return fitted
+
+
+def erased(image):
+    """The image the erase command sends: names and records cleared, the phone
+    books left as they were."""
+    out = {'tables': image['tables'], 'console': {}}
+    for n, c in image['console'].items():
+        c = dict(c)
+        c['key_names'] = b' ' * 8192
+        c['key_records'] = b'\xFF' * 8192
+        out['console'][n] = c
+    return out
+
+
+def blank_fixture(path, out):
+    """A fixture of the same system with every table 0xFF."""
+    with open(path) as f:
+        fx = json.load(f)
+    for group in [fx['tables']] + fx['consoles']:
+        for t, rows in group.items():
+            if isinstance(rows, list):
+                group[t] = 'FF' * len(bytes.fromhex(''.join(rows)))
+    with open(out, 'w') as f:
+        json.dump(fx, f)
+    return fx
+
+
+def read_back(sim, body):
+    """Read again over the wire what a write request wrote."""
+    cmd, arg = body[0], body[2]
+    if cmd in (0x06, 0x07, 0x08):
+        return sim.ask(request(cmd - 4, arg))[5:]
+    if cmd == 0x09:
+        return sim.ask(request(0x05, arg))[5:]
+    if cmd == 0x0B:
+        return sim.ask(table_request(arg, 0xF7, 0, 6))[5:]
+    if cmd == 0x10:
+        count = (body[9] << 8) | body[10]
+        return sim.ask(table_request(arg, body[7], body[8], count))[5:]
+    reads = {0x84: 0x81, 0x85: 0x82, 0x86: 0x83, 0x8A: 0x88, 0x8B: 0x89}
+    return sim.ask(request(reads[cmd], arg))[5:]
+
+
+def written_data(body):
+    return body[11:] if body[0] == 0x10 else body[5:]
+
+
 class OrvasimCase(unittest.TestCase):
     def start(self, *args, **kw):
         sim = Sim(*args, **kw)
@@ -456,6 +593,262 @@ class WriteTest(OrvasimCase):
         self.assertEqual(sim.ask(request(0x02, 0))[5 + 32], 0, 'nothing was written')
         sim.send(request(0x55))
         self.assertTrue(sim.silent(), 'an unknown command gets no answer')
+
+
+class WriteDialogueTest(OrvasimCase):
+    """The whole write and erase dialogues, as the program runs them, against
+    a system that must then hold exactly what was written."""
+
+    def source(self):
+        """The default system read whole, and its fixture."""
+        sim = self.start(record=False)
+        r = ProgramRead(self, sim).run()
+        fixture = sim.tmp('source.json')
+        subprocess.run([sys.executable, SIM, '--write-fixture', fixture], check=True)
+        with open(fixture) as f:
+            fx = json.load(f)
+        # The configured boards: the fitted boards that carry bound keys.
+        used = {p for n in (0, 1) for (p, _q, _s) in r.keys(n).values()}
+        configured = bytes(r.boards[s] if s in used else 0xFF for s in range(32))
+        return r, fx, configured, fixture
+
+    def saved(self, sim):
+        path = sim.tmp('saved-%d.json' % time.monotonic_ns())
+        self.assertEqual(sim.command('save ' + path), 'OK saved ' + path)
+        with open(path) as f:
+            return json.load(f)
+
+    def test_write_of_a_read_system_into_a_blank_one_reads_back_the_same(self):
+        r, fx, configured, fixture = self.source()
+        blank = fixture + '.blank.json'
+        blank_fixture(fixture, blank)
+        sim = self.start('--config', blank)
+        w = ProgramWrite(self, sim, image_of(r), configured=configured)
+        fitted = w.run()
+        self.assertEqual(fitted, {0: 71, 1: 148, 16: 71}, 'boards re-read before the write')
+        # Every request came through byte for byte and got exactly one answer.
+        rec = sim.recorded()
+        self.assertEqual([bytes.fromhex(x[2]) for x in rec if x[1] == 'rx'], sim.sent)
+        self.assertEqual(sum(1 for x in rec if x[1] == 'tx'), len(sim.sent))
+        # A read of the written system gives what the source system gave.
+        back = ProgramRead(self, sim).run()
+        self.assertEqual(back.version, 4)
+        self.assertEqual(back.tables, r.tables)
+        for n in (0, 1):
+            for t, v in r.console[n].items():
+                self.assertEqual(back.console[n][t], v, '%s of console %d' % (t, n))
+            self.assertEqual(back.keys(n), r.keys(n))
+        # What the system holds now: the source's tables; the fitted boards and
+        # the symbol table, which no write step carries, stay as they were.
+        held = self.saved(sim)
+        for t in ('uni', 'msn', 'fn', 'line_flags', 'data_version'):
+            self.assertEqual(held['tables'][t], fx['tables'][t], t)
+        self.assertEqual(bytes.fromhex(''.join(held['tables']['configured_boards'])), configured)
+        self.assertEqual(held['boards'], fx['boards'])
+        for n in (0, 1):
+            for t in ('key_line', 'line_lamp', 'key_sub', 'key_names', 'key_records',
+                      'phone1', 'phone2'):
+                self.assertEqual(held['consoles'][n][t], fx['consoles'][n][t],
+                                 '%s of console %d' % (t, n))
+            self.assertEqual(set(''.join(held['consoles'][n]['symbols'])), {'F'})
+
+    def test_steps_follow_the_system_test_value(self):
+        r, _fx, configured, _ = self.source()
+        image = image_of(r)
+        k = (0x06, 0x07, 0x08)
+        cases = [
+            # feature, console 1 type -> phase 2 steps (command, argument, table)
+            (13, 'mech+mech', [0x00] + [(c, 0) for c in k] + [(0x09, 0)]
+             + [(c, 1) for c in k] + [(0x09, 0)]),
+            (14, 'mech+mech', [0x00] + [(c, 0) for c in k] + [(0x0B, 0), (0x0C, 0), (0x09, 0)]
+             + [(c, 1) for c in k] + [(0x09, 0)]),
+            (15, 'mech+mech', [0x00] + [(c, 0) for c in k] + [(0x0B, 0), (0x0C, 0)]
+             + [(0x10, 0, 0xF9), (0x10, 0, 0xF8), (0x10, 0, 0xE7), (0x09, 0)]
+             + [(c, 1) for c in k] + [(0x09, 0)]),
+            # Console 1 not connected still gets its system tables, but no UNI table.
+            (15, 'mech', [0x00] + [(c, 0) for c in k] + [(0x0B, 0), (0x0C, 0)]
+             + [(0x10, 0, 0xF9), (0x10, 0, 0xF8), (0x10, 0, 0xE7), (0x09, 0)]
+             + [(c, 1) for c in k]),
+        ]
+        for feature, setup, steps in cases:
+            with self.subTest(feature=feature, setup=setup):
+                sim = self.start('--feature', str(feature), '--consoles', setup, record=False)
+                before = self.saved(sim)
+                kinds = (2, 2) if setup == 'mech+mech' else (2, 0)
+                w = ProgramWrite(self, sim, image, setup=kinds, configured=configured)
+                w.phase2()
+                want = [(s, 0, None) if isinstance(s, int) else
+                        s if len(s) == 3 else s + (None,) for s in steps]
+                self.assertEqual(w.steps, want)
+                after = self.saved(sim)
+                # A table that no step carried keeps its bytes.
+                for t in ('msn', 'fn', 'line_flags', 'data_version', 'configured_boards'):
+                    sent = feature >= (15 if t in ('msn', 'fn', 'line_flags') else 14)
+                    if not sent:
+                        self.assertEqual(after['tables'][t], before['tables'][t], t)
+                self.assertEqual(bytes.fromhex(''.join(after['tables']['data_version'])),
+                                 VERSION_RECORD if feature >= 14 else
+                                 bytes.fromhex(''.join(before['tables']['data_version'])))
+                sim.close()
+
+    def test_uni_table_comes_from_the_last_console_written(self):
+        r, _fx, configured, _ = self.source()
+        image = image_of(r)
+        image['console'][1]['uni'] = bytes(reversed(r.tables['uni']))
+        sim = self.start(record=False)
+        ProgramWrite(self, sim, image, configured=configured).phase2()
+        for n in (0, 1):
+            self.assertEqual(sim.ask(request(0x05, n))[5:], image['console'][1]['uni'])
+        # Without UNI numbering the program sends no UNI table at all.
+        sim = self.start(record=False)
+        w = ProgramWrite(self, sim, image, configured=configured, uni_steps=False)
+        w.phase2()
+        self.assertNotIn((0x09, 0, None), w.steps)
+        self.assertEqual(sim.ask(request(0x05, 0))[5:], r.tables['uni'])
+
+    def test_erase_clears_key_names_and_records_of_each_mechanical_console(self):
+        cases = [
+            # console version -> console requests per console
+            (21, [0x00, 0x80, 0x84, 0x85, 0x8A, 0x8B]),
+            (20, [0x00, 0x80, 0x84, 0x85]),
+        ]
+        for version, steps in cases:
+            with self.subTest(console_version=version):
+                sim = self.start('--console-version', str(version), record=False)
+                r = ProgramRead(self, sim).run()
+                before = self.saved(sim)
+                w = ProgramWrite(self, sim, erased(image_of(r)))
+                w.phase4()
+                self.assertEqual(w.steps, [(c, n, None) for n in (0, 1) for c in steps])
+                back = ProgramRead(self, sim).run()
+                after = self.saved(sim)
+                for n in (0, 1):
+                    self.assertEqual(back.console[n]['key_names'], b' ' * 8192)
+                    self.assertEqual(back.console[n]['key_records'], b'\xFF' * 8192)
+                    # Phase 2 is not part of the erase: the system tables stay.
+                    for t in ('key_line', 'line_lamp', 'key_sub'):
+                        self.assertEqual(back.console[n][t], r.console[n][t])
+                    for t in ('phone1', 'phone2', 'symbols'):
+                        self.assertEqual(after['consoles'][n][t], before['consoles'][n][t])
+                self.assertEqual(after['tables'], before['tables'])
+                sim.close()
+
+    def test_erase_skips_a_console_that_is_not_mechanical(self):
+        sim = self.start('--consoles', 'pc+mech', record=False)
+        sim.send(request(0x80, 0))
+        self.assertTrue(sim.silent(), 'the PC console is not on the line')
+        r = ProgramRead(self, sim, setup=(1, 2)).run()
+        w = ProgramWrite(self, sim, erased(image_of(r)), setup=(1, 2))
+        w.phase4()
+        self.assertEqual([s[:2] for s in w.steps],
+                         [(c, 1) for c in (0x00, 0x80, 0x84, 0x85, 0x8A, 0x8B)])
+        self.assertEqual(sim.ask(request(0x82, 1))[5:], b'\xFF' * 8192)
+
+    def test_every_write_step_is_acknowledged_and_reads_back(self):
+        sim = self.start()
+        desc = {name: bytes([0, 0, t, s, c >> 8, c & 0xFF]) for _i, t, s, c, name in NUMBERED_WRITES}
+        cases = [
+            request(0x06, 0, bytes(range(256))),
+            request(0x07, 1, bytes(range(255, -1, -1))),
+            request(0x08, 0, bytes([0, 5] * 128)),
+            request(0x0B, 1, b'VER\x00\x03\xF0'),
+            request(0x10, 0, desc['msn'] + bytes(range(256)) * 2),
+            request(0x10, 1, desc['fn'] + bytes.fromhex('123FFFFFFFFFFFFFFF') + b'\xFF' * 45),
+            request(0x10, 0, desc['line_flags'] + bytes([1, 2, 3, 4, 5, 6]) * 80),
+            request(0x09, 0, bytes(range(256)) * 4 + bytes(16)),
+            request(0x84, 0, b'Hlavna linka'.ljust(32) * 256),
+            request(0x85, 1, bytes([2, 0xFF] + [0xFF] * 28 + [3, 71]) * 256),
+            request(0x86, 0, bytes(range(256)) * 32),
+            request(0x8A, 1, (b'Hasici'.ljust(32, b'\xFF') + bytes([0x1F, 0x5F, 0xAF]) + b'\xFF' * 29) * 128),
+            request(0x8B, 0, b'\x20' * 8192),
+        ]
+        for body in cases:
+            with self.subTest(cmd='%02X' % body[0], arg=body[2]):
+                ackcmd = 0x87 if body[0] >= 0x80 else 0x0A
+                a = sim.ask(body)
+                self.assertEqual(a, bytes([ackcmd, 0, body[2], 0, 1, 0]))
+                self.assertEqual(read_back(sim, body), written_data(body))
+        # The configured boards are kept, but not read over the wire: the fitted
+        # boards still answer the boards request.
+        table = bytes([0x47, 0xFF, 0x94] + [0xFF] * 29)
+        self.assertEqual(sim.ask(request(0x0C, 0, table)), bytes([0x0A, 0, 0, 0, 1, 0]))
+        self.assertEqual(bytes.fromhex(''.join(self.saved(sim)['tables']['configured_boards'])),
+                         table)
+        self.assertEqual(sim.ask(request(0x01))[5 + 5], 148)
+        # The other console's tables did not change.
+        self.assertNotEqual(sim.ask(request(0x02, 1))[5:], bytes(range(256)))
+
+    def test_faults_on_chosen_write_steps(self):
+        msn = bytes([0, 0, 0xF9, 0, 2, 0]) + b'\x01' * 512
+        fn = bytes([0, 0, 0xF8, 0x20, 0, 0x36]) + b'\x99' * 54
+        cases = [
+            # fault, write, answers (command, argument, result) in order, stored at once
+            ('error-code=1@0x06:1', request(0x06, 1, bytes(256)), [(0x0A, 1, 1)], False),
+            ('error-code=1@0x06:1', request(0x06, 0, bytes(256)), [(0x0A, 0, 0)], True),
+            ('error-code=3@0x10/F8', request(0x10, 0, fn), [(0x0A, 0, 3)], False),
+            ('error-code=3@0x10/F8', request(0x10, 0, msn), [(0x0A, 0, 0)], True),
+            ('error-code@0x09', request(0x09, 0, bytes(1040)), [(0x0A, 0, 2)], False),
+            ('error-code=7@0x85:1', request(0x85, 1, bytes(8192)), [(0x87, 1, 7)], False),
+            # request 1 is the read of the table before
+            ('error-code@#2', request(0x8A, 0, bytes(8192)), [(0x87, 0, 2)], False),
+            ('no-answer@0x07:0', request(0x07, 0, bytes(256)), [], True),
+            ('no-answer@0x10/F9', request(0x10, 1, msn), [], True),
+            ('no-answer@0x84', request(0x84, 1, b'x' * 8192), [], True),
+            ('busy=0.4@0x09', request(0x09, 0, bytes(1040)), [(0x0A, 0, 1), (0x0A, 0, 0)], True),
+            ('busy=0.4@0x8B:1', request(0x8B, 1, bytes(8192)), [(0x87, 1, 1), (0x87, 1, 0)], True),
+            ('ack-first@0x0B', request(0x0B, 0, b'VER\x00\x03\xF0'), [(0x0A, 0, 0), (0x0A, 0, 0)], True),
+        ]
+        for fault, body, answers, stored in cases:
+            with self.subTest(fault=fault, cmd='%02X' % body[0], arg=body[2]):
+                sim = self.start('--fault', fault)
+                old = read_back(sim, body)
+                self.assertNotEqual(old, written_data(body))
+                t0 = time.monotonic()
+                sim.send(body)
+                got = []
+                while True:
+                    f = sim.frame(0.8)
+                    if f is None:
+                        break
+                    self.assertTrue(f[1])
+                    got.append((f[0][0], f[0][2], f[0][5]))
+                    self.assertEqual((f[0][3], f[0][4]), (0, 1))
+                    if f[0][5] == 1:
+                        self.assertLess(time.monotonic() - t0, 0.3, 'code 1 comes at once')
+                    elif fault.startswith('busy'):
+                        self.assertGreaterEqual(time.monotonic() - t0, 0.4, 'code 0 comes later')
+                self.assertEqual(got, answers)
+                self.assertEqual(read_back(sim, body), written_data(body) if stored else old)
+                # The program's retry: the fault was used up, the write goes through.
+                ackcmd = 0x87 if body[0] >= 0x80 else 0x0A
+                self.assertEqual(sim.ask(body), bytes([ackcmd, 0, body[2], 0, 1, 0]))
+                self.assertEqual(read_back(sim, body), written_data(body))
+                sim.close()
+
+    def test_acknowledgement_without_its_result_byte(self):
+        for cmd, ackcmd, size in ((0x06, 0x0A, 256), (0x84, 0x87, 8192)):
+            with self.subTest(cmd='%02X' % cmd):
+                sim = self.start('--fault', 'short-answer=0@0x%02X' % cmd, record=False)
+                body = request(cmd, 1, b'\x21' * size)
+                self.assertEqual(sim.ask(body), bytes([ackcmd, 0, 1, 0, 0]))
+                self.assertEqual(read_back(sim, body), written_data(body))
+                sim.close()
+
+    def test_a_refused_step_ends_nothing_else(self):
+        # Refusing console 1's key-to-line table always: everything around it is stored.
+        r, _fx, configured, _ = self.source()
+        image = image_of(r)
+        sim = self.start('--fault', 'error-code=2@0x06:1,always', record=False)
+        w = ProgramWrite(self, sim, image, configured=configured)
+        w.boards()
+        w.ask(request(0x00), 0x00)
+        for n in (0, 1):
+            for cmd, t in SYSTEM_WRITES:
+                body = request(cmd, n, bytes([n + 1]) * 256)
+                a = sim.ask(body)
+                refused = (cmd, n) == (0x06, 1)
+                self.assertEqual(a[5], 2 if refused else 0)
+                self.assertEqual(read_back(sim, body) == written_data(body), not refused)
 
 
 class LinkTest(OrvasimCase):
