@@ -359,6 +359,11 @@ private slots:
             QCOMPARE(object->ClassName(), name);
             QVERIFY(dynamic_cast<TDataRW *>(object.get()));
         }
+        // Counted: a further initialisation and finalisation leave the classes registered.
+        ListOrvaInitialization();
+        ListOrvaFinalization();
+        for (const QString &name : expected)
+            QVERIFY2(Registry::IsRegistered(name), qPrintable(name));
         QVERIFY(!Registry::IsRegistered(QStringLiteral("TVolbaPV")));
         QVERIFY(!Registry::IsRegistered(QStringLiteral("TDataRW")));
     }
