@@ -254,6 +254,8 @@ constexpr Text texts[] = {
     {263, u"Preview"},
     {264, u"OK"},
     {265, u"Cancel"},
+    {290, u"Save as PDF"},
+    {291, u"The PDF file cannot be written:"},
 };
 
 } // namespace
