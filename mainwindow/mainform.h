@@ -423,6 +423,11 @@ public:
     void ReadConfigClick();
     void Open1Click();
 
+    // ---- printing and the report (mainform_print.cpp) ----------------------------
+    void GenerateReport(const QStringList &Lines);
+    void ReportSBClick();
+    void Print1Click(const QString &senderName); // the mode comes from the item's name
+
 protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
