@@ -5,6 +5,7 @@
 #include "cardpack/dll_load.h"
 #include "cardpack/registry.h"
 #include "cardpack/sablona.h"
+#include "editing/keybinding.h"
 #include "model/compare.h"
 #include "model/storedcopy.h"
 #include "tests/fixture/fixture.h"
@@ -23,66 +24,8 @@ constexpr int PcKeys = 80;    // keys on a screen of a PC console (type 1)
 
 const QString Ellipsis = QStringLiteral("\u2026");
 
-// The two-sided binding of keys and lines, checked over the whole
-// configuration as the binding editor checks it: every line or extended line
-// bound to a key is named back by that key, a line marked 253 has a bound
-// extended line, and every key bound to a line is pointed at by it.
-QStringList bindingFaults(const TAPult &a)
-{
-    QStringList faults;
-    for (int c = 0; c < ConsoleCount; ++c) {
-        const TPult *p = a.Pulty[c].get();
-        if (!p)
-            continue;
-        for (int s = 0; s < BoardCount; ++s) {
-            const TDoska *d = p->Dosky[s].get();
-            if (!d)
-                continue;
-            for (int j = 0; j < LineCount; ++j) {
-                const TLinka *l = d->Linky[j].get();
-                if (!l)
-                    continue;
-                const QString at = QStringLiteral("console %1 slot %2 line %3").arg(c).arg(s).arg(j);
-                bool keyedExt = false;
-                for (int e = 0; e < ExtLineCount; ++e) {
-                    const TRLinka *r = l->RLinky[e].get();
-                    if (!r || r->Klavesa == 255)
-                        continue;
-                    const TKlavesa *k = r->Klavesa < KeyCount ? p->Klavesy[r->Klavesa].get() : nullptr;
-                    if (!k || k->HWPozicDosky != s || k->PozicLinky != j || k->PozicRLinky != e)
-                        faults
-                            << at + QStringLiteral(" ext %1: key %2 does not name it").arg(e).arg(r->Klavesa);
-                    keyedExt = keyedExt || r->Klavesa < KeyCount;
-                }
-                if (l->Klavesa < KeyCount) {
-                    const TKlavesa *k = p->Klavesy[l->Klavesa].get();
-                    if (!k || k->HWPozicDosky != s || k->PozicLinky != j)
-                        faults << at + QStringLiteral(": key %1 does not name it").arg(l->Klavesa);
-                } else if (l->Klavesa == 253 && !keyedExt) {
-                    faults << at + QStringLiteral(": 253 without a bound extended line");
-                } else if (l->Klavesa != 253 && l->Klavesa != 255) {
-                    faults << at + QStringLiteral(": bad key value %1").arg(l->Klavesa);
-                }
-            }
-        }
-        for (int k = 0; k < KeyCount; ++k) {
-            const TKlavesa *key = p->Klavesy[k].get();
-            if (!key || key->HWPozicDosky == 255 || key->MenoLinky == NekonfName || key->TypLinky > 254)
-                continue;
-            const QString who = QStringLiteral("console %1 key %2").arg(c).arg(k);
-            const TDoska *d = key->HWPozicDosky < BoardCount ? p->Dosky[key->HWPozicDosky].get() : nullptr;
-            const TLinka *l = d && key->PozicLinky < LineCount ? d->Linky[key->PozicLinky].get() : nullptr;
-            if (!l) {
-                faults << who + QStringLiteral(": its line is missing");
-                continue;
-            }
-            const TRLinka *r = key->PozicRLinky < ExtLineCount ? l->RLinky[key->PozicRLinky].get() : nullptr;
-            if (l->Klavesa != k && !(r && r->Klavesa == k))
-                faults << who + QStringLiteral(": its line does not point back");
-        }
-    }
-    return faults;
-}
+// The two-sided binding of keys and lines, as the binding editor checks it.
+QStringList bindingFaults(const TAPult &a) { return BindingFaults(a); }
 
 QString title(int text)
 {
