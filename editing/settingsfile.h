@@ -4,7 +4,8 @@
 #include <QString>
 
 // The text of cfg.ini: key=value lines in the window's own order.
-namespace SettingsFile {
+namespace SettingsFile
+{
 
 // The key font's colour when none was chosen: the platform's window-text colour.
 constexpr std::int32_t DefaultFontColor = -16777208; // 0x80000008
@@ -40,7 +41,9 @@ struct TSettings {
 // message (empty when all went well).
 QString Read(const QByteArray &bytes, TSettings &values);
 
-// The whole file, CR LF lines, Windows-1250.
+// The whole file, CR LF lines, Windows-1250. A last file name that Windows-1250
+// cannot hold is written whole on an extra line, FileNameUtf8, that the
+// original program ignores.
 QByteArray Write(const TSettings &values);
 
 // "[fsBold,fsItalic]" and the like.
