@@ -7,10 +7,8 @@
 
 #include "platform/codepage.h"
 
-namespace SettingsFile
-{
-namespace
-{
+namespace SettingsFile {
+namespace {
 
 // Decimal integer as the platform's string conversion takes it: optional sign,
 // digits, surrounding blanks; nothing else and nothing beyond 32 bits.
@@ -40,10 +38,7 @@ std::optional<std::int32_t> toInteger(const QString &text)
     return std::int32_t(value);
 }
 
-QString notInteger(const QString &value)
-{
-    return QStringLiteral("'%1' is not a valid integer value").arg(value);
-}
+QString notInteger(const QString &value) { return QStringLiteral("'%1' is not a valid integer value").arg(value); }
 
 QString outOfRange(const QString &value)
 {

@@ -4,8 +4,7 @@
 #include <QString>
 
 // The text of cfg.ini: key=value lines in the window's own order.
-namespace SettingsFile
-{
+namespace SettingsFile {
 
 // The key font's colour when none was chosen: the platform's window-text colour.
 constexpr std::int32_t DefaultFontColor = -16777208; // 0x80000008

@@ -12,10 +12,8 @@
 #include <mutex>
 #include <vector>
 
-namespace platform
-{
-namespace
-{
+namespace platform {
+namespace {
 
 constexpr char16_t Replacement = 0xFFFD;
 
@@ -155,8 +153,7 @@ QString CodePageError()
                           "Install the C library's code-page modules (gconv) and start Kelvara again.");
 }
 
-namespace testing
-{
+namespace testing {
 
 void UseCodePageNames(const char *cp1250, const char *cp852)
 {

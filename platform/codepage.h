@@ -5,8 +5,7 @@
 
 // Code-page conversions of the files and the consoles (Qt has no such codecs).
 // Characters a code page cannot hold become '?'.
-namespace platform
-{
+namespace platform {
 
 QString FromCp1250(const QByteArray &bytes);
 QByteArray ToCp1250(const QString &text);
@@ -21,8 +20,7 @@ QByteArray ToCp852(const QString &text);
 // U+FFFD and any other character writes as '?', never as a wrong letter.
 QString CodePageError();
 
-namespace testing
-{
+namespace testing {
 // Builds both pages again from these iconv names (a name iconv lacks forces
 // the failure; nullptr is the real name); two nullptr restore the real pages.
 void UseCodePageNames(const char *cp1250, const char *cp852);

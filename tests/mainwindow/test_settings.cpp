@@ -11,8 +11,7 @@
 
 using SettingsFile::TSettings;
 
-namespace
-{
+namespace {
 
 QByteArray fullFile()
 {
@@ -39,10 +38,9 @@ private slots:
     void writesDefaultsInOrder()
     {
         const QByteArray text = SettingsFile::Write(TSettings{});
-        QCOMPARE(text,
-                 QByteArray("Top=0\r\nLeft=0\r\nWidth=755\r\nHeight=470\r\nWindowState=0\r\nOptions=0\r\n"
-                            "COMport=1\r\nFileName=\r\nFontName=Arial\r\nFontSize=14\r\n"
-                            "FontColor=-16777208\r\nFontStyle=[]\r\nFontCharset=1\r\n"));
+        QCOMPARE(text, QByteArray("Top=0\r\nLeft=0\r\nWidth=755\r\nHeight=470\r\nWindowState=0\r\nOptions=0\r\n"
+                                  "COMport=1\r\nFileName=\r\nFontName=Arial\r\nFontSize=14\r\n"
+                                  "FontColor=-16777208\r\nFontStyle=[]\r\nFontCharset=1\r\n"));
     }
 
     void roundTrip()
@@ -186,47 +184,30 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("value");
-        QTest::newRow("LF lines") << QByteArray("Top=7\nLeft=8\n") << "Left"
-                                  << "8";
-        QTest::newRow("CRLF keeps no CR") << QByteArray("FileName=a.orv\r\n") << "FileName"
-                                          << "a.orv";
-        QTest::newRow("upper-case key") << QByteArray("TOP=100\r\n") << "Top"
-                                        << "100";
-        QTest::newRow("lower-case key") << QByteArray("top=100\r\n") << "Top"
-                                        << "100";
-        QTest::newRow("key inside the line") << QByteArray("x top=5\r\n") << "Top"
-                                             << "5";
-        QTest::newRow("only the first = separates")
-            << QByteArray("FileName=C:\\Proj\\A=B.orv\r\n") << "FileName"
-            << "C:\\Proj\\A=B.orv";
-        QTest::newRow("file name holding top=")
-            << QByteArray("FileName=/p/top=1/left=x.orv\r\n") << "FileName"
-            << "/p/top=1/left=x.orv";
-        QTest::newRow("file name holding top= leaves top") << QByteArray("FileName=/p/top=1.orv\r\n") << "Top"
-                                                           << "0";
-        QTest::newRow("file name keeps case") << QByteArray("filename=/Home/A.ORV\r\n") << "FileName"
-                                              << "/Home/A.ORV";
-        QTest::newRow("later key wins") << QByteArray("Top=1\r\nTop=2\r\n") << "Top"
-                                        << "2";
-        QTest::newRow("unknown line ignored") << QByteArray("hello\r\nBottom=3\r\nTop=4\r\n") << "Top"
-                                              << "4";
-        QTest::newRow("window state 3 stores nothing") << QByteArray("WindowState=3\r\n") << "WindowState"
-                                                       << "0";
-        QTest::newRow("window state 2") << QByteArray("WindowState=2\r\n") << "WindowState"
-                                        << "2";
-        QTest::newRow("negative top") << QByteArray("Top=-20\r\n") << "Top"
-                                      << "-20";
-        QTest::newRow("Windows-1250 font name")
-            << QByteArray("FontName=\x8a\xe8\r\n") << "FontName" << QString::fromUtf8("\u0160\u010d");
-        QTest::newRow("styles: empty list") << QByteArray("FontStyle=[]\r\n") << "Style"
-                                            << "";
+        QTest::newRow("LF lines") << QByteArray("Top=7\nLeft=8\n") << "Left" << "8";
+        QTest::newRow("CRLF keeps no CR") << QByteArray("FileName=a.orv\r\n") << "FileName" << "a.orv";
+        QTest::newRow("upper-case key") << QByteArray("TOP=100\r\n") << "Top" << "100";
+        QTest::newRow("lower-case key") << QByteArray("top=100\r\n") << "Top" << "100";
+        QTest::newRow("key inside the line") << QByteArray("x top=5\r\n") << "Top" << "5";
+        QTest::newRow("only the first = separates") << QByteArray("FileName=C:\\Proj\\A=B.orv\r\n") << "FileName"
+                                                    << "C:\\Proj\\A=B.orv";
+        QTest::newRow("file name holding top=") << QByteArray("FileName=/p/top=1/left=x.orv\r\n") << "FileName"
+                                                << "/p/top=1/left=x.orv";
+        QTest::newRow("file name holding top= leaves top") << QByteArray("FileName=/p/top=1.orv\r\n") << "Top" << "0";
+        QTest::newRow("file name keeps case") << QByteArray("filename=/Home/A.ORV\r\n") << "FileName" << "/Home/A.ORV";
+        QTest::newRow("later key wins") << QByteArray("Top=1\r\nTop=2\r\n") << "Top" << "2";
+        QTest::newRow("unknown line ignored") << QByteArray("hello\r\nBottom=3\r\nTop=4\r\n") << "Top" << "4";
+        QTest::newRow("window state 3 stores nothing") << QByteArray("WindowState=3\r\n") << "WindowState" << "0";
+        QTest::newRow("window state 2") << QByteArray("WindowState=2\r\n") << "WindowState" << "2";
+        QTest::newRow("negative top") << QByteArray("Top=-20\r\n") << "Top" << "-20";
+        QTest::newRow("Windows-1250 font name") << QByteArray("FontName=\x8a\xe8\r\n") << "FontName"
+                                                << QString::fromUtf8("\u0160\u010d");
+        QTest::newRow("styles: empty list") << QByteArray("FontStyle=[]\r\n") << "Style" << "";
         QTest::newRow("styles: bold italic") << QByteArray("FontStyle=[fsBold,fsItalic]\r\n") << "Style"
                                              << "[fsBold,fsItalic]";
-        QTest::newRow("styles: any case") << QByteArray("fontstyle=[FSUNDERLINE]\r\n") << "Style"
-                                          << "[fsUnderline]";
+        QTest::newRow("styles: any case") << QByteArray("fontstyle=[FSUNDERLINE]\r\n") << "Style" << "[fsUnderline]";
         QTest::newRow("styles: all") << QByteArray("FontStyle=[fsBold,fsItalic,fsUnderline,fsStrikeOut]\r\n")
-                                     << "Style"
-                                     << "[fsBold,fsItalic,fsUnderline,fsStrikeOut]";
+                                     << "Style" << "[fsBold,fsItalic,fsUnderline,fsStrikeOut]";
     }
     void read()
     {
@@ -297,10 +278,8 @@ private slots:
         QTest::addColumn<int>("left");
         QTest::newRow("not a number") << QByteArray("Top=11\r\nLeft=abc\r\nTop=99\r\n") << 11 << -1;
         QTest::newRow("port above 255") << QByteArray("Top=12\r\nCOMport=256\r\nLeft=5\r\n") << 12 << -1;
-        QTest::newRow("charset above 255")
-            << QByteArray("Top=13\r\nFontCharset=300\r\nLeft=5\r\n") << 13 << -1;
-        QTest::newRow("number beyond 32 bits")
-            << QByteArray("Top=14\r\nWidth=99999999999\r\nLeft=5\r\n") << 14 << -1;
+        QTest::newRow("charset above 255") << QByteArray("Top=13\r\nFontCharset=300\r\nLeft=5\r\n") << 13 << -1;
+        QTest::newRow("number beyond 32 bits") << QByteArray("Top=14\r\nWidth=99999999999\r\nLeft=5\r\n") << 14 << -1;
         QTest::newRow("empty number") << QByteArray("Top=15\r\nHeight=\r\nLeft=5\r\n") << 15 << -1;
     }
     void badValues()
@@ -333,9 +312,8 @@ private slots:
         for (const QByteArray &l : lines)
             if (!l.isEmpty())
                 keys << QString::fromLatin1(l.left(l.indexOf('=')));
-        QCOMPARE(keys,
-                 (QStringList{"Top", "Left", "Width", "Height", "WindowState", "Options", "COMport",
-                              "FileName", "FontName", "FontSize", "FontColor", "FontStyle", "FontCharset"}));
+        QCOMPARE(keys, (QStringList{"Top", "Left", "Width", "Height", "WindowState", "Options", "COMport", "FileName",
+                                    "FontName", "FontSize", "FontColor", "FontStyle", "FontCharset"}));
         QVERIFY(lines.contains("Top=149\r"));
         QVERIFY(lines.contains("Left=134\r"));
         QVERIFY(lines.contains("Width=755\r"));

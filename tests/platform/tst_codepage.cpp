@@ -135,8 +135,7 @@ void TestCodePage::notInPage_data()
     QTest::newRow("CP1250 Greek") << "CP1250" << QStringLiteral("αβ") << QByteArray("??");
     QTest::newRow("CP852 right quote") << "CP852" << QStringLiteral("\u201D") << QByteArray("?");
     QTest::newRow("question mark stays") << "CP1250" << QStringLiteral("?") << QByteArray("?");
-    QTest::newRow("CP1250 emoji is one character")
-        << "CP1250" << QStringLiteral("a\U0001F600b") << QByteArray("a?b");
+    QTest::newRow("CP1250 emoji is one character") << "CP1250" << QStringLiteral("a\U0001F600b") << QByteArray("a?b");
 }
 
 void TestCodePage::notInPage()
