@@ -40,7 +40,33 @@ std::optional<std::int32_t> toInteger(const QString &text)
 
 QString notInteger(const QString &value) { return QStringLiteral("'%1' is not a valid integer value").arg(value); }
 
-QString outOfRange(const QString &value) { return QStringLiteral("Range check error: '%1' is not within 0..255").arg(value); }
+QString outOfRange(const QString &value)
+{
+    return QStringLiteral("Range check error: '%1' is not within 0..255").arg(value);
+}
+
+// The last file name. "FileName=" holds it in Windows-1250, as the original
+// program wrote and reads it. A Linux name may hold what Windows-1250 cannot
+// (Cyrillic, CJK, a line break); such a name follows whole on the next line,
+// "FileNameUtf8=", as percent-escaped UTF-8. That line is plain ASCII without
+// "=" in its value, so the original program matches no key in it and ignores
+// it. It counts only while the FileName line before it is the Windows-1250
+// form of its name: a FileName line edited by hand or by the original program
+// wins. Files without that line read exactly as before.
+const QLatin1String ExactFileNameKey("FileNameUtf8");
+
+// The name as the FileName line carries it: a line break would end the line.
+QString fileNameLine(const QString &name)
+{
+    QString line = name;
+    line.replace(u'\r', u'?').replace(u'\n', u'?');
+    return platform::FromCp1250(platform::ToCp1250(line));
+}
+
+QString exactFileName(const QString &value)
+{
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(value.toLatin1()));
+}
 
 } // namespace
 
@@ -106,6 +132,11 @@ QString Read(const QByteArray &bytes, TSettings &values)
             return error;
         if (is("filename"))
             values.FileName = value;
+        if (is("filenameutf8")) {
+            const QString exact = exactFileName(value);
+            if (fileNameLine(exact) == values.FileName)
+                values.FileName = exact;
+        }
         if (is("fontname"))
             values.Font.Name = value;
         if (is("fontsize") && !number(values.Font.Size))
@@ -149,8 +180,12 @@ QByteArray Write(const TSettings &values)
     lines << QStringLiteral("Top=%1").arg(values.Top) << QStringLiteral("Left=%1").arg(values.Left)
           << QStringLiteral("Width=%1").arg(values.Width) << QStringLiteral("Height=%1").arg(values.Height)
           << QStringLiteral("WindowState=%1").arg(values.WindowState)
-          << QStringLiteral("Options=%1").arg(values.Options) << QStringLiteral("COMport=%1").arg(values.COMport)
-          << QStringLiteral("FileName=") + values.FileName << QStringLiteral("FontName=") + values.Font.Name
+          << QStringLiteral("Options=%1").arg(values.Options)
+          << QStringLiteral("COMport=%1").arg(values.COMport)
+          << QStringLiteral("FileName=") + fileNameLine(values.FileName);
+    if (fileNameLine(values.FileName) != values.FileName)
+        lines << ExactFileNameKey + u'=' + QString::fromLatin1(values.FileName.toUtf8().toPercentEncoding());
+    lines << QStringLiteral("FontName=") + values.Font.Name
           << QStringLiteral("FontSize=%1").arg(values.Font.Size)
           << QStringLiteral("FontColor=%1").arg(values.Font.Color)
           << QStringLiteral("FontStyle=") + StyleList(values.Font)

@@ -40,7 +40,9 @@ struct TSettings {
 // message (empty when all went well).
 QString Read(const QByteArray &bytes, TSettings &values);
 
-// The whole file, CR LF lines, Windows-1250.
+// The whole file, CR LF lines, Windows-1250. A last file name that Windows-1250
+// cannot hold is written whole on an extra line, FileNameUtf8, that the
+// original program ignores.
 QByteArray Write(const TSettings &values);
 
 // "[fsBold,fsItalic]" and the like.

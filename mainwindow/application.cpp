@@ -7,6 +7,7 @@
 
 #include "cardpack/dll_load.h"
 #include "mainwindow/mainform.h"
+#include "platform/codepage.h"
 #include "platform/handover.h"
 #include "platform/langlib.h"
 #include "platform/programfolder.h"
@@ -47,6 +48,11 @@ int RunProgram(TApplication &app)
     if (HInstDll <= 32) {
         TPrompt::Current().Error(LanguageLibraryErrorText());
         return 0;
+    }
+    // Without its code pages the program would write wrong letters into every file.
+    if (const QString error = platform::CodePageError(); !error.isEmpty()) {
+        TPrompt::Current().Error(error);
+        return 1;
     }
     app.setApplicationName(QStringLiteral("Kelvara"));
     app.setApplicationDisplayName(QStringLiteral("Kelvara"));

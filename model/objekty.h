@@ -201,7 +201,9 @@ public:
     void SetPR3Flag(Byte Value);
     Byte GetF0Flag(bool Scan);
 
-    // Project text file. SaveToFile throws EFileError. LoadFromFile: 0 read,
+    // Project text file. SaveToFile throws EFileError; through a symbolic link
+    // it writes the link's file, keeping that file's permissions. LoadFromFile
+    // first clears everything but CestaProgramu. LoadFromFile: 0 read,
     // 2 read and of version 1.0, 1 faulty (reported, consoles freed); throws
     // EFileError when the file cannot be opened or read.
     void SaveToFile(const QString &FileName) const;

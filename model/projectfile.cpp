@@ -8,10 +8,15 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "cardpack/dll_load.h"
 #include "cardpack/konstkarty.h"
@@ -61,16 +66,30 @@ public:
         out.append("\r\n");
     }
 
-    void text(const QString &value, const char *comment)
+    // The bytes a text is stored as. The reader drops blanks at the end of a
+    // value, so they are not written: a second save then writes the same bytes
+    // as the first, and the file reads as the original program reads it.
+    static QByteArray stored(const QString &value)
     {
+        QByteArray bytes;
         if (value.contains(u'\r') || value.contains(u'\n')) {
             QString v = value;
             v.replace(u'\r', QChar(StoredCR));
             v.replace(u'\n', QChar(StoredLF));
-            out.append(platform::ToCp1250(v));
+            bytes = platform::ToCp1250(v);
         } else {
-            out.append(platform::ToCp1250(value));
+            bytes = platform::ToCp1250(value);
         }
+        qsizetype n = bytes.size();
+        while (n > 0 && bytes[n - 1] == ' ')
+            --n;
+        bytes.truncate(n);
+        return bytes;
+    }
+
+    void text(const QString &value, const char *comment)
+    {
+        out.append(stored(value));
         end(comment);
     }
 
@@ -78,7 +97,11 @@ public:
     // keeps it apart (the original writer never puts one after "null").
     void namedText(const QString &value, const char *comment)
     {
-        text(value == NullText ? value + u' ' : value, comment);
+        const QByteArray bytes = stored(value);
+        out.append(bytes);
+        if (bytes == "null")
+            out.append(' ');
+        end(comment);
     }
 
     void number(std::int64_t value, const char *comment)
@@ -193,32 +216,66 @@ void writeConsole(Writer &w, int p, const TPult &pult)
         else
             w.null("nepriradena klavesa");
     }
+    // An entry whose name or number is blanks alone would read back empty.
+    auto kept = [](const std::unique_ptr<TTelZoznam> &t) {
+        return t && !Writer::stored(t->Meno).isEmpty() && !Writer::stored(t->Cislo).isEmpty();
+    };
     int count = 0;
     for (const auto &t : pult.TelZoznam)
-        if (t && !t->IsEmpty())
+        if (kept(t))
             ++count;
     w.number(count, "pocet poloziek telefonneho zoznamu");
     for (const auto &t : pult.TelZoznam) {
-        if (!t || t->IsEmpty())
+        if (!kept(t))
             continue;
         w.text(t->Meno, "meno");
         w.text(t->Cislo, "cislo");
     }
 }
 
-// Writes all of data to a new file beside target; returns its name.
-QString writeTemporary(const QString &target, const QByteArray &data)
+// The file a save writes: through symbolic links to the file they name, so a
+// link stays a link. A link to a missing file names the file to create.
+QString saveTarget(const QString &fileName)
+{
+    namespace fs = std::filesystem;
+    fs::path p(QFile::encodeName(fileName).toStdString());
+    for (int depth = 0; depth < 40; ++depth) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(p, ec)))
+            return QFile::decodeName(QByteArray::fromStdString(p.string()));
+        const fs::path link = fs::read_symlink(p, ec);
+        if (ec)
+            throw EFileError(fileName, QString::fromStdString(ec.message()));
+        p = link.is_absolute() ? link : p.parent_path() / link;
+    }
+    throw EFileError(fileName, QStringLiteral("too many levels of symbolic links"));
+}
+
+// Writes all of data to a new file beside target, with the permissions (and,
+// where allowed, the owner) of target when it exists; returns its name.
+QString writeTemporary(const QString &fileName, const QString &target, const QByteArray &data)
 {
     const QString temp = target + QStringLiteral(".new~");
     QFile f(temp);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw EFileError(target, f.errorString());
+        throw EFileError(fileName, f.errorString());
+    struct stat old;
+    if (::stat(QFile::encodeName(target).constData(), &old) == 0 && S_ISREG(old.st_mode)) {
+        // Another owner is kept only where the system lets us; the mode always.
+        [[maybe_unused]] const int owner = ::fchown(f.handle(), old.st_uid, old.st_gid);
+        if (::fchmod(f.handle(), old.st_mode & 07777) != 0) {
+            const QString error = QString::fromLocal8Bit(std::strerror(errno));
+            f.close();
+            QFile::remove(temp);
+            throw EFileError(fileName, error);
+        }
+    }
     const bool ok = f.write(data) == data.size() && f.flush();
     const QString error = f.errorString();
     f.close();
     if (!ok || f.error() != QFile::NoError) {
         QFile::remove(temp);
-        throw EFileError(target, error);
+        throw EFileError(fileName, error);
     }
     return temp;
 }
@@ -278,7 +335,8 @@ void TAPult::SaveToFile(const QString &FileName) const
     const QByteArray data = ProjectText();
 
     // The new file is complete on disk before the old one is touched.
-    const QString temp = writeTemporary(FileName, data);
+    const QString target = saveTarget(FileName);
+    const QString temp = writeTemporary(FileName, target, data);
 
     QString backup;
     if (QFileInfo(FileName).isFile()) {
@@ -292,7 +350,7 @@ void TAPult::SaveToFile(const QString &FileName) const
     }
 
     std::error_code ec;
-    std::filesystem::rename(QFile::encodeName(temp).toStdString(), QFile::encodeName(FileName).toStdString(),
+    std::filesystem::rename(QFile::encodeName(temp).toStdString(), QFile::encodeName(target).toStdString(),
                             ec);
     if (ec) {
         QFile::remove(temp);
@@ -328,6 +386,7 @@ public:
     qsizetype next = 0; // number of lines read
     int level = VNewer;
     bool upgrade = false;
+    bool endReadsEmpty = false; // past the end of the file come empty lines
 
     QByteArrayView raw;     // the value before its blanks were cut
     QByteArrayView value;   // the value
@@ -342,8 +401,15 @@ public:
 
     void readLine()
     {
-        if (pos >= data.size())
-            fault(QStringLiteral("the file ends early"));
+        if (pos >= data.size()) {
+            // A file that ends early is faulty, except in the line flags, whose
+            // empty lines are records of zeros.
+            if (!endReadsEmpty)
+                fault(QStringLiteral("the file ends early"));
+            ++next;
+            raw = value = comment = QByteArrayView();
+            return;
+        }
         const char *begin = data.constData() + pos;
         const char *stop = data.constData() + data.size();
         const char *end = begin;
@@ -456,12 +522,35 @@ public:
         return true;
     }
 
-    template <std::size_t N> void readHex(std::array<Byte, N> &bytes, const char *what)
+    // The value of hex digits i and i+1 of the value; past its end a digit is
+    // absent: two absent digits are 0, one is the value of the other alone.
+    int hexPair(qsizetype i) const
+    {
+        if (i >= value.size())
+            return 0;
+        if (i + 1 >= value.size())
+            return hexDigit(value[i]);
+        return hexByte(i);
+    }
+
+    // The 27 speed-dial bytes: 27 pairs, however long the line.
+    template <std::size_t N> void readPairs(std::array<Byte, N> &bytes, const char *what)
     {
         readLine();
-        if (value.size() < qsizetype(2 * N))
-            fault(QStringLiteral("%1 holds %2 of %3 hex digits").arg(QLatin1String(what)).arg(value.size()).arg(2 * N));
         for (std::size_t i = 0; i < N; ++i) {
+            const int v = hexPair(qsizetype(2 * i));
+            if (v < 0)
+                fault(QStringLiteral("%1 is not hex: \"%2\"").arg(QLatin1String(what), shown()));
+            bytes[i] = Byte(v);
+        }
+    }
+
+    // As many whole pairs as the line holds, at most N; the other bytes keep their preset.
+    template <std::size_t N> void readWholePairs(std::array<Byte, N> &bytes, const char *what)
+    {
+        readLine();
+        const std::size_t count = std::min<std::size_t>(N, std::size_t(value.size() / 2));
+        for (std::size_t i = 0; i < count; ++i) {
             const int v = hexByte(qsizetype(2 * i));
             if (v < 0)
                 fault(QStringLiteral("%1 is not hex: \"%2\"").arg(QLatin1String(what), shown()));
@@ -523,7 +612,8 @@ const char *const boardNames[][2] = {{"UNI10", "UL10"}, {"AUT", "AUT3"}, {"MB", 
 void Reader::read()
 {
     readLine();
-    const QString first = platform::FromCp1250(data.left(pos)).remove(u'\r').remove(u'\n');
+    // The line reader has cut the blanks at the end: "ORV ver2.3 " is version 2.3.
+    const QString first = platform::FromCp1250(value.toByteArray());
     if (!first.contains(QLatin1String("ORV ver"))) {
         level = V10;
         upgrade = true;
@@ -545,9 +635,10 @@ void Reader::read()
         cfg.CasUkonceniaVyzvanania = readByte(0, "ring end time");
         cfg.RezimDORST = readByte(0, "DORST mode");
     }
+    // A configuration without consoles is saved with the count 0.
     cfg.PocetPultov = readInt(255, "console count");
-    if (cfg.PocetPultov != 1 && cfg.PocetPultov != 2)
-        fault(QStringLiteral("console count %1, only 1 or 2 are possible").arg(cfg.PocetPultov));
+    if (cfg.PocetPultov < 0 || cfg.PocetPultov > ConsoleCount)
+        fault(QStringLiteral("console count %1, only 0, 1 or 2 are possible").arg(cfg.PocetPultov));
     cfg.TypDosiek = readInt(255, "board type");
 
     for (int i = 0; i < BoardCount; ++i) {
@@ -563,6 +654,7 @@ void Reader::read()
         readConsole(p);
 
     if (level > V25) {
+        endReadsEmpty = true;
         for (int r = 0; r < FlagRecordCount; ++r) {
             readLine();
             TFlagRecord &rec = cfg.TabulkaPriznakov[r];
@@ -702,15 +794,36 @@ void Reader::readKey(TPult &pult, int k)
     key.KodDosky = readByte(255, "board code");
     key.ObsluhaKlavesy = readByte(255, "key handling");
     key.Volba = level >= V22 ? readByte(160, "dial type") : 160;
-    readHex(key.SkratenaVolba, "speed dial");
+    readPairs(key.SkratenaVolba, "speed dial");
     if (level >= V23) {
-        readHex(key.MSNcislo, "MSN number");
-        readHex(key.MSNpriznak, "MSN flags");
+        readWholePairs(key.MSNcislo, "MSN number");
+        readWholePairs(key.MSNpriznak, "MSN flags");
     }
     if (level >= V24)
         key.TextColor = readInt(0, "key colour");
     if (key.MenoKlavesy.isEmpty() && key.MenoLinky != NekonfName && key.ObsluhaKlavesy != 1)
         key.MenoKlavesy = QStringLiteral(" ");
+}
+
+// Every field but the consoles and the program's path, as a new configuration has them.
+void clearHeader(TAPult &cfg)
+{
+    const TAPult fresh;
+    cfg.PocetPultov = fresh.PocetPultov;
+    cfg.TypDosiek = fresh.TypDosiek;
+    cfg.TypNumlinov = fresh.TypNumlinov;
+    cfg.TypSystemu = fresh.TypSystemu;
+    cfg.CasUkonceniaVyzvanania = fresh.CasUkonceniaVyzvanania;
+    cfg.RezimDORST = fresh.RezimDORST;
+    cfg.Vlastnosti = fresh.Vlastnosti;
+    cfg.TabTelZozOK = fresh.TabTelZozOK;
+    cfg.VerziaDat = fresh.VerziaDat;
+    cfg.ReplyField5 = fresh.ReplyField5;
+    cfg.ReplyField8 = fresh.ReplyField8;
+    cfg.DoskySystemu = fresh.DoskySystemu;
+    cfg.KodHodnota = fresh.KodHodnota;
+    cfg.SlotyDosiek = fresh.SlotyDosiek;
+    cfg.TabulkaPriznakov = fresh.TabulkaPriznakov;
 }
 
 } // namespace
@@ -725,8 +838,9 @@ int TAPult::LoadFromFile(const QString &FileName)
         throw EFileError(FileName, f.errorString());
     f.close();
 
-    // Whatever consoles this configuration held give way to the file's.
+    // Whatever this configuration held gives way to the file: it reads as into a new one.
     Clear();
+    clearHeader(*this);
     Reader reader(*this, all);
     try {
         reader.read();

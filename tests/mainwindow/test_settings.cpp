@@ -57,6 +57,128 @@ private slots:
         QCOMPARE(values.Font.Charset, 238);
     }
 
+    // Linux file names are UTF-8: a name Windows-1250 cannot hold survives
+    // write -> read unchanged, and a name it can hold is written as before.
+    void fileNameRoundTrip_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("fileNameLine"); // the line the original program reads
+        QTest::addColumn<bool>("exactLine");
+        QTest::newRow("ASCII") << "/home/u/a.orv" << QByteArray("FileName=/home/u/a.orv") << false;
+        QTest::newRow("Slovak") << QString::fromUtf8("/home/u/Štúdio Žilina.orv")
+                                << QByteArray("FileName=/home/u/\x8At\xFA"
+                                              "dio \x8Eilina.orv")
+                                << false;
+        QTest::newRow("question mark") << "/home/u/a?.orv" << QByteArray("FileName=/home/u/a?.orv") << false;
+        QTest::newRow("empty") << "" << QByteArray("FileName=") << false;
+        QTest::newRow("Cyrillic") << QString::fromUtf8("/home/u/Проект.orv")
+                                  << QByteArray("FileName=/home/u/??????.orv") << true;
+        QTest::newRow("CJK") << QString::fromUtf8("/data/配置/站.orv")
+                             << QByteArray("FileName=/data/??"
+                                           "/?.orv")
+                             << true;
+        QTest::newRow("emoji") << QString::fromUtf8("/tmp/a\U0001F600.orv")
+                               << QByteArray("FileName=/tmp/a?.orv") << true;
+        QTest::newRow("mixed with key texts")
+            << QString::fromUtf8("/p/Ľ top=1 ß%41;x=y.orv")
+            << QByteArray("FileName=/p/\xBC top=1 \xDF%41;x=y.orv") << false;
+        QTest::newRow("Greek with key texts") << QString::fromUtf8("/p/α/top=5/FileName=x%2F.orv")
+                                              << QByteArray("FileName=/p/?/top=5/FileName=x%2F.orv") << true;
+        QTest::newRow("line break") << "/tmp/a\nTop=5\r\n.orv" << QByteArray("FileName=/tmp/a?Top=5??.orv")
+                                    << true;
+        QTest::newRow("ends in CR") << "/tmp/b.orv\r" << QByteArray("FileName=/tmp/b.orv?") << true;
+    }
+    void fileNameRoundTrip()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, fileNameLine);
+        QFETCH(bool, exactLine);
+        TSettings values;
+        values.FileName = name;
+        values.Top = 33;
+        const QByteArray text = SettingsFile::Write(values);
+        QList<QByteArray> lines = text.split('\n');
+        QCOMPARE(lines.takeLast(), QByteArray());
+        for (QByteArray &l : lines) {
+            QVERIFY(l.endsWith('\r'));
+            l.chop(1);
+        }
+        const qsizetype at = lines.indexOf(fileNameLine);
+        QVERIFY2(at == 7, text.constData());
+        QCOMPARE(lines[at + 1].startsWith("FileNameUtf8="), exactLine);
+        QCOMPARE(lines.size(), exactLine ? 14 : 13);
+        if (exactLine) {
+            // ASCII only, and no key with its "=" in the value: the original program ignores the line.
+            const QByteArray extra = lines[at + 1].toLower();
+            for (char c : extra)
+                QVERIFY(uchar(c) >= 0x20 && uchar(c) < 0x7F);
+            for (const char *key :
+                 {"top=", "left=", "width=", "height=", "windowstate=", "options=", "comport=", "filename=",
+                  "fontname=", "fontsize=", "fontcolor=", "fontstyle=", "fontcharset="})
+                QVERIFY2(!extra.contains(key), key);
+        } else {
+            TSettings plain;
+            plain.Top = 33;
+            QCOMPARE(text, SettingsFile::Write(plain).replace("FileName=\r", fileNameLine + "\r"));
+        }
+
+        TSettings back;
+        QCOMPARE(SettingsFile::Read(text, back), QString());
+        QCOMPARE(back.FileName, name);
+        QCOMPARE(back.Top, 33);
+        QCOMPARE(SettingsFile::Write(back), text);
+    }
+
+    // The FileName line decides: an exact name counts only as the form of that line.
+    void exactFileNameLine_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("name");
+        const QByteArray exact = "FileNameUtf8=%2Fhome%2F%D0%9F.orv\r\n"; // /home/П.orv
+        QTest::newRow("belongs to the line")
+            << "FileName=/home/?.orv\r\n" + exact << QString::fromUtf8("/home/П.orv");
+        QTest::newRow("lower case keys")
+            << QByteArray("filename=/home/?.orv\r\nfilenameutf8=%2Fhome%2F%D0%9F.orv\r\n")
+            << QString::fromUtf8("/home/П.orv");
+        QTest::newRow("line edited by hand") << "FileName=/home/x.orv\r\n" + exact << "/home/x.orv";
+        QTest::newRow("no FileName line") << exact << "";
+        QTest::newRow("FileName after it wins")
+            << "FileName=/home/?.orv\r\n" + exact + "FileName=/home/?.orv\r\n"
+            << "/home/?.orv";
+        QTest::newRow("original program's file")
+            << QByteArray("FileName=C:\\Proj\\\x8Atart.orv\r\n") << QString::fromUtf8("C:\\Proj\\Štart.orv");
+    }
+    void exactFileNameLine()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, name);
+        TSettings values;
+        QCOMPARE(SettingsFile::Read(file, values), QString());
+        QCOMPARE(values.FileName, name);
+    }
+
+    // The last file survives a restart of the main window.
+    void lastFileSurvivesRestart()
+    {
+        QTemporaryDir dir;
+        platform::SetProgramFolder(dir.path());
+        TScriptedPrompt prompt;
+        TPromptScope scope(&prompt);
+        const QString name = dir.filePath(QString::fromUtf8("Проект 配置 Žilina.orv"));
+        {
+            TMainForm1 form(nullptr, QSize(1024, 768));
+            form.LastFileName = name;
+            QVERIFY(form.SaveSettings(form.SettingsFileName()));
+        }
+        for (int round = 0; round < 2; ++round) {
+            TMainForm1 form(nullptr, QSize(1024, 768));
+            QCOMPARE(form.LastFileName, name);
+            QVERIFY(form.SaveSettings(form.SettingsFileName()));
+        }
+        QVERIFY(prompt.asked().isEmpty());
+        platform::SetProgramFolder(QString());
+    }
+
     void read_data()
     {
         QTest::addColumn<QByteArray>("file");

@@ -5,6 +5,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "cardpack/dll_load.h"
 #include "model/objekty.h"
 #include "platform/codepage.h"
@@ -37,7 +40,8 @@ void writeAll(const QString &name, const QByteArray &data)
 
 QStringList filesIn(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    // Broken links too.
+    return QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // Replaces the value of the n-th line with this comment.
@@ -54,13 +58,35 @@ QByteArray withValue(const QByteArray &text, const QByteArray &comment, int occu
     qFatal("no line %s #%d", comment.constData(), occurrence);
 }
 
+// The place of the n-th line with this comment.
+int lineIndex(const QByteArray &text, const QByteArray &comment, int occurrence)
+{
+    const QList<QByteArray> lines = text.split('\n');
+    int seen = 0;
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines[i].endsWith(";" + comment + "\r") && seen++ == occurrence)
+            return i;
+    qFatal("no line %s #%d", comment.constData(), occurrence);
+}
+
 QByteArray firstLines(const QByteArray &text, int count)
 {
     QList<QByteArray> lines = text.split('\n');
     return lines.mid(0, count).join('\n') + (count > 0 ? "\n" : "");
 }
 
-int lineCount(const QByteArray &text) { return int(text.count('\n')); }
+int lineCount(const QByteArray &text)
+{
+    return int(text.count('\n'));
+}
+
+int modeOf(const QString &name)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(name).constData(), &st) != 0)
+        return -1;
+    return int(st.st_mode & 07777);
+}
 
 // A configuration with every place filled, the largest the file can hold.
 std::unique_ptr<TAPult> fullProject()
@@ -227,19 +253,23 @@ private slots:
             e += "255;" + QByteArray::number(i) + ". doska\r\n";
         e += "0;poradie pultu\r\n3;pocet obrazoviek\r\n1;typ pultu\r\n99;FN GSMR\r\n"
              "0;poradie dosky\r\nUL10;jej meno\r\n71;jej cislo\r\n2;jej pocet liniek\r\n"
-             "0;poradie linky\r\nMB;jej meno\r\n0;jej cislo\r\n0;priradena klavesa\r\n2;pocet rozsirenych liniek\r\n"
+             "0;poradie linky\r\nMB;jej meno\r\n0;jej cislo\r\n0;priradena klavesa\r\n2;pocet rozsirenych "
+             "liniek\r\n"
              "0;poradie rozsirenej linky\r\nLinka/GV;jej meno\r\n0;jej cislo\r\n255;priradena klavesa\r\n"
              "null;nema definovanu rozsirenu linku\r\n"
              "null;nema definovanu linku\r\n"
              "1;poradie dosky\r\n;jej meno\r\n255;jej cislo\r\n0;jej pocet liniek\r\n";
         for (int b = 2; b < 32; ++b)
             e += "null;nema definovanu dosku\r\n";
-        e += "Ab;uzivatelske meno klavesy\r\n;jej uzivatelsky hint\r\nnekonf;meno klavesy\r\n255;typ linky\r\n"
-             "255;HW pozicia dosky\r\n255;pozicia priradenej linky\r\n255;pozicia priradenej rozsirenej linky\r\n"
-             "255;NumLin priradenej rozsirenej linky\r\n255;Ledka priradenej rozsirenej linky\r\n"
-             "255;Cislo ucastnika priradenej rozsirenej linky\r\n7;bitovy byte\r\n255;kod dosky\r\n"
-             "1;obsluha klavesy\r\n160;typ volby\r\n1F" + QByteArray(52, 'F') + ";skratena volba\r\n"
-             + QByteArray(24, 'F') + ";MSN cislo\r\n000000;MSN priznaky\r\n-5;farba klavesy\r\n";
+        e +=
+            "Ab;uzivatelske meno klavesy\r\n;jej uzivatelsky hint\r\nnekonf;meno klavesy\r\n255;typ linky\r\n"
+            "255;HW pozicia dosky\r\n255;pozicia priradenej linky\r\n255;pozicia priradenej rozsirenej "
+            "linky\r\n"
+            "255;NumLin priradenej rozsirenej linky\r\n255;Ledka priradenej rozsirenej linky\r\n"
+            "255;Cislo ucastnika priradenej rozsirenej linky\r\n7;bitovy byte\r\n255;kod dosky\r\n"
+            "1;obsluha klavesy\r\n160;typ volby\r\n1F" +
+            QByteArray(52, 'F') + ";skratena volba\r\n" + QByteArray(24, 'F') +
+            ";MSN cislo\r\n000000;MSN priznaky\r\n-5;farba klavesy\r\n";
         for (int k = 1; k < 224; ++k)
             e += "null;nepriradena klavesa\r\n";
         e += "1;pocet poloziek telefonneho zoznamu\r\n\x8Eilina;meno\r\n12;cislo\r\n";
@@ -406,6 +436,399 @@ private slots:
         QCOMPARE(now, text);
     }
 
+    // Lines as the original program's writers left them: short hex lines and
+    // a flag table cut short are read, not refused.
+    void shortLines_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("expected");
+        const auto source = fixture::BuildFixture();
+        const QByteArray good = source->ProjectText();
+        const int lines = lineCount(good);
+        const QByteArray speedDialOfKey0 =
+            BytesToHex(source->Pulty[0]->Klavesy[0]->SkratenaVolba.data(), 27).toLatin1();
+        // Key 0 of console 0 holds the first key block of the file.
+        auto expect = [](auto change) {
+            auto cfg = fixture::BuildFixture();
+            change(*cfg, *cfg->Pulty[0]->Klavesy[0]);
+            return DumpFields(*cfg, DumpScope::Stored);
+        };
+        using B = std::array<Byte, 12>;
+        QTest::newRow("MSN of two pairs")
+            << withValue(good, "MSN cislo", 0, "ABCD") << expect([](TAPult &, TKlavesa &k) {
+                   k.MSNcislo = B{0xAB, 0xCD, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255};
+               });
+        QTest::newRow("MSN with a half pair")
+            << withValue(good, "MSN cislo", 0, "ABC") << expect([](TAPult &, TKlavesa &k) {
+                   k.MSNcislo = B{0xAB, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255};
+               });
+        QTest::newRow("MSN empty") << withValue(good, "MSN cislo", 0, "")
+                                   << expect([](TAPult &, TKlavesa &k) { k.MSNcislo.fill(255); });
+        QTest::newRow("MSN longer") << withValue(good, "MSN cislo", 0, "0102030405060708090A0B0C0D0E")
+                                    << expect([](TAPult &, TKlavesa &k) {
+                                           k.MSNcislo = B{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+                                       });
+        QTest::newRow("MSN flags of one pair")
+            << withValue(good, "MSN priznaky", 0, "07") << expect([](TAPult &, TKlavesa &k) {
+                   k.MSNpriznak = {7, 0, 0};
+               });
+        QTest::newRow("MSN flags with a half pair")
+            << withValue(good, "MSN priznaky", 0, "01020") << expect([](TAPult &, TKlavesa &k) {
+                   k.MSNpriznak = {1, 2, 0};
+               });
+        QTest::newRow("MSN flags empty")
+            << withValue(good, "MSN priznaky", 0, "") << expect([](TAPult &, TKlavesa &k) {
+                   k.MSNpriznak = {0, 0, 0};
+               });
+        // Speed dial: 27 pairs; a pair past the end is the empty text, 0; a lone digit is its own value.
+        QTest::newRow("speed dial of two pairs")
+            << withValue(good, "skratena volba", 0, "1F2F") << expect([](TAPult &, TKlavesa &k) {
+                   k.SkratenaVolba.fill(0);
+                   k.SkratenaVolba[0] = 0x1F;
+                   k.SkratenaVolba[1] = 0x2F;
+               });
+        QTest::newRow("speed dial with a half pair")
+            << withValue(good, "skratena volba", 0, "1F2") << expect([](TAPult &, TKlavesa &k) {
+                   k.SkratenaVolba.fill(0);
+                   k.SkratenaVolba[0] = 0x1F;
+                   k.SkratenaVolba[1] = 0x02;
+               });
+        QTest::newRow("speed dial empty") << withValue(good, "skratena volba", 0, "")
+                                          << expect([](TAPult &, TKlavesa &k) { k.SkratenaVolba.fill(0); });
+        QTest::newRow("speed dial longer") << withValue(good, "skratena volba", 0, speedDialOfKey0 + "2F2F")
+                                           << expect([](TAPult &, TKlavesa &) {});
+        QTest::newRow("last flag line missing")
+            << firstLines(good, lines - 1)
+            << expect([](TAPult &a, TKlavesa &) { a.TabulkaPriznakov[79].fill(0); });
+        QTest::newRow("last line without its line end")
+            << good.chopped(2) << expect([](TAPult &, TKlavesa &) {});
+        QTest::newRow("flag table cut short")
+            << firstLines(good, lines - 10) << expect([](TAPult &a, TKlavesa &) {
+                   for (int r = 70; r < 80; ++r)
+                       a.TabulkaPriznakov[r].fill(0);
+               });
+        QTest::newRow("no flag lines") << firstLines(good, lines - 80) << expect([](TAPult &a, TKlavesa &) {
+            for (auto &r : a.TabulkaPriznakov)
+                r.fill(0);
+        });
+        QTest::newRow("short flag line")
+            << withValue(good, "05 [05H]", 0, "AB0")
+            << expect([](TAPult &a, TKlavesa &) { a.TabulkaPriznakov[5] = {0xAB, 0, 0, 0, 0, 0}; });
+    }
+
+    void shortLines()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, expected);
+        fixture::RecordingReporter reporter;
+        const QString file = path(QStringLiteral("kratke.orv"));
+        writeAll(file, content);
+        TAPult back(QStringLiteral("/opt/kelvara/kelvara"));
+        QCOMPARE(back.LoadFromFile(file), 0);
+        COMPARE_DUMPS(DumpFields(back, DumpScope::Stored), expected);
+        QVERIFY(reporter.reports.isEmpty());
+        // Nothing had to be converted: the file stays as it is.
+        QCOMPARE(readAll(file), content);
+        QCOMPARE(filesIn(dir.path()), QStringList({QStringLiteral("kratke.orv"), QStringLiteral("prog")}));
+    }
+
+    // The writer writes a configuration without consoles with the count 0; it reads back.
+    void consoleCountZero_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<int>("result");
+        QTest::newRow("2.6") << "2.6" << 0;
+        QTest::newRow("2.3") << "2.3" << 0;
+        QTest::newRow("1.0") << "1.0" << 2;
+    }
+
+    void consoleCountZero()
+    {
+        QFETCH(QString, version);
+        QFETCH(int, result);
+        fixture::RecordingReporter reporter;
+        TAPult empty;
+        empty.TypSystemu = 1;
+        empty.CasUkonceniaVyzvanania = 3;
+        empty.TypDosiek = 2;
+        empty.SlotyDosiek[0] = {QStringLiteral("TUL10"), 71};
+        empty.SlotyDosiek[31] = {QStringLiteral("T4W5"), 148};
+        empty.TabulkaPriznakov[0] = {1, 2, 3, 4, 5, 6};
+        empty.TabulkaPriznakov[79] = {0xFF, 0, 0, 0, 0, 0xEE};
+        const QByteArray text =
+            version == "2.6" ? empty.ProjectText() : OldProjectText(empty, version, false);
+        QVERIFY(text.contains("0;pocet pultov\r\n"));
+        const QString file = path(QStringLiteral("prazdny.orv"));
+        writeAll(file, text);
+
+        StripToVersion(empty, version);
+        // Loaded into a configuration that held consoles: none stay.
+        auto back = fixture::BuildFixture();
+        QCOMPARE(back->LoadFromFile(file), result);
+        QCOMPARE(back->PocetPultov, 0);
+        QVERIFY(!back->Pulty[0] && !back->Pulty[1]);
+        COMPARE_DUMPS(DumpFields(*back, DumpScope::Stored), DumpFields(empty, DumpScope::Stored));
+        QVERIFY(reporter.reports.isEmpty());
+        QCOMPARE(readAll(file), version == "1.0" ? empty.ProjectText() : text);
+    }
+
+    // "ORV ver2.3 " is version 2.3: the blanks at the end of the header do not count.
+    void headerWithTrailingBlanks_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QByteArray>("blanks");
+        QTest::newRow("2.0") << "2.0" << QByteArray(" ");
+        QTest::newRow("2.2") << "2.2" << QByteArray("   ");
+        QTest::newRow("2.3") << "2.3" << QByteArray(" ");
+        QTest::newRow("2.5") << "2.5" << QByteArray("  ");
+        QTest::newRow("2.6") << "2.6" << QByteArray(" ");
+    }
+
+    void headerWithTrailingBlanks()
+    {
+        QFETCH(QString, version);
+        QFETCH(QByteArray, blanks);
+        fixture::RecordingReporter reporter;
+        auto source = fixture::BuildFixture();
+        QByteArray text = OldProjectText(*source, version, false);
+        const QByteArray header = "ORV ver" + version.toLatin1() + "\r\n";
+        QVERIFY(text.startsWith(header));
+        text = "ORV ver" + version.toLatin1() + blanks + text.mid(header.size() - 2);
+        const QString file = path(QStringLiteral("hlavicka.orv"));
+        writeAll(file, text);
+
+        auto expected = fixture::BuildFixture();
+        StripToVersion(*expected, version);
+        TAPult back(QStringLiteral("/opt/kelvara/kelvara"));
+        QCOMPARE(back.LoadFromFile(file), 0);
+        COMPARE_DUMPS(DumpFields(back, DumpScope::Stored), DumpFields(*expected, DumpScope::Stored));
+        QVERIFY(reporter.reports.isEmpty());
+        QCOMPARE(readAll(file), text);
+    }
+
+    // A configuration that held another file reads the next one as a new configuration would.
+    void reloadIntoUsedConfiguration_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("result");
+        TAPult small;
+        small.PocetPultov = 1;
+        small.SlotyDosiek[7] = {QStringLiteral("TMB5"), 0};
+        small.Pulty[0] = std::make_unique<TPult>();
+        small.Pulty[0]->TypPultu = 2;
+        small.Pulty[0]->PocetObrazoviek = 1;
+        small.Pulty[0]->Dosky[7] = std::make_unique<TDoska>();
+        small.Pulty[0]->Dosky[7]->MenoDosky = QStringLiteral("MB5");
+        small.Pulty[0]->Dosky[7]->CisloDosky = 0;
+        small.Pulty[0]->Klavesy[3] = fixture::BoundKey(QStringLiteral("MB"), 7, 0, 255, 0, 0);
+        QTest::newRow("current layout") << small.ProjectText() << 0;
+        // Without the line flags and the system type in the file, nothing of the old file may show through.
+        QTest::newRow("version 2.0") << OldProjectText(small, QStringLiteral("2.0"), false) << 0;
+        QTest::newRow("version 1.0") << OldProjectText(small, QStringLiteral("1.0"), false) << 2;
+        TAPult none;
+        none.SlotyDosiek[3] = {QStringLiteral("TAUT3"), 16};
+        QTest::newRow("no consoles") << none.ProjectText() << 0;
+        QTest::newRow("faulty after the header")
+            << withValue(small.ProjectText(), "poradie dosky", 0, "8") << 1;
+        QTest::newRow("faulty console count")
+            << withValue(small.ProjectText(), "pocet pultov", 0, "jeden") << 1;
+    }
+
+    void reloadIntoUsedConfiguration()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, result);
+        const QString program = QStringLiteral("/opt/kelvara/kelvara");
+        const QString first = path(QStringLiteral("prvy.orv"));
+        const QString second = path(QStringLiteral("druhy.orv"));
+        fixture::BuildFixture(program)->SaveToFile(first);
+
+        // Fresh: the file read into a new configuration.
+        writeAll(second, content);
+        TAPult fresh(program);
+        QCOMPARE(fresh.LoadFromFile(second), result);
+        writeAll(second, content); // an upgrade rewrote it
+
+        // Used: the fixture in memory (with the fields no file holds), then the first file, then the second.
+        auto used = fixture::BuildFixture(program);
+        QCOMPARE(used->LoadFromFile(first), 0);
+        QVERIFY(DumpFields(*used) != DumpFields(fresh));
+        QCOMPARE(used->LoadFromFile(second), result);
+        COMPARE_DUMPS(DumpFields(*used, DumpScope::All), DumpFields(fresh, DumpScope::All));
+    }
+
+    // Names and hints that end in blanks: the file holds them without the
+    // blanks the reader would drop, so save -> load -> save writes the same bytes.
+    void trailingBlanksRoundTrip()
+    {
+        fixture::RecordingReporter reporter;
+        auto cfg = fixture::BuildFixture();
+        auto expected = fixture::BuildFixture();
+        auto both = [&](auto change) {
+            change(*cfg, true);
+            change(*expected, false);
+        };
+        // Each change sets a value with blanks, and the expected value without them.
+        both([](TAPult &a, bool blanks) {
+            const QString b = blanks ? QStringLiteral("  ") : QString();
+            TPult &p = *a.Pulty[0];
+            a.SlotyDosiek[2].Meno = QStringLiteral("TMB5") + b;
+            a.SlotyDosiek[6].Meno = blanks ? QStringLiteral("   ") : QString();
+            p.FNGSMR = QStringLiteral("12345678") + b;
+            p.Dosky[0]->MenoDosky = QStringLiteral("UL10") + b;
+            p.Dosky[0]->Linky[0]->MenoLinky = QStringLiteral("MB") + b;
+            p.Dosky[1]->Linky[0]->RLinky[1]->MenoRLinky = QStringLiteral("Pr. 01") + b;
+            p.Klavesy[0]->MenoKlavesy = QStringLiteral("Dispečer Ľubo") + b;
+            p.Klavesy[0]->HintKlavesy = QStringLiteral("Hlavná linka") + b;
+            // The line of the key has no name.
+            p.Klavesy[3]->MenoLinky = blanks ? QStringLiteral("E0-L3 - ") : QStringLiteral("E0-L3 -");
+            p.Klavesy[4]->MenoLinky = QStringLiteral("E1-H7 - MM") + b;
+            p.Klavesy[4]->MenoKlavesy = blanks ? QStringLiteral("null  ") : QStringLiteral("null");
+            p.Klavesy[10]->HintKlavesy = QStringLiteral("Riadok 1 \r\nRiadok 2") + b;
+            // A configured key whose name is blanks comes back with one blank, as the writer's blank name
+            // does.
+            p.Klavesy[9]->MenoKlavesy = blanks ? QStringLiteral("   ") : QStringLiteral(" ");
+            // An unconfigured key's blank name comes back empty.
+            p.Klavesy[20]->MenoKlavesy = blanks ? QStringLiteral("  ") : QString();
+            p.Klavesy[21]->HintKlavesy = b;
+            p.TelZoznam[0]->Meno = QStringLiteral("Ústredňa Žilina") + b;
+            p.TelZoznam[0]->Cislo = QStringLiteral("0415123456") + b;
+            // Blanks alone are no name: the entry is empty, as the reader would make it.
+            p.TelZoznam[1]->Meno = blanks ? QStringLiteral("   ") : QString();
+            a.Pulty[1]->Klavesy[100]->MenoKlavesy = QStringLiteral("HLS Ťahač") + b;
+        });
+
+        const QString file = path(QStringLiteral("medzery.orv"));
+        cfg->SaveToFile(file);
+        const QByteArray first = readAll(file);
+        QCOMPARE(first, expected->ProjectText());
+        // No value ends in a blank but the "null" that is a name.
+        for (const QByteArray &line : first.split('\n')) {
+            const QByteArray value = line.left(line.lastIndexOf(';'));
+            QVERIFY2(!value.endsWith(' ') || value == "null ", line.constData());
+        }
+
+        TAPult back(QStringLiteral("/opt/kelvara/kelvara"));
+        QCOMPARE(back.LoadFromFile(file), 0);
+        COMPARE_DUMPS(DumpFields(back, DumpScope::Stored), DumpFields(*expected, DumpScope::Stored));
+        QCOMPARE(back.Pulty[0]->Klavesy[3]->MenoLinky, QStringLiteral("E0-L3 -"));
+        QCOMPARE(back.Pulty[0]->Klavesy[9]->MenoKlavesy, QStringLiteral(" "));
+        QCOMPARE(back.Pulty[0]->Klavesy[4]->MenoKlavesy, QStringLiteral("null"));
+        QCOMPARE(readAll(file), first); // nothing was converted on reading
+
+        back.SaveToFile(file);
+        QCOMPARE(readAll(file), first);
+        TAPult again;
+        QCOMPARE(again.LoadFromFile(file), 0);
+        COMPARE_DUMPS(DumpFields(again, DumpScope::Stored), DumpFields(back, DumpScope::Stored));
+        QCOMPARE(filesIn(dir.path()), QStringList({QStringLiteral("medzery.orv"), QStringLiteral("prog")}));
+        QVERIFY(filesIn(backupFolder()).isEmpty());
+        QVERIFY(reporter.reports.isEmpty());
+    }
+
+    void savingKeepsPermissions_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("0600") << 0600;
+        QTest::newRow("0640") << 0640;
+        QTest::newRow("0664") << 0664;
+        QTest::newRow("0604") << 0604;
+    }
+
+    void savingKeepsPermissions()
+    {
+        QFETCH(int, mode);
+        auto cfg = fixture::BuildFixture();
+        const QString file = path(QStringLiteral("prava.orv"));
+        cfg->SaveToFile(file);
+        QCOMPARE(::chmod(QFile::encodeName(file).constData(), mode_t(mode)), 0);
+        cfg->Pulty[0]->Klavesy[0]->MenoKlavesy = QStringLiteral("zmena");
+        cfg->SaveToFile(file);
+        QCOMPARE(modeOf(file), mode);
+        QVERIFY(readAll(file).contains("zmena;uzivatelske meno klavesy"));
+        // The unchanged save too, whose backup is dropped again.
+        cfg->SaveToFile(file);
+        QCOMPARE(modeOf(file), mode);
+        QCOMPARE(filesIn(dir.path()), QStringList({QStringLiteral("prava.orv"), QStringLiteral("prog")}));
+    }
+
+    // Saving through a symbolic link writes the file it names; the link stays a link.
+    void savingThroughLinks_data()
+    {
+        QTest::addColumn<QString>("linkTarget"); // as the link holds it
+        QTest::addColumn<bool>("chain");
+        QTest::addColumn<bool>("targetExists");
+        QTest::newRow("relative link") << "data/projekt.orv" << false << true;
+        QTest::newRow("absolute link") << "@/data/projekt.orv" << false << true;
+        QTest::newRow("link to a link") << "data/projekt.orv" << true << true;
+        QTest::newRow("link to a missing file") << "data/projekt.orv" << false << false;
+    }
+
+    void savingThroughLinks()
+    {
+        QFETCH(QString, linkTarget);
+        QFETCH(bool, chain);
+        QFETCH(bool, targetExists);
+        linkTarget.replace(u'@', dir.path());
+        QVERIFY(QDir().mkpath(path(QStringLiteral("data"))));
+        const QString real = path(QStringLiteral("data/projekt.orv"));
+        const QString link = path(QStringLiteral("odkaz.orv"));
+        auto cfg = fixture::BuildFixture();
+        if (targetExists) {
+            cfg->SaveToFile(real);
+            QCOMPARE(::chmod(QFile::encodeName(real).constData(), 0640), 0);
+        }
+        QCOMPARE(::symlink(QFile::encodeName(linkTarget).constData(), QFile::encodeName(link).constData()),
+                 0);
+        QString opened = link;
+        if (chain) {
+            opened = path(QStringLiteral("odkaz2.orv"));
+            QCOMPARE(::symlink(QFile::encodeName(link).constData(), QFile::encodeName(opened).constData()),
+                     0);
+        }
+        const QByteArray before = readAll(real);
+
+        cfg->Pulty[0]->Klavesy[0]->MenoKlavesy = QStringLiteral("cez odkaz");
+        cfg->SaveToFile(opened);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(QFile::encodeName(QFile::symLinkTarget(link)),
+                 QFile::encodeName(QFileInfo(real).absoluteFilePath()));
+        if (chain)
+            QVERIFY(QFileInfo(opened).isSymLink());
+        QVERIFY(QFileInfo(real).isFile() && !QFileInfo(real).isSymLink());
+        QCOMPARE(readAll(real), cfg->ProjectText());
+        if (targetExists) {
+            QCOMPARE(modeOf(real), 0640);
+            // The backup holds the file as it was.
+            const QStringList backups = filesIn(backupFolder());
+            QCOMPARE(backups.size(), 1);
+            QCOMPARE(readAll(backupFolder() + u'/' + backups[0]), before);
+        }
+        // No temporary file is left in either folder.
+        QCOMPARE(filesIn(path(QStringLiteral("data"))), QStringList({QStringLiteral("projekt.orv")}));
+        QStringList top = filesIn(dir.path());
+        top.removeAll(QStringLiteral("odkaz2.orv"));
+        QCOMPARE(top,
+                 QStringList({QStringLiteral("data"), QStringLiteral("odkaz.orv"), QStringLiteral("prog")}));
+
+        // And it reads back through the link.
+        TAPult back;
+        QCOMPARE(back.LoadFromFile(opened), 0);
+        COMPARE_DUMPS(DumpFields(back, DumpScope::Stored), DumpFields(*cfg, DumpScope::Stored));
+    }
+
+    void linkLoopIsAFileError()
+    {
+        const QString a = path(QStringLiteral("a.orv"));
+        const QString b = path(QStringLiteral("b.orv"));
+        QCOMPARE(::symlink("b.orv", QFile::encodeName(a).constData()), 0);
+        QCOMPARE(::symlink("a.orv", QFile::encodeName(b).constData()), 0);
+        QVERIFY_THROWS_EXCEPTION(EFileError, fixture::BuildFixture()->SaveToFile(a));
+        QVERIFY(QFileInfo(a).isSymLink() && QFileInfo(b).isSymLink());
+        QCOMPARE(filesIn(dir.path()),
+                 QStringList({QStringLiteral("a.orv"), QStringLiteral("b.orv"), QStringLiteral("prog")}));
+    }
+
     void olderVersions_data()
     {
         QTest::addColumn<QString>("version");
@@ -519,7 +942,6 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         const QByteArray good = fixture::BuildFixture()->ProjectText();
         const int lines = lineCount(good);
-        QTest::newRow("no consoles") << withValue(good, "pocet pultov", 0, "0");
         QTest::newRow("three consoles") << withValue(good, "pocet pultov", 0, "3");
         QTest::newRow("negative console count") << withValue(good, "pocet pultov", 0, "-1");
         QTest::newRow("console count not a number") << withValue(good, "pocet pultov", 0, "dva");
@@ -528,13 +950,15 @@ private slots:
         QTest::newRow("line count 300") << withValue(good, "jej pocet liniek", 0, "300");
         QTest::newRow("251 extended lines") << withValue(good, "pocet rozsirenych liniek", 0, "251");
         QTest::newRow("257 phone entries") << withValue(good, "pocet poloziek telefonneho zoznamu", 0, "257");
-        QTest::newRow("negative phone count") << withValue(good, "pocet poloziek telefonneho zoznamu", 0, "-1");
-        QTest::newRow("phone count not a number") << withValue(good, "pocet poloziek telefonneho zoznamu", 1, "x");
-        QTest::newRow("short speed dial") << withValue(good, "skratena volba", 0, QByteArray(53, 'F'));
-        QTest::newRow("empty speed dial") << withValue(good, "skratena volba", 3, "");
-        QTest::newRow("speed dial not hex") << withValue(good, "skratena volba", 0, "ZZ" + QByteArray(52, 'F'));
-        QTest::newRow("short MSN") << withValue(good, "MSN cislo", 0, QByteArray(22, 'F'));
-        QTest::newRow("short MSN flags") << withValue(good, "MSN priznaky", 0, "00");
+        QTest::newRow("negative phone count")
+            << withValue(good, "pocet poloziek telefonneho zoznamu", 0, "-1");
+        QTest::newRow("phone count not a number")
+            << withValue(good, "pocet poloziek telefonneho zoznamu", 1, "x");
+        QTest::newRow("speed dial not hex")
+            << withValue(good, "skratena volba", 0, "ZZ" + QByteArray(52, 'F'));
+        QTest::newRow("speed dial half pair not hex") << withValue(good, "skratena volba", 0, "1FG");
+        QTest::newRow("MSN not hex") << withValue(good, "MSN cislo", 0, "12X4");
+        QTest::newRow("MSN flags not hex") << withValue(good, "MSN priznaky", 0, "0-");
         QTest::newRow("byte 256") << withValue(good, "typ linky", 0, "256");
         QTest::newRow("negative byte") << withValue(good, "kod dosky", 2, "-1");
         QTest::newRow("slot code 300") << withValue(good, "0. doska", 1, "300");
@@ -549,7 +973,8 @@ private slots:
         QTest::newRow("header only") << QByteArray("ORV ver2.6\r\n");
         QTest::newRow("first line only, version 1.0") << QByteArray("2;pocet pultov");
         QTest::newRow("half the file") << firstLines(good, lines / 2);
-        QTest::newRow("last flag line missing") << firstLines(good, lines - 1);
+        QTest::newRow("ends in the phone book")
+            << firstLines(good, lineIndex(good, "pocet poloziek telefonneho zoznamu", 0) + 2);
         QTest::newRow("cut inside a line") << good.left(good.size() / 3);
         QTest::newRow("key block runs to the end") << firstLines(good, 70) + "A;uzivatelske meno klavesy\r\nB;x\r\n";
         QTest::newRow("binary") << QByteArray(4096, '\xFF');

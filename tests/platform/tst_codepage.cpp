@@ -16,6 +16,9 @@ private slots:
     void notInPage_data();
     void notInPage();
     void empty();
+    void realPagesHaveNoError();
+    void missingPage_data();
+    void missingPage();
 };
 
 namespace
@@ -147,6 +150,71 @@ void TestCodePage::empty()
 {
     QCOMPARE(platform::FromCp1250({}), QString());
     QCOMPARE(platform::ToCp852({}), QByteArray());
+}
+
+void TestCodePage::realPagesHaveNoError()
+{
+    QCOMPARE(platform::CodePageError(), QString());
+}
+
+void TestCodePage::missingPage_data()
+{
+    QTest::addColumn<QByteArray>("name1250");
+    QTest::addColumn<QByteArray>("name852");
+    QTest::addColumn<QStringList>("missing");
+    QTest::newRow("no CP1250") << QByteArray("NO-SUCH-PAGE") << QByteArray() << QStringList{"CP1250"};
+    QTest::newRow("no CP852") << QByteArray() << QByteArray("NO-SUCH-PAGE") << QStringList{"CP852"};
+    QTest::newRow("neither") << QByteArray("NO-SUCH-1250") << QByteArray("NO-SUCH-852")
+                             << QStringList{"CP1250", "CP852"};
+    // A page iconv has, but not the right one: its letters sit elsewhere.
+    QTest::newRow("CP1250 is Latin-2") << QByteArray("ISO-8859-2") << QByteArray() << QStringList{"CP1250"};
+    QTest::newRow("CP852 is CP1250") << QByteArray() << QByteArray("CP1250") << QStringList{"CP852"};
+}
+
+void TestCodePage::missingPage()
+{
+    QFETCH(QByteArray, name1250);
+    QFETCH(QByteArray, name852);
+    QFETCH(QStringList, missing);
+    struct Restore {
+        ~Restore() { platform::testing::UseCodePageNames(nullptr, nullptr); }
+    } restore;
+    platform::testing::UseCodePageNames(name1250.isEmpty() ? nullptr : name1250.constData(),
+                                        name852.isEmpty() ? nullptr : name852.constData());
+
+    const QString error = platform::CodePageError();
+    QVERIFY(!error.isEmpty());
+    for (const QString &page : {QStringLiteral("CP1250"), QStringLiteral("CP852")}) {
+        QCOMPARE(error.contains(page + " ") || error.contains(page + ")"), missing.contains(page));
+        if (!name1250.isEmpty() && page == "CP1250")
+            QVERIFY(error.contains(QString::fromLatin1(name1250)));
+    }
+
+    QByteArray all(256, Qt::Uninitialized);
+    for (int b = 0; b < 256; ++b)
+        all[b] = char(b);
+    for (const QString &name : {QStringLiteral("CP1250"), QStringLiteral("CP852")}) {
+        const Page p = page(name);
+        const QString text = p.from(all);
+        QCOMPARE(text.size(), 256);
+        if (!missing.contains(name)) {
+            // The page that is there converts as before.
+            QCOMPARE(p.to(text), all);
+            QCOMPARE(p.to(QStringLiteral("Šč")).size(), 2);
+            QVERIFY(!p.to(QStringLiteral("Šč")).contains('?'));
+            continue;
+        }
+        // A missing page never gives a wrong letter: ASCII as it is, the rest visibly unknown.
+        for (int b = 0; b < 256; ++b)
+            QCOMPARE(text[b].unicode(), b < 128 ? char16_t(b) : char16_t(0xFFFD));
+        QCOMPARE(p.to(QStringLiteral("Dispečer Ľubo")), QByteArray("Dispe?er ?ubo"));
+        QCOMPARE(p.to(QStringLiteral("\uFFFD")), QByteArray("?"));
+    }
+
+    platform::testing::UseCodePageNames(nullptr, nullptr);
+    QCOMPARE(platform::CodePageError(), QString());
+    QCOMPARE(platform::ToCp1250(QStringLiteral("Š")), QByteArray("\x8A"));
+    QCOMPARE(platform::FromCp852(QByteArray("\xE6")), QStringLiteral("Š"));
 }
 
 QTEST_GUILESS_MAIN(TestCodePage)
