@@ -820,11 +820,9 @@ bool TMainForm1::eventFilter(QObject *watched, QEvent *e)
             const QPoint at = mouse->globalPosition().toPoint();
             if (e->type() == QEvent::MouseButtonPress) {
                 handlePress_ = at;
-                handleLeft_ = SplitterLeft();
             } else if (handlePress_ != QPoint(-1, -1)) {
-                const bool still =
-                    (at - handlePress_).manhattanLength() < QApplication::startDragDistance() &&
-                    SplitterLeft() == handleLeft_;
+                // A drag of the splitter moves the mouse; a click does not.
+                const bool still = (at - handlePress_).manhattanLength() < QApplication::startDragDistance();
                 handlePress_ = QPoint(-1, -1);
                 if (still)
                     Guard("Panel2Click", [this] { Panel2Click(); });

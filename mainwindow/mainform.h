@@ -472,7 +472,6 @@ private:
     bool closingByExit_ = false;
     bool firstActivationPosted_ = false;
     QPoint handlePress_{-1, -1}; // a press on the splitter's handle, for Panel2Click
-    int handleLeft_ = -1;
     bool inCloseEvent_ = false;
     bool destroyed_ = false;
     int dragRow_ = 0;

@@ -105,6 +105,7 @@ private slots:
 
     void cleanup()
     {
+        platform::SetTimeScale(1.0);
         Registry::RegisterClass(QStringLiteral("TZOZ"), makeRealList);
         platform::SetProgramFolder(QString());
         // No box may come up that a test did not ask for.
@@ -398,7 +399,6 @@ private slots:
         QVERIFY(form.Label1->text().isEmpty());
         delete form.APult;
         form.APult = nullptr;
-        platform::SetTimeScale(1.0);
     }
 
     // F1 asks for the help of the control that has the focus: its own
