@@ -333,11 +333,10 @@ bool ApplyRLineSelection(TAPult *config, int activeConsole, int slot, int line, 
     return true;
 }
 
-bool ApplyBoardSelection(TAPult *config, int activeConsole, int slot, const QString &cardName, Byte code,
-                         Byte lineCount)
+void CreateSelectedBoards(TAPult *config, int slot)
 {
     if (!slotInRange(slot))
-        return false;
+        return;
     for (int c = 0; c < ConsoleCount; ++c)
         if (TPult *console = Console(config, c); console && !console->Dosky[slot]) {
             console->Dosky[slot] = std::make_unique<TDoska>();
@@ -345,6 +344,14 @@ bool ApplyBoardSelection(TAPult *config, int activeConsole, int slot, const QStr
             console->Dosky[slot]->CisloDosky = 0;
             console->Dosky[slot]->PocetLiniek = 0;
         }
+}
+
+bool ApplyBoardSelection(TAPult *config, int activeConsole, int slot, const QString &cardName, Byte code,
+                         Byte lineCount)
+{
+    if (!slotInRange(slot))
+        return false;
+    CreateSelectedBoards(config, slot);
     TPult *active = Console(config, activeConsole);
     if (!active)
         return false;

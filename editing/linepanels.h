@@ -125,6 +125,10 @@ TLineAction ApplyLineSelection(TAPult *config, int activeConsole, TCardOld &card
 // The model side of an extended-line selection; the answer is the panel's enabling.
 bool ApplyRLineSelection(TAPult *config, int activeConsole, int slot, int line, const TSelRLine &rline);
 
+// Every console of the configuration without a board in the slot gets an
+// empty one: no name, board code 0, no lines.
+void CreateSelectedBoards(TAPult *config, int slot);
+
 // The board of the slot exists in both consoles; the active one takes the card's data.
 // False when the active console is missing (nothing set).
 bool ApplyBoardSelection(TAPult *config, int activeConsole, int slot, const QString &cardName, Byte code,

@@ -1,5 +1,7 @@
 #include "editing/mainrules.h"
 
+#include <algorithm>
+
 #include <QFileInfo>
 #include <QSet>
 
@@ -234,6 +236,30 @@ QString CardCaptionByName(const QString &name)
 bool SizePresetFits(const QSize &screen, const QSize &preset)
 {
     return screen.width() >= preset.width() && screen.height() >= preset.height();
+}
+
+bool FormCanResize(QSize &size)
+{
+    if (size.width() < MinimumWidth && size.height() < MinimumHeight)
+        return false;
+    size = size.expandedTo(QSize(MinimumWidth, MinimumHeight));
+    return true;
+}
+
+QRect FitPlacement(const QRect &wanted, const QSize &current, const QSize &screen)
+{
+    QSize size = wanted.size();
+    if (!FormCanResize(size))
+        size = current;
+    if (screen.width() > 0 && screen.height() > 0)
+        size = size.boundedTo(screen);
+    int left = wanted.left();
+    int top = wanted.top();
+    if (screen.width() > 0)
+        left = std::clamp(left, 0, std::max(0, screen.width() - size.width()));
+    if (screen.height() > 0)
+        top = std::clamp(top, 0, std::max(0, screen.height() - size.height()));
+    return QRect(QPoint(left, top), size);
 }
 
 int DraggedLogHeight(int height, int notedRow, int row, int minimum, int maximum)

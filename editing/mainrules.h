@@ -128,6 +128,20 @@ QString CardCaptionByName(const QString &name);
 // A size preset is offered where the screen holds it.
 bool SizePresetFits(const QSize &screen, const QSize &preset);
 
+// The main window's smallest outer size.
+inline constexpr int MinimumWidth = 755;
+inline constexpr int MinimumHeight = 480;
+
+// The main window's rule for a new outer size: refused (false) when it is both
+// narrower than 755 and lower than 480; otherwise a smaller width becomes 755
+// and a smaller height 480.
+bool FormCanResize(QSize &size);
+
+// A placement read from cfg.ini made fit: its size by FormCanResize (a refused
+// size keeps `current`), then at most the screen's, and the window moved inside
+// the screen.
+QRect FitPlacement(const QRect &wanted, const QSize &current, const QSize &screen);
+
 // The splitter of the log panes stands at 491 after sbNorm.
 constexpr int NormSplitterLeft = 491;
 constexpr int NormMemoWidth = 490;

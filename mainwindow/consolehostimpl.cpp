@@ -139,7 +139,10 @@ TPrompt &TMainConsoleHost::Prompt() { return form_.Prompt(); }
 void TMainConsoleHost::OpenKeyProperties(TMDIChild *, int) {}
 bool TMainConsoleHost::CreateCardByName(const QString &name, int slot) { return form_.CreateCardByName(name, slot); }
 void TMainConsoleHost::FreeConfiguration() { form_.FreeConfiguration(); }
-void TMainConsoleHost::UpdatePultButtons(int) {}
+void TMainConsoleHost::UpdatePultButtons(int console)
+{
+    form_.UpdatePultButtons(console);
+}
 
 // ---- console windows ---------------------------------------------------------------------
 

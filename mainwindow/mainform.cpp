@@ -8,14 +8,17 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QSplitterHandle>
 #include <QStatusTipEvent>
 #include <QStyle>
 #include <QThread>
@@ -23,6 +26,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWhatsThis>
 
 #include <exception>
 
@@ -35,6 +39,8 @@
 #include "model/conversions.h"
 #include "platform/programfolder.h"
 #include "platform/timing.h"
+#include "windows/helpchm.h"
+#include "windows/helptarget.h"
 #include "windows/prompt.h"
 
 TMainForm1 *MainForm1 = nullptr;
@@ -289,7 +295,10 @@ void TMainForm1::createPanels()
 
 void TMainForm1::createLogPanel()
 {
-    Panel2 = new QFrame(this);
+    auto *logPanel = new TClickPanel(this);
+    Panel2 = logPanel;
+    connect(logPanel, &TClickPanel::clicked, this,
+            [this] { Guard("Panel2Click", [this] { Panel2Click(); }); });
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->setFixedHeight(160);
     auto *rows = new QVBoxLayout(Panel2);
@@ -320,6 +329,9 @@ void TMainForm1::createLogPanel()
     Splitter1->addWidget(Memo2);
     Splitter1->setStretchFactor(1, 1);
     areaLayout->addWidget(Splitter1);
+    // The handle's column, where the log buttons stand, is the panel's own
+    // surface: a click there (no drag) is a click on the panel.
+    Splitter1->handle(1)->installEventFilter(this);
     rows->addWidget(area, 1);
 
     QStyle *s = style();
@@ -429,7 +441,13 @@ void TMainForm1::createTimersAndPopups()
 
 void TMainForm1::FormCreate()
 {
-    // 1. Hints go to the status bar (event()); help (F1) is bound in FormHelp.
+    // 1. Hints go to the status bar (event()); help requests of the whole
+    // application (F1, context help) go to FormHelp (eventFilter()).
+    qApp->installEventFilter(this);
+    SetHelpContext(SpeedBar1, HelpTopicId(QStringLiteral("MENU")));
+    SetHelpContext(Card_Panel, HelpTopicId(QStringLiteral("KONFIG")));
+    SetHelpContext(Line_panel, HelpTopicId(QStringLiteral("LINKA")));
+    SetHelpContext(MdiArea, HelpTopicId(QStringLiteral("OKNO")));
     // 2. The quiet switch starts off; the layout's debug panel goes.
     test->hide();
     test->setText(QString());
@@ -658,7 +676,7 @@ QSize TMainForm1::ScreenSize() const
 
 void TMainForm1::FormResize()
 {
-    const QSize now = size();
+    const QSize now = frameGeometry().size();
     N6404801->setChecked(now == QSize(640, 480));
     N8006001->setChecked(now == QSize(800, 600));
     N10247681->setChecked(now == QSize(1024, 768));
@@ -730,9 +748,95 @@ bool TMainForm1::event(QEvent *e)
         AppShowHint(static_cast<QStatusTipEvent *>(e)->tip());
         return true;
     }
-    if (e->type() == QEvent::WindowActivate)
-        Guard("FormActivate", [this] { FormActivate(); });
+    if (e->type() == QEvent::WindowActivate) {
+        // The first activation runs from the event loop, never inside this
+        // event: it may show the start dialog modally.
+        if (FirstActivation)
+            ScheduleFirstActivation();
+        else
+            Guard("FormActivate", [this] { FormActivate(); });
+    }
     return QMainWindow::event(e);
+}
+
+void TMainForm1::ScheduleFirstActivation()
+{
+    if (firstActivationPosted_ || !FirstActivation)
+        return;
+    firstActivationPosted_ = true;
+    QTimer::singleShot(0, this, [this] { Guard("FormActivate", [this] { FormActivate(); }); });
+}
+
+void TMainForm1::showEvent(QShowEvent *e)
+{
+    QMainWindow::showEvent(e);
+    Guard("ApplyMinimumSize", [this] { ApplyMinimumSize(); });
+    // Without a window manager no activation may ever come: being shown is enough.
+    ScheduleFirstActivation();
+}
+
+bool TMainForm1::eventFilter(QObject *watched, QEvent *e)
+{
+    switch (e->type()) {
+    case QEvent::KeyPress: {
+        auto *key = static_cast<QKeyEvent *>(e);
+        if (key->key() != Qt::Key_F1 && key->key() != Qt::Key_Help)
+            break;
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        if (mods == Qt::ShiftModifier) {
+            // Context help: the next click names the control.
+            QWhatsThis::enterWhatsThisMode();
+            return true;
+        }
+        if (mods != Qt::NoModifier)
+            break;
+        // Key events go to the focused control (first through its window).
+        QWidget *focus = qobject_cast<QWidget *>(watched);
+        if (!focus)
+            focus = QApplication::focusWidget();
+        if (!focus)
+            focus = QApplication::activeWindow() ? QApplication::activeWindow() : this;
+        Guard("FormHelp", [this, focus] { HelpOnControl(HelpControl(focus)); });
+        return true;
+    }
+    case QEvent::QueryWhatsThis:
+        // Every control has help: its own context or the contents.
+        if (watched->isWidgetType()) {
+            e->accept();
+            return true;
+        }
+        break;
+    case QEvent::WhatsThis:
+        if (auto *w = qobject_cast<QWidget *>(watched)) {
+            e->accept();
+            // One click names one control; the mode ends with it, as showing a text ends it.
+            QWhatsThis::leaveWhatsThisMode();
+            Guard("FormHelp", [this, w] { HelpOnControl(w); });
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+        if (Splitter1 && Splitter1->count() > 1 && watched == Splitter1->handle(1)) {
+            auto *mouse = static_cast<QMouseEvent *>(e);
+            if (mouse->button() != Qt::LeftButton)
+                break;
+            const QPoint at = mouse->globalPosition().toPoint();
+            if (e->type() == QEvent::MouseButtonPress) {
+                handlePress_ = at;
+            } else if (handlePress_ != QPoint(-1, -1)) {
+                // A drag of the splitter moves the mouse; a click does not.
+                const bool still = (at - handlePress_).manhattanLength() < QApplication::startDragDistance();
+                handlePress_ = QPoint(-1, -1);
+                if (still)
+                    Guard("Panel2Click", [this] { Panel2Click(); });
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, e);
 }
 
 void TMainForm1::closeEvent(QCloseEvent *e)
@@ -754,6 +858,9 @@ void TMainForm1::closeEvent(QCloseEvent *e)
 void TMainForm1::moveEvent(QMoveEvent *e)
 {
     QMainWindow::moveEvent(e);
+    // The window manager's frame is known once the window is placed.
+    if (isVisible())
+        Guard("ApplyMinimumSize", [this] { ApplyMinimumSize(); });
     Guard("PlaceStatusWindow", [this] { PlaceStatusWindow(); });
 }
 

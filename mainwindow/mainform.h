@@ -5,8 +5,10 @@
 #include <QList>
 #include <QMainWindow>
 #include <QPoint>
+#include <QPointer>
 #include <QSize>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -169,7 +171,8 @@ public:
     int KeysPerScreenMech = 0;
     int KeysPerScreenPC = 0;
 
-    int ContextTarget = -1;
+    int ContextTarget = -1;             // the board slot last right-clicked, -1 none
+    QPointer<TSpeedButton> ContextCard; // the card button last right-clicked, instead of a slot
     Byte ModifiedFlag = 0;
     Byte NewProjectFlag = 0;
     Byte FirstActivation = 1;
@@ -248,9 +251,16 @@ public:
     void N8006001Click();
     void N10247681Click();
     void UpdateSizePresets();
+    // Gives the outer window the size, as FormCanResize lets it.
+    void SetOuterSize(QSize outer);
+    // The outer window's smallest size, in the terms of the window's client size.
+    void ApplyMinimumSize();
 
     // ---- start, hand-over and exit (mainform_start.cpp) --------------------------
     void FormActivate();
+    // Runs FormActivate once from the event loop, at the first show or
+    // activation, whichever comes first.
+    void ScheduleFirstActivation();
     // A second copy's file: raises the window, then opens the file when it exists.
     void HandOverFile(const QString &name);
     void WMCopyData(const QString &name);
@@ -270,7 +280,17 @@ public:
     void TimerKomunikTimer();
     void Timer2Timer();
     void MenuClick();
-    void FormHelp();
+    // The application's help event (F1, context help, the help commands):
+    // the help command and its data; always handled.
+    bool FormHelp(unsigned command, std::intptr_t data);
+    // F1 over the focused control, and context help over a clicked one: the
+    // control's help context, or the contents when it has none.
+    void HelpOnControl(QWidget *control);
+    unsigned LastHelpCommand = 0; // the last request FormHelp passed on
+    std::intptr_t LastHelpData = 0;
+    void miHelpClick();
+    void Panel2Click();
+    Byte StatusTimerPaused = 0; // Panel2Click stopped the status timer; Timer2 starts it again
     void PultClick(const QString &senderName);
     void Tile1Click();
     void Cascade1Click();
@@ -308,6 +328,10 @@ public:
     void SelectCardAndLine(bool pressLine);
     void SyncCardWithActiveConsole();
     bool CardModeMatches(int slot, int value) const;
+    // The right button on a card button: the press makes it the context
+    // target, the release over it opens PopupMenu1.
+    void Card_ButtonMouseDown(TSpeedButton *sender, Qt::MouseButton button, QPoint pos);
+    void Card_ButtonMouseUp(TSpeedButton *sender, Qt::MouseButton button, QPoint pos);
     QWidget *ActiveConsoleWindow() const;
     void ActiveConsoleInfo(LinePanels::TConsoleInfo &rec) const;
     void SelectedCard(LinePanels::TSelCard &rec) const;
@@ -430,6 +454,8 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
@@ -449,6 +475,8 @@ private:
     TPrompt *prompt_ = nullptr;
     QSize screenOverride_;
     bool closingByExit_ = false;
+    bool firstActivationPosted_ = false;
+    QPoint handlePress_{-1, -1}; // a press on the splitter's handle, for Panel2Click
     bool inCloseEvent_ = false;
     bool destroyed_ = false;
     int dragRow_ = 0;

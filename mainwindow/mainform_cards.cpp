@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 
 #include "cardpack/registry.h"
 #include "mainwindow/mainwidgets.h"
@@ -64,6 +65,14 @@ TSpeedButton *TMainForm1::CreateCardButton(std::unique_ptr<TCardOld> &card, int 
     button->GroupIndex = CardGroup;
     connect(button, &QToolButton::clicked, this,
             [this, button] { Guard("Card_SpeedButtonClick", [this, button] { Card_SpeedButtonClick(button); }); });
+    connect(button, &TSpeedButton::MouseDown, this,
+            [this](TSpeedButton *b, Qt::MouseButton which, Qt::KeyboardModifiers, QPoint pos) {
+                Guard("Card_ButtonMouseDown", [&] { Card_ButtonMouseDown(b, which, pos); });
+            });
+    connect(button, &TSpeedButton::MouseUp, this,
+            [this](TSpeedButton *b, Qt::MouseButton which, Qt::KeyboardModifiers, QPoint pos) {
+                Guard("Card_ButtonMouseUp", [&] { Card_ButtonMouseUp(b, which, pos); });
+            });
     panel->hide();
     button->show();
     button->raise();
@@ -168,9 +177,7 @@ void TMainForm1::Card_SpeedButtonClick(QObject *sender)
     TConsoleInfo console;
     ActiveConsoleInfo(console);
     if (sel.Slot != 255)
-        for (int c = 0; c < ConsoleCount; ++c)
-            if (TPult *p = LinePanels::Console(APult, c); p && !p->Dosky[sel.Slot])
-                p->Dosky[sel.Slot] = std::make_unique<TDoska>();
+        CreateSelectedBoards(APult, sel.Slot);
     if (!ActiveConsoleWindow())
         return;
     if (!LinePanels::Console(APult, console.Number))
@@ -226,6 +233,22 @@ void TMainForm1::SyncCardWithActiveConsole()
         ShowCard(true, 0);
     }
     LastActiveConsole = active;
+}
+
+void TMainForm1::Card_ButtonMouseDown(TSpeedButton *sender, Qt::MouseButton button, QPoint pos)
+{
+    Q_UNUSED(pos);
+    if (button != Qt::RightButton || !sender)
+        return;
+    ContextCard = sender;
+    ContextTarget = -1;
+}
+
+void TMainForm1::Card_ButtonMouseUp(TSpeedButton *sender, Qt::MouseButton button, QPoint pos)
+{
+    if (button != Qt::RightButton || !sender || ContextCard != sender || !sender->rect().contains(pos))
+        return;
+    PopupMenu1->popup(sender->mapToGlobal(pos));
 }
 
 bool TMainForm1::CardModeMatches(int slot, int value) const

@@ -18,11 +18,15 @@
 #include "dialogue/dialogue.h"
 #include "editing/mainrules.h"
 #include "mainwindow/mainwidgets.h"
+#include "mainwindow/speedbutton.h"
 #include "model/conversions.h"
+#include "model/objekty.h"
 #include "platform/htmlhelp.h"
 #include "platform/programfolder.h"
 #include "platform/timing.h"
 #include "windows/about.h"
+#include "windows/helpchm.h"
+#include "windows/helptarget.h"
 #include "windows/helpviewer.h"
 #include "windows/history.h"
 #include "windows/prompt.h"
@@ -213,9 +217,42 @@ void TMainForm1::FreeOwnedLinks()
 
 // ---- help, history, about ----------------------------------------------------------------
 
-void TMainForm1::FormHelp() { ::FormHelp(3, 0, this); }
+bool TMainForm1::FormHelp(unsigned command, std::intptr_t data)
+{
+    LastHelpCommand = command;
+    LastHelpData = data;
+    return ::FormHelp(command, data, this);
+}
 
-void TMainForm1::HelpClick() { ::FormHelp(3, 0, this); }
+void TMainForm1::HelpOnControl(QWidget *control)
+{
+    const int context = HelpContextOf(control);
+    if (context != 0)
+        FormHelp(HELP_CONTEXT, context);
+    else
+        FormHelp(HELP_CONTENTS, 0);
+}
+
+void TMainForm1::HelpClick()
+{
+    FormHelp(HELP_CONTENTS, 0);
+}
+
+void TMainForm1::miHelpClick()
+{
+    // Help on the card button last right-clicked: its card's topic, else the contents.
+    if (!ContextCard || !CardButtonList)
+        return;
+    const int slot = int(CardButtonList->indexOf(ContextCard.data()));
+    if (slot < 0 || slot >= BoardCount)
+        return;
+    const QString name = APult ? APult->SlotyDosiek[slot].Meno : QString();
+    const int topic = HelpTopicId(name.mid(1));
+    if (topic != 0)
+        FormHelp(HELP_CONTEXT, topic);
+    else
+        FormHelp(HELP_CONTENTS, 0);
+}
 
 void TMainForm1::CloseHelp() { platform::CloseHtmlHelp(); }
 

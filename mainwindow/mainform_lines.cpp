@@ -20,6 +20,7 @@
 #include "mainwindow/speedbutton.h"
 #include "model/cardqueries.h"
 #include "model/objekty.h"
+#include "windows/helptarget.h"
 
 using namespace LinePanels;
 
@@ -128,6 +129,10 @@ TSpeedButton *TMainForm1::CreateLineButton(TCardOld *card, int i, QWidget *paren
             Line_SpeedButtonClick(b);
         });
     });
+    connect(b, &TSpeedButton::MouseMove, this,
+            [this](TSpeedButton *sender, Qt::MouseButtons, Qt::KeyboardModifiers, QPoint) {
+                Guard("Line_SpeedButtonMouseMove", [&] { Line_SpeedButtonMouseMove(sender); });
+            });
     b->setMouseTracking(true);
     b->show();
     return b;
@@ -262,6 +267,7 @@ void TMainForm1::BuildRLinePanel(TCardOld *card, int index)
         return;
     PanelRB = new QFrame(SpeedBar1);
     PanelRB->setObjectName(QStringLiteral("PanelRB"));
+    SetHelpContext(PanelRB, HelpContextOf(Line_panel)); // the line types belong to the lines
     PanelRB->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     PanelRB->setLineWidth(1);
     PanelRB->setAutoFillBackground(true);
@@ -459,9 +465,15 @@ void TMainForm1::Vytvor(QWidget *&window, TCardOld *card, int line)
             b->Tag = card;
             b->GroupIndex = LineGroup;
             b->setEnabled(RLineButtonEnabled(active, s, l, pos));
+            SetHelpContext(b, 1);
             connect(b, &QToolButton::clicked, this, [this, b] {
                 Guard("RLine_SpeedButtonClick", [this, b] { RLine_SpeedButtonClick(b); });
             });
+            connect(b, &TSpeedButton::MouseMove, this,
+                    [this](TSpeedButton *sender, Qt::MouseButtons, Qt::KeyboardModifiers, QPoint) {
+                        Guard("RLine_SpeedButtonMouseMove", [&] { RLine_SpeedButtonMouseMove(sender); });
+                    });
+            b->setMouseTracking(true);
             continue;
         }
         const TPacked packed = Unpack(cell.Code);
@@ -476,6 +488,7 @@ void TMainForm1::Vytvor(QWidget *&window, TCardOld *card, int line)
             b->Tag = card;
             b->GroupIndex = LineGroup;
             b->setEnabled(RLineButtonEnabled(active, s, l, q));
+            SetHelpContext(b, 1);
             connect(b, &QToolButton::clicked, this, [this, b] {
                 Guard("RLine_SpeedButtonClick", [this, b] { RLine_SpeedButtonClick(b); });
             });

@@ -190,27 +190,37 @@ void TMainForm1::UpdateSizePresets()
     N10247681->setVisible(fits1024);
 }
 
+void TMainForm1::SetOuterSize(QSize outer)
+{
+    if (!MainRules::FormCanResize(outer))
+        return;
+    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    const QSize frame = frameGeometry().size() - geometry().size();
+    resize(outer - frame);
+    FormResize();
+}
+
+void TMainForm1::ApplyMinimumSize()
+{
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize minimum = QSize(MainRules::MinimumWidth, MainRules::MinimumHeight) - frame;
+    if (minimumSize() != minimum)
+        setMinimumSize(minimum.expandedTo(QSize(0, 0)));
+}
+
 void TMainForm1::N6404801Click()
 {
-    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
-    resize(640, 480);
-    FormResize();
+    SetOuterSize(QSize(640, 480));
 }
 
 void TMainForm1::N8006001Click()
 {
-    if (!MainRules::SizePresetFits(ScreenSize(), QSize(800, 600)))
-        return;
-    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
-    resize(800, 600);
-    FormResize();
+    if (MainRules::SizePresetFits(ScreenSize(), QSize(800, 600)))
+        SetOuterSize(QSize(800, 600));
 }
 
 void TMainForm1::N10247681Click()
 {
-    if (!MainRules::SizePresetFits(ScreenSize(), QSize(1024, 768)))
-        return;
-    setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
-    resize(1024, 768);
-    FormResize();
+    if (MainRules::SizePresetFits(ScreenSize(), QSize(1024, 768)))
+        SetOuterSize(QSize(1024, 768));
 }

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "comm/com_orva.h"
+#include "mainwindow/speedbutton.h"
 #include "platform/timing.h"
 
 // ---- start action, projects, network --------------------------------------------------
@@ -34,12 +35,23 @@ bool TMainForm1::OpenProjectByName(const QString &name)
 void TMainForm1::DoskaContextPopup(int slot, const QPoint &globalPos)
 {
     ContextTarget = slot;
+    ContextCard = nullptr;
     CardTypeMenu->popup(globalPos);
 }
 
 void TMainForm1::PMClick(const QString &className) { Q_UNUSED(className); }
 
-void TMainForm1::PopupMenu1Popup() {}
+void TMainForm1::PopupMenu1Popup()
+{
+    // Both board menus: their items only with a configuration; the two
+    // browsing items never.
+    for (QMenu *menu : {PopupMenu1, CardTypeMenu}) {
+        if (!menu)
+            continue;
+        for (QAction *a : menu->actions())
+            a->setVisible(APult != nullptr && a != predchadzajuca && a != dalsia);
+    }
+}
 
 // ---- status timer, menus, windows ---------------------------------------------------------
 
@@ -62,12 +74,14 @@ void TMainForm1::RunCommand(const QString &name)
         return History1Click();
     if (name == QLatin1String("About2"))
         return About1Click();
+    if (name == QLatin1String("miHelp"))
+        return miHelpClick();
     // New1, Open1, Save1, SaveNew1, WriteConfig, Nacitaniedosiek1,
     // KonverziaACF, KonverziaCFG, NacitaniezUNI1, Report2, Print1, PrintEmpty1,
     // PrintAll1, PrintOriginal1, Config1, Kopirujpult121, Kopirujpult211,
     // miTelZoznam, VymazatPult, Odlozitakualnukonfiguraciu1,
     // Porovnatsodlozenoukonfiguraciou1, Zlucitsodlozenou1, Uloipult0akoPC1,
     // Uloipult1akoPC1, UlozitpultyakoPC1, Delete2,
-    // miHelp, predchadzajuca, dalsia, sbTimeKeeper.
+    // predchadzajuca, dalsia, sbTimeKeeper.
     Q_UNUSED(name);
 }

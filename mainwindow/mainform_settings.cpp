@@ -41,8 +41,10 @@ SettingsFile::TSettings TMainForm1::CurrentSettings() const
 void TMainForm1::ApplySettings(const SettingsFile::TSettings &values)
 {
     const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized));
+    // The smallest size and the screen bound what the file asks for.
     if (normal)
-        setGeometry(values.Left, values.Top, values.Width, values.Height);
+        setGeometry(MainRules::FitPlacement(QRect(values.Left, values.Top, values.Width, values.Height),
+                                            size(), ScreenSize()));
     StateToApply = values.WindowState == 1   ? Qt::WindowMaximized
                    : values.WindowState == 2 ? Qt::WindowMinimized
                                              : Qt::WindowNoState;

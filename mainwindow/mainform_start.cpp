@@ -22,8 +22,13 @@ void TMainForm1::FormActivate()
         EnterNetworkMode();
     setWindowState(StateToApply);
     update();
-    CreateComPort();
-    RunStartAction(UDPFailed);
+    // A dialogue that began before this activation keeps the link it opened,
+    // and no start dialog comes over it: the status tick offers one once
+    // the program is idle.
+    if (!ComPort)
+        CreateComPort();
+    if (DialogueIdle())
+        RunStartAction(UDPFailed);
 }
 
 void TMainForm1::HandOverFile(const QString &name)
@@ -74,6 +79,9 @@ void TMainForm1::Close1Click()
 
 void TMainForm1::CreateComPort()
 {
+    // An open port belongs to a running dialogue; it is never replaced under it.
+    if (ComPort && ComPort->Open())
+        return;
     delete ComPort;
     ComPort = ::CreateComPort(this, PortNumber);
     connect(ComPort, &TApdA::BytesSent, ApdSLController1, &TSLController::Transmitted);

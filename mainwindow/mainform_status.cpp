@@ -167,7 +167,9 @@ void TMainForm1::UpdatePultButtons(int n)
         button->setIcon(ImageList1[0]);
     else if (type == 1 && ImageList1.size() > 1)
         button->setIcon(ImageList1[1]);
-    button->setToolTip(StatusRules::PultHint(type, n, LoadStrDll(9), LoadStrDll(10)));
+    const QString hint = StatusRules::PultHint(type, n, LoadStrDll(9), LoadStrDll(10));
+    button->setToolTip(hint);
+    button->setStatusTip(hint);
 }
 
 void TMainForm1::PultClick(const QString &senderName)
@@ -204,6 +206,23 @@ void TMainForm1::Panel1Click()
 void TMainForm1::StatusBar1DblClick()
 {
     TimerStatus->setInterval(platform::ScaledInterval(5000));
+    // Panel2Click may have shortened Timer2: the slow period is five seconds.
+    Timer2->setInterval(platform::ScaledInterval(5000));
+    Timer2->start();
+}
+
+void TMainForm1::Panel2Click()
+{
+    if (TimerStatus->isActive()) {
+        TimerStatus->stop();
+        StatusTimerPaused = 1;
+        Label1->setText(QStringLiteral("Timer not enabled"));
+    } else {
+        TimerStatus->start();
+        StatusTimerPaused = 0;
+        Label1->setText(QStringLiteral("Timer enabled"));
+    }
+    Timer2->setInterval(platform::ScaledInterval(3000));
     Timer2->start();
 }
 
@@ -212,6 +231,13 @@ void TMainForm1::Timer2Timer()
     if (TimerStatus->interval() == platform::ScaledInterval(5000)) {
         Timer2->stop();
         TimerStatus->setInterval(platform::ScaledInterval(200));
+    }
+    // A status timer that Panel2Click stopped runs again: the program must
+    // not stay without its menus, status bar and start action.
+    if (StatusTimerPaused) {
+        StatusTimerPaused = 0;
+        if (Dialogue().OperationMode != opmode::Exit)
+            TimerStatus->start();
     }
     Label1->clear();
 }

@@ -13,12 +13,7 @@ class TSpeedButton : public QToolButton
 {
     Q_OBJECT
 public:
-    explicit TSpeedButton(QWidget *parent = nullptr) : QToolButton(parent)
-    {
-        setCheckable(true);
-        setAutoRaise(false);
-        setToolButtonStyle(Qt::ToolButtonTextOnly);
-    }
+    explicit TSpeedButton(QWidget *parent = nullptr);
 
     bool Down() const { return isChecked(); }
     void SetDown(bool down) { setChecked(down); }
@@ -26,4 +21,15 @@ public:
     int GroupIndex = 0;
     TCardOld *Tag = nullptr;
     std::unique_ptr<TCardOld> OwnedCard; // card buttons only
+
+signals:
+    // Every mouse button, before the button's own handling; pos in button coordinates.
+    void MouseDown(TSpeedButton *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
+    void MouseUp(TSpeedButton *sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint pos);
+    void MouseMove(TSpeedButton *sender, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPoint pos);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
 };

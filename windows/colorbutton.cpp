@@ -1,5 +1,6 @@
 #include "windows/colorbutton.h"
 
+#include <QApplication>
 #include <QBitArray>
 #include <QContextMenuEvent>
 #include <QKeySequence>
@@ -447,6 +448,11 @@ void TColorButton::mouseDoubleClickEvent(QMouseEvent *event)
 void TColorButton::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
+    if (event->button() == Qt::RightButton && FContextPending) {
+        FContextPending = false;
+        OpenContextMenuAt(event->globalPosition().toPoint());
+        return;
+    }
     if (event->button() != Qt::LeftButton)
         return;
     QPointer<TColorButton> self(this);
@@ -488,13 +494,39 @@ void TColorButton::mouseMoveEvent(QMouseEvent *event)
 void TColorButton::contextMenuEvent(QContextMenuEvent *event)
 {
     event->accept();
+    // Where the platform asks for the menu on the press, a menu opened now
+    // would take the mouse from a right-button move over the keys: it opens
+    // at the release, over the control the mouse is on then.
+    if (event->reason() == QContextMenuEvent::Mouse && (QGuiApplication::mouseButtons() & Qt::RightButton)) {
+        FContextPending = true;
+        return;
+    }
+    const QPoint pos = event->reason() == QContextMenuEvent::Mouse ? event->pos() : QPoint(-1, -1);
+    ShowContextMenu(pos, event->globalPos());
+}
+
+void TColorButton::ShowContextMenu(QPoint pos, QPoint globalPos)
+{
     QPointer<TColorButton> self(this);
     bool handled = false;
-    const QPoint pos = event->reason() == QContextMenuEvent::Mouse ? event->pos() : QPoint(-1, -1);
     emit OnContextPopup(this, pos, &handled);
     if (!self || handled || !FPopupMenu)
         return;
-    FPopupMenu->popup(event->globalPos());
+    FPopupMenu->popup(globalPos);
+}
+
+void TColorButton::OpenContextMenuAt(QPoint globalPos)
+{
+    QWidget *under = QApplication::widgetAt(globalPos);
+    if (!under)
+        return;
+    if (auto *key = qobject_cast<TColorButton *>(under)) {
+        key->ShowContextMenu(key->mapFromGlobal(globalPos), globalPos);
+        return;
+    }
+    // Not over a key: the control under the mouse offers its own menu.
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, under->mapFromGlobal(globalPos), globalPos);
+    QCoreApplication::sendEvent(under, &menu);
 }
 
 // ---- notifications ----

@@ -145,6 +145,9 @@ public:
     QColor LightColor() const { return FLightColor; }
     QColor DarkColor() const { return FDarkColor; }
 
+    // Fires OnContextPopup and, unless handled, opens the pop-up menu at globalPos.
+    void ShowContextMenu(QPoint pos, QPoint globalPos);
+
     // Fires OnClick.
     void Click();
     // A dialog character: when it is the caption's accelerator and the button
@@ -185,6 +188,8 @@ private:
     void ApplyAutoSize();
     void UpdateAccelerator();
     void LeftPress(QMouseEvent *event, bool doubleClick);
+    // The menu of the control under the mouse at globalPos.
+    void OpenContextMenuAt(QPoint globalPos);
     void PaintCaption(QPainter &p, int dx, int dy, const QColor &color);
     void PaintCross(QPainter &p);
     void PaintSquare(QImage &image);
@@ -224,6 +229,7 @@ private:
     int FState = StateUp;
     bool FFocused = false;
     bool FClicked = false; // a left press started inside; its release clicks
+    bool FContextPending = false; // the menu asked for on a right press waits for the release
     QShortcut *FAccelerator = nullptr;
 };
 

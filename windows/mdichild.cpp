@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTabBar>
@@ -125,10 +126,9 @@ TMDIChild::TMDIChild(QWidget *owner, const QString &text, const QString &prefix,
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
 
-    connect(this, &QMdiSubWindow::aboutToActivate, this, [this] { guarded("FormActivate", [this] { FormActivate(); }); });
-
     resize(InitialWidth, InitialHeight);
     FormCreate();
+    watchArea();
 }
 
 TMDIChild::~TMDIChild()
@@ -504,6 +504,32 @@ void TMDIChild::closeEvent(QCloseEvent *event)
     }
     HideHint();
     QMdiSubWindow::closeEvent(event);
+}
+
+bool TMDIChild::event(QEvent *event)
+{
+    const bool result = QMdiSubWindow::event(event);
+    if (event->type() == QEvent::ParentChange)
+        watchArea();
+    return result;
+}
+
+void TMDIChild::watchArea()
+{
+    // The frame's own activation signal comes once the frame counts this
+    // window as its active one; the window's aboutToActivate comes before,
+    // while the frame still names the previous window.
+    QMdiArea *area = mdiArea();
+    if (area == watchedArea_)
+        return;
+    if (watchedArea_)
+        disconnect(watchedArea_, &QMdiArea::subWindowActivated, this, nullptr);
+    watchedArea_ = area;
+    if (area)
+        connect(area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *w) {
+            if (w == this)
+                guarded("FormActivate", [this] { FormActivate(); });
+        });
 }
 
 bool TMDIChild::eventFilter(QObject *watched, QEvent *event)

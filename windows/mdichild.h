@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QString>
@@ -147,6 +148,7 @@ public:
     static int MouseMoveCount;
 
 protected:
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -161,9 +163,12 @@ private:
     void placeChildren(const KeyLayout &layout);
     KeyLayout currentLayout() const;
     void guarded(const char *where, const std::function<void()> &handler);
+    // Runs FormActivate when the frame it lives in activates it.
+    void watchArea();
 
     QWidget *client_ = nullptr;
     bool resizing_ = false;
     bool created_ = false;
     int hintTicksSeen_ = -1;
+    QPointer<QMdiArea> watchedArea_;
 };

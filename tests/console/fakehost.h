@@ -87,7 +87,14 @@ public:
         calls << QStringLiteral("CloseAllConsoles");
         return CloseAllConsoleWindows(*this);
     }
-    void SyncCardWithActiveConsole() override { calls << QStringLiteral("SyncCardWithActiveConsole"); }
+    void SyncCardWithActiveConsole() override
+    {
+        calls << QStringLiteral("SyncCardWithActiveConsole");
+        // Which window the frame names active while the activation runs.
+        QMdiSubWindow *w = area.activeSubWindow();
+        syncSaw << (w ? w->objectName() : QString());
+    }
+    QStringList syncSaw;
     void SelectCardAndLine(bool) override { calls << QStringLiteral("SelectCardAndLine"); }
     void AddLogEntry(int kind, const QString &text) override { log.append({kind, text}); }
     void Delay(int ms) override

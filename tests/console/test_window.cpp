@@ -87,6 +87,10 @@ private slots:
     void mouseDownMakesCaptionedKeyActive();
     void selectOnMoveWithRightButton();
     void ctrlDragTogglesAndBack();
+    void rightButtonSelectsKeys_data();
+    void rightButtonSelectsKeys();
+    void rightDragWithoutSelectOnMove();
+    void activationSeesItsOwnWindow();
     void mouseMoveOutsideActiveWindowIgnored();
     void hintOnMouseMove();
     void hintTimerHidesAfterQuietTick();
@@ -347,6 +351,119 @@ void TestConsoleWindow::ctrlDragTogglesAndBack()
     // A plain left drag selects nothing.
     w->ButtonMouseMove(k, Qt::LeftButton, Qt::NoModifier, outside);
     QCOMPARE(colorOf(k), KeyColors::Active);
+}
+
+// A real right-button press, moves over the keys and the release, as the
+// platform delivers them: the pop-up menu waits for the release.
+void TestConsoleWindow::rightButtonSelectsKeys_data()
+{
+    QTest::addColumn<bool>("selectOnMove");
+    QTest::addColumn<bool>("invert");
+    QTest::addColumn<QList<std::uint32_t>>("colours"); // keys 10, 11, 12 and the free key 13 passed over
+    using C = QList<std::uint32_t>;
+    QTest::newRow("select and invert")
+        << true << true
+        << C{KeyColors::Marked, KeyColors::Marked, KeyColors::ActiveMarked, KeyColors::Normal};
+    QTest::newRow("select only") << true << false
+                                 << C{KeyColors::Normal, KeyColors::Normal, KeyColors::Active,
+                                      KeyColors::Normal};
+    // Without SelectOnMove and no key passed before, only the menu's key turns active.
+    QTest::newRow("neither") << false << true
+                             << C{KeyColors::Normal, KeyColors::Normal, KeyColors::Active, KeyColors::Normal};
+}
+
+void TestConsoleWindow::rightButtonSelectsKeys()
+{
+    QFETCH(bool, selectOnMove);
+    QFETCH(bool, invert);
+    QFETCH(QList<std::uint32_t>, colours);
+    host->config = plainConfig(1, 1);
+    host->selectOnMove = selectOnMove;
+    host->invert = invert;
+    TMDIChild *w = open(1, 0, 1);
+    for (int n : {10, 11, 12})
+        bind(w, n, QStringLiteral("K%1").arg(n));
+    QWindow *window = host->area.windowHandle();
+    auto at = [&](int n, QPoint offset = QPoint()) {
+        TColorButton *key = w->GetButton(n);
+        return key->mapTo(&host->area, key->rect().center() + offset);
+    };
+    // Keys 10..13 stand in one column, 13 above 12 above 11 above 10.
+    QTest::mousePress(window, Qt::RightButton, Qt::NoModifier, at(10));
+    QTest::mouseMove(window, at(10, QPoint(1, 1)));
+    QVERIFY(!w->PopupMenu1->isVisible()); // no menu on the press: it would take the mouse
+    QTest::mouseMove(window, at(11));
+    QTest::mouseMove(window, at(13));
+    QTest::mouseMove(window, at(12));
+    QVERIFY(!w->PopupMenu1->isVisible());
+    QTest::mouseRelease(window, Qt::RightButton, Qt::NoModifier, at(12));
+    // The menu of the key under the mouse at the release.
+    QTRY_VERIFY(w->PopupMenu1->isVisible());
+    QCOMPARE(w->Anchor, w->GetButton(12));
+    w->PopupMenu1->close();
+    QCOMPARE(colorOf(w->GetButton(10)), colours[0]);
+    QCOMPARE(colorOf(w->GetButton(11)), colours[1]);
+    QCOMPARE(colorOf(w->GetButton(12)), colours[2]);
+    // A free key passed over takes no mark and does not stay active.
+    QCOMPARE(colorOf(w->GetButton(13)), colours[3]);
+}
+
+// Without SelectOnMove a right drag leaves the last key passed (the one the
+// left button pressed) and toggles its mark, coming back toggles it again.
+void TestConsoleWindow::rightDragWithoutSelectOnMove()
+{
+    host->config = plainConfig(1, 1);
+    TMDIChild *w = open(1, 0, 1);
+    bind(w, 20, QStringLiteral("Left"));
+    bind(w, 21, QStringLiteral("Next"));
+    QWindow *window = host->area.windowHandle();
+    auto at = [&](int n) {
+        TColorButton *key = w->GetButton(n);
+        return key->mapTo(&host->area, key->rect().center());
+    };
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, at(20));
+    QCOMPARE(colorOf(w->GetButton(20)), KeyColors::ActiveMarked);
+    QCOMPARE(w->LastPassed, w->GetButton(20));
+    QTest::mousePress(window, Qt::RightButton, Qt::NoModifier, at(20));
+    QTest::mouseMove(window, at(21));
+    QCOMPARE(colorOf(w->GetButton(20)), KeyColors::Active);
+    QTest::mouseMove(window, at(20));
+    QCOMPARE(colorOf(w->GetButton(20)), KeyColors::ActiveMarked);
+    QCOMPARE(colorOf(w->GetButton(21)), KeyColors::Normal);
+    QTest::mouseRelease(window, Qt::RightButton, Qt::NoModifier, at(20));
+    QTRY_VERIFY(w->PopupMenu1->isVisible());
+    w->PopupMenu1->close();
+}
+
+// The frame names the newly active window by the time its activation runs,
+// whether the program activates it or the user clicks it.
+void TestConsoleWindow::activationSeesItsOwnWindow()
+{
+    host->config = plainConfig(1, 1, 2, 1);
+    TMDIChild *w0 = open(1, 0, 1);
+    TMDIChild *w1 = open(2, 1, 1);
+    host->active = nullptr;
+    w0->move(0, 0);
+    w1->move(w0->width() + 20, 0);
+    host->area.setActiveSubWindow(nullptr);
+    host->syncSaw.clear();
+    host->area.setActiveSubWindow(w0);
+    host->area.setActiveSubWindow(w1);
+    host->area.setActiveSubWindow(w0);
+    QCOMPARE(host->syncSaw,
+             (QStringList{QStringLiteral("Pult0"), QStringLiteral("Pult1"), QStringLiteral("Pult0")}));
+
+    // A click on a key of the other window makes that window the active one.
+    QWindow *window = host->area.windowHandle();
+    TColorButton *key = w1->GetButton(3);
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, key->mapTo(&host->area, key->rect().center()));
+    QTRY_COMPARE(host->area.activeSubWindow(), static_cast<QMdiSubWindow *>(w1));
+    QCOMPARE(host->syncSaw.last(), QStringLiteral("Pult1"));
+    // And one on the other window's title bar.
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier,
+                      w0->mapTo(&host->area, QPoint(w0->width() / 2, 6)));
+    QTRY_COMPARE(host->area.activeSubWindow(), static_cast<QMdiSubWindow *>(w0));
+    QCOMPARE(host->syncSaw.last(), QStringLiteral("Pult0"));
 }
 
 void TestConsoleWindow::mouseMoveOutsideActiveWindowIgnored()

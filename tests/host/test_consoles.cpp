@@ -6,6 +6,8 @@
 #include <QMdiSubWindow>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QToolButton>
+#include <QWindow>
 
 #include "cardpack/dll_load.h"
 #include "editing/keybinding.h"
@@ -17,6 +19,8 @@
 #include "tests/fixture/fixture.h"
 #include "windows/colorbutton.h"
 #include "windows/consolehost.h"
+#include "windows/helpchm.h"
+#include "windows/helpviewer.h"
 #include "windows/mdichild.h"
 #include "windows/prompt.h"
 #include "windows/wizard.h"
@@ -29,6 +33,40 @@ TMDIChild *windowNamed(TMainForm1 &form, const QString &name)
         if (w->objectName() == name)
             return qobject_cast<TMDIChild *>(w);
     return nullptr;
+}
+
+// A free key of the window's console, shown without a caption.
+int freeKey(TAPult &config, TMDIChild *w, int from = 0)
+{
+    const TPult &console = *config.Pulty[w->ConsoleNo];
+    for (int i = from; i <= w->LastKeyNumber(); ++i)
+        if (!IsConfiguredKey(console.Klavesy[i].get()) && w->GetButton(i)->Caption().isEmpty())
+            return i;
+    return -1;
+}
+
+// A real click in the main window at a point of one of its widgets.
+void clickAt(TMainForm1 &form, QWidget *w, QPoint p)
+{
+    QTest::mouseClick(form.windowHandle(), Qt::LeftButton, Qt::NoModifier, w->mapTo(&form, p));
+}
+
+void clickKey(TMainForm1 &form, TColorButton *key)
+{
+    clickAt(form, key, key->rect().center());
+}
+
+// The program's own help pages beside the program.
+bool copyHelpPages(const QString &folder)
+{
+    QDir source(QStringLiteral(KELVARA_SOURCE_DIR "/help"));
+    if (!source.exists() || !QDir().mkpath(folder + QStringLiteral("/help")))
+        return false;
+    for (const QString &f : source.entryList(QDir::Files))
+        if (!QFile::exists(folder + QStringLiteral("/help/") + f) &&
+            !QFile::copy(source.filePath(f), folder + QStringLiteral("/help/") + f))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -83,6 +121,9 @@ private slots:
             QCOMPARE(ConsoleHost(), static_cast<TConsoleHost *>(form.ConsoleHostImpl.get()));
             QCOMPARE(int(form.ConsoleClosingFlag), 1);
             QVERIFY(form.ConsoleHostImpl->ConsoleClosing());
+            // The device dialogue's side serves its windows through the same host.
+            form.DialogueSide();
+            QCOMPARE(ConsoleHost(), static_cast<TConsoleHost *>(form.ConsoleHostImpl.get()));
             form.ConsoleHostImpl->SetConsoleClosing(false);
             QCOMPARE(int(form.ConsoleClosingFlag), 0);
         }
@@ -208,6 +249,149 @@ private slots:
         QCOMPARE(int(console.Dosky[slot]->Linky[0]->Klavesa), k);
         QVERIFY2(BindingFaults(*form->APult).isEmpty(), qPrintable(BindingFaults(*form->APult).join('\n')));
         QCOMPARE(int(form->ModifiedFlag), 1);
+    }
+
+    // Activating the console windows in turn: the line buttons show the
+    // bindings of the console that is active now, not of the one before.
+    void activationShowsItsConsolesLines()
+    {
+        auto form = openForm();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(form->Nove(QStringLiteral("Pult"), LoadStrDll(18), false, form->APult));
+        TMDIChild *w0 = windowNamed(*form, QStringLiteral("Pult0"));
+        TMDIChild *w1 = windowNamed(*form, QStringLiteral("Pult1"));
+        QVERIFY(w0 && w1);
+        form->MdiArea->tileSubWindows();
+        form->MdiArea->setActiveSubWindow(w0);
+        const int slot = 6;
+        QVERIFY(form->CreateCardByName(QStringLiteral("TUL10"), slot));
+        QTest::mouseClick(form->GetCardButton(slot), Qt::LeftButton);
+        QTest::mouseClick(form->GetLineButton(0), Qt::LeftButton);
+        const int k0 = freeKey(*form->APult, w0);
+        QVERIFY(k0 >= 0);
+        clickKey(*form, w0->GetButton(k0));
+        QCOMPARE(int(form->APult->Pulty[0]->Dosky[slot]->Linky[0]->Klavesa), k0);
+        QVERIFY(!form->GetLineButton(0)->isEnabled()); // bound in console 0
+
+        // Console 1 has the line free: its button is enabled at once.
+        form->MdiArea->setActiveSubWindow(w1);
+        QVERIFY(form->GetLineButton(0));
+        QVERIFY(form->GetLineButton(0)->isEnabled());
+        form->MdiArea->setActiveSubWindow(w0);
+        QVERIFY(!form->GetLineButton(0)->isEnabled());
+        // The user clicks the other window's title bar.
+        clickAt(*form, w1, QPoint(w1->width() / 2, 6));
+        QTRY_COMPARE(form->MdiArea->activeSubWindow(), static_cast<QMdiSubWindow *>(w1));
+        QVERIFY(form->GetLineButton(0)->isEnabled());
+
+        // Binding it in console 1 works as in console 0.
+        QTest::mouseClick(form->GetLineButton(0), Qt::LeftButton);
+        QVERIFY(form->GetLineButton(0)->Down());
+        const int k1 = freeKey(*form->APult, w1);
+        QVERIFY(k1 >= 0);
+        clickKey(*form, w1->GetButton(k1));
+        QVERIFY(!w1->GetButton(k1)->Caption().isEmpty());
+        const TKlavesa &bound = *form->APult->Pulty[1]->Klavesy[k1];
+        QCOMPARE(int(bound.HWPozicDosky), slot);
+        QCOMPARE(int(bound.PozicLinky), 0);
+        QCOMPARE(int(form->APult->Pulty[1]->Dosky[slot]->Linky[0]->Klavesa), k1);
+        QVERIFY2(BindingFaults(*form->APult).isEmpty(), qPrintable(BindingFaults(*form->APult).join('\n')));
+        clickAt(*form, w0, QPoint(w0->width() / 2, 6));
+        QTRY_COMPARE(form->MdiArea->activeSubWindow(), static_cast<QMdiSubWindow *>(w0));
+        QVERIFY(!form->GetLineButton(0)->isEnabled());
+    }
+
+    // The console buttons show each console's type once the windows are built.
+    void pultButtonsShowConsoleTypes_data()
+    {
+        QTest::addColumn<int>("type0");
+        QTest::addColumn<int>("type1");
+        QTest::newRow("PC and mechanical") << 1 << 2;
+        QTest::newRow("mechanical, none") << 2 << 0;
+    }
+    void pultButtonsShowConsoleTypes()
+    {
+        QFETCH(int, type0);
+        QFETCH(int, type1);
+        auto form = openForm();
+        form->PultTyp[0] = Byte(type0);
+        form->PultTyp[1] = Byte(type1);
+        QCOMPARE(form->sbPult1->toolTip(), QStringLiteral("Pult 1"));
+        QVERIFY(form->Nove(QStringLiteral("Pult"), LoadStrDll(18), false, form->APult));
+        const int types[2] = {type0, type1};
+        QToolButton *buttons[2] = {form->sbPult0, form->sbPult1};
+        for (int n = 0; n < 2; ++n) {
+            const QString hint =
+                types[n] == 0 ? QStringLiteral("Pult %1").arg(n)
+                              : QStringLiteral("Pult %1 (%2)").arg(n).arg(LoadStrDll(types[n] == 1 ? 9 : 10));
+            QCOMPARE(buttons[n]->toolTip(), hint);
+            QCOMPARE(buttons[n]->statusTip(), hint);
+            if (types[n] == 0)
+                QVERIFY(buttons[n]->icon().isNull());
+            else
+                QCOMPARE(buttons[n]->icon().cacheKey(), form->ImageList1[types[n] == 2 ? 0 : 1].cacheKey());
+        }
+    }
+
+    // F1 in a console window asks for the active control's help: the active
+    // key's context, or the window's area without one; context help names
+    // the control clicked.
+    void helpInConsoleWindow()
+    {
+        QVERIFY(copyHelpPages(dir_.path()));
+        auto form = openForm();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QVERIFY(form->Nove(QStringLiteral("Pult"), LoadStrDll(18), false, form->APult));
+        TMDIChild *w0 = windowNamed(*form, QStringLiteral("Pult0"));
+        form->MdiArea->setActiveSubWindow(w0);
+        auto pressF1 = [&](Qt::KeyboardModifiers mods = Qt::NoModifier) {
+            // The help window took the focus: it goes, the main window is active again.
+            if (CurrentHelpViewer())
+                FormHelp(HELP_QUIT, 0, form.get());
+            form->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(form.get()));
+            QWidget *focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            QVERIFY(focus == w0 || w0->isAncestorOf(focus));
+            QTest::keyClick(focus, Qt::Key_F1, mods);
+        };
+
+        // No active key: the console windows' area.
+        pressF1();
+        QCOMPARE(form->LastHelpCommand, unsigned(HELP_CONTEXT));
+        QCOMPARE(form->LastHelpData, std::intptr_t(9));
+        QVERIFY(CurrentHelpViewer());
+        QTRY_VERIFY(CurrentHelpViewer()->CurrentFile().endsWith(QStringLiteral("/okno.html")));
+
+        // An active key: the key's own context.
+        int k = -1;
+        for (int i = 0; i < KeyCount && k < 0; ++i)
+            if (!w0->GetButton(i)->Caption().isEmpty())
+                k = i;
+        QVERIFY(k >= 0);
+        clickKey(*form, w0->GetButton(k));
+        QVERIFY(TMDIChild::IsActive(w0->GetButton(k)));
+        form->LastHelpCommand = 0;
+        pressF1();
+        QCOMPARE(form->LastHelpCommand, unsigned(HELP_CONTEXT));
+        QCOMPARE(form->LastHelpData, std::intptr_t(1));
+        QTRY_VERIFY(CurrentHelpViewer()->CurrentFile().endsWith(QStringLiteral("/index.html")));
+
+        // Context help: Shift+F1, then a click on the control.
+        form->LastHelpCommand = 0;
+        pressF1(Qt::ShiftModifier);
+        QCOMPARE(form->LastHelpCommand, 0u);
+        QTest::mouseClick(form->Card_Panel, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+        QCOMPARE(form->LastHelpCommand, unsigned(HELP_CONTEXT));
+        QCOMPARE(form->LastHelpData, std::intptr_t(11));
+        QTRY_VERIFY(CurrentHelpViewer()->CurrentFile().endsWith(QStringLiteral("/konfig.html")));
+        // The mode ends with that click: the next click is an ordinary one.
+        form->LastHelpCommand = 0;
+        QTest::mouseClick(form->Card_Panel, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+        QCOMPARE(form->LastHelpCommand, 0u);
+        FormHelp(HELP_QUIT, 0, form.get());
     }
 
     void closeAllFreesConfiguration()

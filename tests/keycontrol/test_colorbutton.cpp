@@ -86,6 +86,7 @@ private slots:
     void releaseOutsideDoesNotClick();
     void movesWithButtonsHeld();
     void contextPopup();
+    void contextMenuWaitsForRightRelease();
     void accelerator();
     void acceleratorKey();
     void picture();
@@ -677,6 +678,55 @@ void TestColorButton::contextPopup()
     QTRY_VERIFY(menu.isVisible());
     menu.close();
     QCOMPARE(h.log, QStringList());
+}
+
+// Where the platform asks for the menu on the right press (as here), the
+// menu opens at the release, over the key the mouse is on then.
+void TestColorButton::contextMenuWaitsForRightRelease()
+{
+    QWidget window;
+    window.resize(300, 100);
+    auto *a = new TColorButton(&window);
+    auto *b = new TColorButton(&window);
+    a->setGeometry(10, 10, 75, 25);
+    b->setGeometry(85, 10, 75, 25);
+    QMenu menu;
+    menu.addAction(QStringLiteral("item"));
+    QList<QPair<TColorButton *, QPoint>> asked;
+    QList<TColorButton *> moved;
+    for (TColorButton *key : {a, b}) {
+        key->SetPopupMenu(&menu);
+        QObject::connect(key, &TColorButton::OnContextPopup, [&](TColorButton *sender, QPoint pos, bool *) {
+            asked.append({sender, pos});
+        });
+        QObject::connect(
+            key, &TColorButton::OnMouseMove,
+            [&](TColorButton *sender, Qt::MouseButtons, Qt::KeyboardModifiers, QPoint) { moved << sender; });
+    }
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QWindow *handle = window.windowHandle();
+
+    QTest::mousePress(handle, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+    QTest::qWait(20);
+    QVERIFY(asked.isEmpty());
+    QVERIFY(!menu.isVisible());
+    QTest::mouseMove(handle, QPoint(100, 20));
+    QTRY_VERIFY(moved.contains(b)); // the menu took nothing
+    QTest::mouseRelease(handle, Qt::RightButton, Qt::NoModifier, QPoint(100, 20));
+    QTRY_VERIFY(menu.isVisible());
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked[0].first, b);
+    QCOMPARE(asked[0].second, QPoint(15, 10));
+    menu.close();
+
+    // Released off every key: no key's menu.
+    asked.clear();
+    QTest::mousePress(handle, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+    QTest::mouseRelease(handle, Qt::RightButton, Qt::NoModifier, QPoint(200, 80));
+    QTest::qWait(20);
+    QVERIFY(asked.isEmpty());
+    QVERIFY(!menu.isVisible());
 }
 
 void TestColorButton::accelerator()

@@ -197,6 +197,94 @@ private slots:
         QCOMPARE(calls.size(), opened.isEmpty() ? 0 : 1);
     }
 
+    // The first activation runs once from the event loop, whether the
+    // window only gets shown (no window manager: no activation event ever
+    // reaches it) or an activation event comes before it is shown.
+    void firstActivationOnce_data()
+    {
+        QTest::addColumn<bool>("activationEvent");
+        QTest::newRow("shown, no activation event") << false;
+        QTest::newRow("activation event first") << true;
+    }
+    void firstActivationOnce()
+    {
+        QFETCH(bool, activationEvent);
+        static int argumentCalls;
+        argumentCalls = 0;
+        TMainForm1 form(nullptr, QSize(1024, 768));
+        form.TimerStatus->stop();
+        form.Arguments = [] {
+            ++argumentCalls;
+            return QStringList{QStringLiteral("kelvara")};
+        };
+        form.StartDialogExec = [](TWizard &) { return 0; };
+        QCOMPARE(form.FirstActivation, Byte(1));
+        QVERIFY(!form.ComPort);
+
+        // Activation events never reach the window here.
+        struct TEater : QObject {
+            int eaten = 0;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                if (e->type() != QEvent::WindowActivate)
+                    return false;
+                ++eaten;
+                return true;
+            }
+        } eater;
+        if (activationEvent) {
+            QEvent activate(QEvent::WindowActivate);
+            QCoreApplication::sendEvent(&form, &activate);
+            // It runs from the event loop, not inside the event.
+            QCOMPARE(form.FirstActivation, Byte(1));
+        } else {
+            form.installEventFilter(&eater);
+        }
+        form.show();
+        QTRY_COMPARE(form.FirstActivation, Byte(0));
+        QVERIFY(form.ComPort);
+        QCOMPARE(form.StartDialogShows, 1);
+        QCOMPARE(argumentCalls, 2); // the command line, then the start action
+        TApdA *port = form.ComPort;
+
+        // Later activations run none of it again.
+        form.removeEventFilter(&eater);
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QEvent again(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(&form, &again);
+        form.hide();
+        form.show();
+        QTest::qWait(20);
+        QCOMPARE(form.StartDialogShows, 1);
+        QCOMPARE(argumentCalls, 2);
+        QCOMPARE(form.ComPort, port);
+    }
+
+    // A dialogue that began before the first activation keeps its link, and
+    // the activation shows no start dialog over it.
+    void firstActivationDuringDialogue()
+    {
+        TMainForm1 form(nullptr, QSize(1024, 768));
+        form.TimerStatus->stop();
+        form.Arguments = testArguments;
+        form.StartDialogExec = [](TWizard &) { return 0; };
+        form.CreateComPort();
+        TApdA *port = form.ComPort;
+        form.Dialogue().Kom = 1;
+        form.Dialogue().OperationMode = 1;
+        form.FormActivate();
+        QCOMPARE(form.FirstActivation, Byte(0));
+        QCOMPARE(form.ComPort, port);
+        QCOMPARE(form.StartDialogShows, 0);
+        form.Dialogue().Kom = 0;
+        form.Dialogue().OperationMode = 0;
+        // Idle again, the status tick offers the dialog.
+        form.TimerStatusTimer();
+        form.TimerStatus->stop();
+        QCOMPARE(form.StartDialogShows, 1);
+    }
+
     // A start request during a modal command runs no second start action.
     void overlappingStartActions()
     {

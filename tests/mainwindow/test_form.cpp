@@ -4,15 +4,17 @@
 
 #include <QFileDialog>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QSplitterHandle>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 #include <stdexcept>
 
@@ -24,9 +26,13 @@
 #include "mainwindow/mainform.h"
 #include "mainwindow/mainwidgets.h"
 #include "model/conversions.h"
+#include "model/objekty.h"
 #include "model/reporter.h"
 #include "platform/langlib.h"
 #include "platform/programfolder.h"
+#include "platform/timing.h"
+#include "windows/helpchm.h"
+#include "windows/helpviewer.h"
 #include "windows/prompt.h"
 #include "windows/udprform.h"
 
@@ -43,6 +49,19 @@ public:
 
 std::unique_ptr<TPersistent> makeTestList() { return std::make_unique<TTestZOZ>(); }
 std::unique_ptr<TPersistent> makeRealList() { return std::make_unique<TZOZ>(); }
+
+// The program's own help pages beside the program.
+bool copyHelpPages(const QString &folder)
+{
+    QDir source(QStringLiteral(KELVARA_SOURCE_DIR "/help"));
+    if (!source.exists() || !QDir().mkpath(folder + QStringLiteral("/help")))
+        return false;
+    for (const QString &f : source.entryList(QDir::Files))
+        if (!QFile::exists(folder + QStringLiteral("/help/") + f) &&
+            !QFile::copy(source.filePath(f), folder + QStringLiteral("/help/") + f))
+            return false;
+    return true;
+}
 
 QStringList actionNames(QMenu *menu)
 {
@@ -86,6 +105,7 @@ private slots:
 
     void cleanup()
     {
+        platform::SetTimeScale(1.0);
         Registry::RegisterClass(QStringLiteral("TZOZ"), makeRealList);
         platform::SetProgramFolder(QString());
         // No box may come up that a test did not ask for.
@@ -274,20 +294,152 @@ private slots:
         QFETCH(bool, offer800);
         QFETCH(bool, offer1024);
         TMainForm1 form(nullptr, screen);
+        form.FirstActivation = 0;
+        form.TimerStatus->stop();
         QCOMPARE(form.N8006001->isVisible(), offer800);
         QCOMPARE(form.N8006001->isEnabled(), offer800);
         QCOMPARE(form.N10247681->isVisible(), offer1024);
         QCOMPARE(form.N10247681->isEnabled(), offer1024);
         QVERIFY(form.N6404801->isVisible());
 
+        // The presets size the outer window, frame included.
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        auto outer = [&] { return form.frameGeometry().size(); };
+        // 640 by 480 is narrower than the window may be: it stops at 755.
         form.N6404801Click();
-        QCOMPARE(form.size(), QSize(640, 480));
+        QTRY_COMPARE(outer(), QSize(755, 480));
+        QVERIFY(!form.N6404801->isChecked());
         form.N10247681Click();
-        QCOMPARE(form.size(), offer1024 ? QSize(1024, 768) : QSize(640, 480));
-        form.resize(700, 500);
+        QTRY_COMPARE(outer(), offer1024 ? QSize(1024, 768) : QSize(755, 480));
+        QCOMPARE(form.N10247681->isChecked(), offer1024);
+        form.N6404801Click();
+        QTRY_COMPARE(outer(), QSize(755, 480));
         form.N8006001Click();
-        QCOMPARE(form.size(), offer800 ? QSize(800, 600) : QSize(700, 500));
+        QTRY_COMPARE(outer(), offer800 ? QSize(800, 600) : QSize(755, 480));
         QCOMPARE(form.N8006001->isChecked(), offer800);
+        QVERIFY(!form.N10247681->isChecked());
+    }
+
+    // The window never gets smaller than its minimum, frame included.
+    void minimumSize()
+    {
+        TMainForm1 form(nullptr, QSize(1024, 768));
+        form.FirstActivation = 0;
+        form.TimerStatus->stop();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_COMPARE(form.minimumSize() + (form.frameGeometry().size() - form.geometry().size()),
+                     QSize(755, 480));
+        form.resize(300, 200);
+        QTRY_COMPARE(form.frameGeometry().size(), QSize(755, 480));
+        form.resize(900, 300); // wide enough, too low: only the height is raised
+        QTRY_COMPARE(form.frameGeometry().height(), 480);
+        QCOMPARE(form.geometry().width(), 900);
+    }
+
+    // A placement from cfg.ini is bounded by the window's minimum and the screen.
+    void settingsPlacementFits()
+    {
+        QFile cfg(dir_.filePath("cfg.ini"));
+        QVERIFY(cfg.open(QIODevice::WriteOnly));
+        cfg.write("Top=-50\r\nLeft=2000\r\nWidth=300\r\nHeight=600\r\n");
+        cfg.close();
+        TMainForm1 form(nullptr, QSize(1024, 768));
+        QCOMPARE(form.geometry(), QRect(1024 - 755, 0, 755, 600));
+        QVERIFY(cfg.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        cfg.write("Top=10\r\nLeft=20\r\nWidth=5000\r\nHeight=4000\r\n");
+        cfg.close();
+        TMainForm1 large(nullptr, QSize(1024, 768));
+        QCOMPARE(large.geometry(), QRect(0, 0, 1024, 768));
+    }
+
+    // A click on the log panel's own surface (the splitter's column between
+    // the log buttons) stops the status timer for three seconds, or starts it.
+    void panel2ClickPausesStatusTimer()
+    {
+        platform::SetTimeScale(0.05);
+        TMainForm1 form(nullptr, QSize(1024, 768));
+        form.FirstActivation = 0;
+        form.APult = new TAPult; // no start action from the ticks
+        form.resize(900, 600);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.ShowLogPanel(true);
+        QTRY_VERIFY(form.Panel2->isVisible());
+        QSplitterHandle *handle = form.Splitter1->handle(1);
+        const int y = (form.sbTimeKeeper->geometry().bottom() + form.sbSaveLogs->geometry().top()) / 2;
+        const QPoint spot = handle->mapTo(&form, QPoint(handle->width() / 2, y - form.Splitter1->y()));
+        QCOMPARE(form.childAt(spot), static_cast<QWidget *>(handle));
+        QWindow *window = form.windowHandle();
+
+        QVERIFY(form.TimerStatus->isActive());
+        QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, spot);
+        QVERIFY(!form.TimerStatus->isActive());
+        QCOMPARE(form.Label1->text(), QStringLiteral("Timer not enabled"));
+        QVERIFY(form.Timer2->isActive());
+        QCOMPARE(form.Timer2->interval(), platform::ScaledInterval(3000));
+        QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, spot);
+        QVERIFY(form.TimerStatus->isActive());
+        QCOMPARE(form.Label1->text(), QStringLiteral("Timer enabled"));
+
+        // Stopped, it runs again when Timer2 comes.
+        QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, spot);
+        QVERIFY(!form.TimerStatus->isActive());
+        QTRY_VERIFY_WITH_TIMEOUT(form.TimerStatus->isActive(), 3000);
+        QTRY_VERIFY(form.Label1->text().isEmpty());
+
+        // Dragging the splitter is no click.
+        const int left = form.SplitterLeft();
+        QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, spot);
+        QTest::mouseMove(window, spot + QPoint(-40, 0));
+        QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, spot + QPoint(-40, 0));
+        QVERIFY(form.SplitterLeft() != left);
+        QVERIFY(form.TimerStatus->isActive());
+        QVERIFY(form.Label1->text().isEmpty());
+        delete form.APult;
+        form.APult = nullptr;
+    }
+
+    // F1 asks for the help of the control that has the focus: its own
+    // context or its area's; the contents where none has one.
+    void helpKey_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<unsigned>("command");
+        QTest::addColumn<int>("context");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("card button") << QStringLiteral("card3") << 1u << 11 << QStringLiteral("konfig.html");
+        QTest::newRow("tool button") << QStringLiteral("NewSB") << 1u << 10 << QStringLiteral("menu.html");
+        QTest::newRow("program log") << QStringLiteral("Memo1") << 3u << 0 << QStringLiteral("index.html");
+    }
+    void helpKey()
+    {
+        QFETCH(QString, control);
+        QFETCH(unsigned, command);
+        QFETCH(int, context);
+        QFETCH(QString, page);
+        QVERIFY(copyHelpPages(dir_.path()));
+        Registry::RegisterClass(QStringLiteral("TZOZ"), makeRealList);
+        TMainForm1 form(nullptr, QSize(1024, 768));
+        form.FirstActivation = 0;
+        form.TimerStatus->stop();
+        form.show();
+        form.ShowLogPanel(true);
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QVERIFY(form.CreateCardByName(QStringLiteral("TUL10"), 3));
+        auto *target = form.findChild<QWidget *>(control);
+        QVERIFY(target);
+        target->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), target);
+        QTest::keyClick(target, Qt::Key_F1);
+        QCOMPARE(form.LastHelpCommand, command);
+        QCOMPARE(form.LastHelpData, std::intptr_t(context));
+        QVERIFY(CurrentHelpViewer());
+        QTRY_VERIFY(CurrentHelpViewer()->CurrentFile().endsWith(QStringLiteral("/") + page));
+        FormHelp(HELP_QUIT, 0, &form);
     }
 
     void splitter()

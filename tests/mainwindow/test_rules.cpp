@@ -302,6 +302,47 @@ private slots:
         QCOMPARE(DraggedLogHeight(100, 500, 300, 30, 300), -1);
     }
 
+    void formCanResize_data()
+    {
+        QTest::addColumn<QSize>("asked");
+        QTest::addColumn<bool>("allowed");
+        QTest::addColumn<QSize>("given");
+        QTest::newRow("large enough") << QSize(900, 700) << true << QSize(900, 700);
+        QTest::newRow("the minimum") << QSize(755, 480) << true << QSize(755, 480);
+        QTest::newRow("640 by 480 preset") << QSize(640, 480) << true << QSize(755, 480);
+        QTest::newRow("too low") << QSize(800, 300) << true << QSize(800, 480);
+        QTest::newRow("default height") << QSize(755, 470) << true << QSize(755, 480);
+        QTest::newRow("both too small") << QSize(754, 479) << false << QSize(754, 479);
+        QTest::newRow("nothing") << QSize(0, 0) << false << QSize(0, 0);
+    }
+    void formCanResize()
+    {
+        QFETCH(QSize, asked);
+        QFETCH(bool, allowed);
+        QFETCH(QSize, given);
+        QSize size = asked;
+        QCOMPARE(FormCanResize(size), allowed);
+        QCOMPARE(size, given);
+    }
+
+    void fitPlacement_data()
+    {
+        QTest::addColumn<QRect>("wanted");
+        QTest::addColumn<QRect>("placed");
+        QTest::newRow("fits") << QRect(50, 40, 760, 500) << QRect(50, 40, 760, 500);
+        QTest::newRow("too narrow") << QRect(10, 10, 300, 600) << QRect(10, 10, 755, 600);
+        QTest::newRow("refused keeps the size") << QRect(10, 10, 300, 200) << QRect(10, 10, 755, 470);
+        QTest::newRow("larger than the screen") << QRect(0, 0, 3000, 2000) << QRect(0, 0, 1024, 768);
+        QTest::newRow("off the right and top") << QRect(2000, -50, 800, 600) << QRect(224, 0, 800, 600);
+        QTest::newRow("off the bottom") << QRect(100, 700, 800, 600) << QRect(100, 168, 800, 600);
+    }
+    void fitPlacement()
+    {
+        QFETCH(QRect, wanted);
+        QFETCH(QRect, placed);
+        QCOMPARE(FitPlacement(wanted, QSize(755, 470), QSize(1024, 768)), placed);
+    }
+
     void logTexts()
     {
         const QDateTime t(QDate(2007, 3, 21), QTime(14, 5, 9));

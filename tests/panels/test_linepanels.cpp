@@ -206,6 +206,31 @@ private slots:
         QCOMPARE(c.Name, sel.Name);
     }
 
+    // A selected board exists in every console: a missing one is empty with
+    // board code 0, an existing one is left as it is.
+    void selectedBoardsCreated()
+    {
+        TAPult config;
+        config.Pulty[0] = std::make_unique<TPult>();
+        config.Pulty[1] = std::make_unique<TPult>();
+        config.Pulty[0]->Dosky[4] = std::make_unique<TDoska>();
+        config.Pulty[0]->Dosky[4]->MenoDosky = QStringLiteral("UL10");
+        config.Pulty[0]->Dosky[4]->CisloDosky = 71;
+        CreateSelectedBoards(&config, 4);
+        QCOMPARE(config.Pulty[0]->Dosky[4]->MenoDosky, QStringLiteral("UL10"));
+        QCOMPARE(int(config.Pulty[0]->Dosky[4]->CisloDosky), 71);
+        const TDoska *made = config.Pulty[1]->Dosky[4].get();
+        QVERIFY(made);
+        QVERIFY(made->MenoDosky.isEmpty());
+        QCOMPARE(int(made->CisloDosky), 0);
+        QCOMPARE(int(made->PocetLiniek), 0);
+        // Outside the slots, or without a configuration: nothing, and nothing indexed.
+        CreateSelectedBoards(&config, 32);
+        CreateSelectedBoards(&config, -1);
+        CreateSelectedBoards(nullptr, 4);
+        QVERIFY(!config.Pulty[1]->Dosky[5]);
+    }
+
     void boundLineChecksItsRadio()
     {
         TAPult config;

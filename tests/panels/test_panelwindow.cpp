@@ -6,9 +6,11 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QToolBar>
+#include <QWindow>
 
 #include "cardpack/dll_load.h"
 #include "cardpack/karty.h"
@@ -20,6 +22,9 @@
 #include "model/objekty.h"
 #include "platform/programfolder.h"
 #include "tests/fixture/fixture.h"
+#include "windows/helpchm.h"
+#include "windows/helptarget.h"
+#include "windows/helpviewer.h"
 #include "windows/prompt.h"
 #include "windows/wizard.h"
 
@@ -96,6 +101,19 @@ struct TFormDeleter {
     }
 };
 using TFormPtr = std::unique_ptr<TMainForm1, TFormDeleter>;
+
+// The program's own help pages beside the program.
+bool copyHelpPages(const QString &folder)
+{
+    QDir source(QStringLiteral(KELVARA_SOURCE_DIR "/help"));
+    if (!source.exists() || !QDir().mkpath(folder + QStringLiteral("/help")))
+        return false;
+    for (const QString &f : source.entryList(QDir::Files))
+        if (!QFile::exists(folder + QStringLiteral("/help/") + f) &&
+            !QFile::copy(source.filePath(f), folder + QStringLiteral("/help/") + f))
+            return false;
+    return true;
+}
 
 } // namespace
 
@@ -218,7 +236,135 @@ private slots:
         QCOMPARE(int(sel.Code), 148);
         QCOMPARE(int(sel.Lines), 5);
         QCOMPARE(form->APult->Pulty[0]->Dosky[1]->MenoDosky, sel.Name);
-        QVERIFY(form->APult->Pulty[1]->Dosky[1]); // made for the other console too
+        // Made for the other console too: empty, board code 0.
+        const TDoska *other = form->APult->Pulty[1]->Dosky[1].get();
+        QVERIFY(other);
+        QVERIFY(other->MenoDosky.isEmpty());
+        QCOMPARE(int(other->CisloDosky), 0);
+        QCOMPARE(int(other->PocetLiniek), 0);
+    }
+
+    // The right button on a card button: the press names it, the release
+    // over it opens the board menu; the left button still selects the board.
+    void cardButtonRightButton()
+    {
+        auto form = makeForm();
+        openConsole(*form);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(form->CreateCardByName(QStringLiteral("TUL10"), 3));
+        TSpeedButton *card = form->GetCardButton(3);
+        QWindow *window = form->windowHandle();
+        const QPoint at = card->mapTo(form.get(), card->rect().center());
+        form->ContextTarget = 5;
+        QTest::mousePress(window, Qt::RightButton, Qt::NoModifier, at);
+        QCOMPARE(form->ContextCard.data(), card);
+        QCOMPARE(form->ContextTarget, -1);
+        QVERIFY(!form->PopupMenu1->isVisible());
+        QTest::mouseRelease(window, Qt::RightButton, Qt::NoModifier, at);
+        QTRY_VERIFY(form->PopupMenu1->isVisible());
+        QVERIFY(form->Delete2->isVisible());
+        QVERIFY(form->miHelp->isVisible());
+        QVERIFY(!form->predchadzajuca->isVisible());
+        QVERIFY(!form->dalsia->isVisible());
+        form->PopupMenu1->close();
+        QTRY_VERIFY(!form->PopupMenu1->isVisible());
+
+        // Released off the button: no menu.
+        QTest::mousePress(window, Qt::RightButton, Qt::NoModifier, at);
+        QTest::mouseMove(window, at + QPoint(0, 120));
+        QTest::mouseRelease(window, Qt::RightButton, Qt::NoModifier, at + QPoint(0, 120));
+        QTest::qWait(20);
+        QVERIFY(!form->PopupMenu1->isVisible());
+        QVERIFY(!card->Down());
+
+        QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, at);
+        QVERIFY(card->Down());
+        QVERIFY(form->GetLineButton(0));
+
+        // Without a configuration the menu offers nothing.
+        delete form->APult;
+        form->APult = nullptr;
+        QTest::mousePress(window, Qt::RightButton, Qt::NoModifier, at);
+        QTest::mouseRelease(window, Qt::RightButton, Qt::NoModifier, at);
+        QTRY_VERIFY(form->PopupMenu1->isVisible());
+        for (QAction *a : form->PopupMenu1->actions())
+            QVERIFY2(!a->isVisible(), qPrintable(a->objectName()));
+        form->PopupMenu1->close();
+    }
+
+    // Help from the board menu: the topic of the slot's card, else the contents.
+    void boardHelp_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<unsigned>("command");
+        QTest::addColumn<int>("context");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("no topic") << QStringLiteral("TUL10") << 3u << 0 << QStringLiteral("index.html");
+        QTest::newRow("SK5") << QStringLiteral("TSK5") << 1u << 20 << QStringLiteral("sk5.html");
+        QTest::newRow("SK5_SIG") << QStringLiteral("TSK5_SIG") << 1u << 21 << QStringLiteral("sk5_sig.html");
+    }
+    void boardHelp()
+    {
+        QFETCH(QString, name);
+        QFETCH(unsigned, command);
+        QFETCH(int, context);
+        QFETCH(QString, page);
+        QVERIFY(copyHelpPages(dir_.path()));
+        auto form = makeForm();
+        openConsole(*form);
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(form->CreateCardByName(QStringLiteral("TUL10"), 3));
+        form->APult->SlotyDosiek[3].Meno = name;
+        TSpeedButton *card = form->GetCardButton(3);
+        const QPoint at = card->mapTo(form.get(), card->rect().center());
+        QTest::mousePress(form->windowHandle(), Qt::RightButton, Qt::NoModifier, at);
+        QTest::mouseRelease(form->windowHandle(), Qt::RightButton, Qt::NoModifier, at);
+        QTRY_VERIFY(form->PopupMenu1->isVisible());
+        form->miHelp->trigger();
+        form->PopupMenu1->close();
+        QCOMPARE(form->LastHelpCommand, command);
+        QCOMPARE(form->LastHelpData, std::intptr_t(context));
+        QVERIFY(CurrentHelpViewer());
+        QTRY_VERIFY(CurrentHelpViewer()->CurrentFile().endsWith(QStringLiteral("/") + page));
+        FormHelp(HELP_QUIT, 0, form.get());
+    }
+
+    // Moving the mouse over a line button or an extended-line button shows
+    // its help in the status bar.
+    void hintsOnMouseMove()
+    {
+        auto form = makeForm();
+        openConsole(*form);
+        QVERIFY(form->CreateCardByName(QStringLiteral("T4W5"), 1));
+        form->APult->KodHodnota[0] = {148, 3}; // MM lines have extended lines
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->GetCardButton(1)->click();
+        TCardOld *card = form->CardOfSlot(1);
+        TSpeedButton *line = form->GetLineButton(2);
+        QVERIFY(line);
+        QWindow *window = form->windowHandle();
+        QTest::mouseMove(window, line->mapTo(form.get(), QPoint(5, 5)));
+        QTest::mouseMove(window, line->mapTo(form.get(), QPoint(6, 5)));
+        QTRY_COMPARE(form->StatusBar1->Text(0), card->GetHelpLin(2));
+
+        form->GetLineButton(0)->click();
+        QWidget *roz = form->rozForm;
+        QVERIFY(roz);
+        QVERIFY(QTest::qWaitForWindowExposed(roz));
+        TSpeedButton *ext = nullptr;
+        for (TSpeedButton *b : buttonsOf(roz))
+            if (!ext && (b->objectName().startsWith(QStringLiteral("roz")) ||
+                         b->objectName().startsWith(QStringLiteral("hlr"))))
+                ext = b;
+        QVERIFY(ext);
+        QCOMPARE(HelpContextOf(ext), 1);
+        const int n = ext->objectName().mid(3).toInt();
+        QTest::mouseMove(roz->windowHandle(), ext->mapTo(roz, QPoint(4, 4)));
+        QTest::mouseMove(roz->windowHandle(), ext->mapTo(roz, QPoint(5, 4)));
+        QTRY_COMPARE(form->StatusBar1->Text(0), card->GetRozsirLinHelp(0, Byte(n)));
     }
 
     void noConsoleWindowNoLineButtons()

@@ -16,6 +16,7 @@
 #include <QToolButton>
 
 #include "cardpack/dll_load.h"
+#include "comm/com_orva.h"
 #include "dialogue/dialogue.h"
 #include "mainwindow/mainform_dialogue.h"
 #include <QTimer>
@@ -232,6 +233,43 @@ private slots:
         QCOMPARE(rx.count(0x81), 2);
         QCOMPARE(rx.count(0x82), 2);
         QCOMPARE(rx.count(0x83), 0);
+    }
+
+    // The window is shown and activated for the first time while a read runs:
+    // the first activation keeps the open port and offers no start dialog.
+    void lateActivationKeepsThePort()
+    {
+        TSimulator sim({});
+        QVERIFY2(!sim.path.isEmpty(), "simulator gave no pseudo-terminal");
+        auto form = makeForm(sim.path);
+        prompt_.Answer(TPrompt::Ok);
+        prompt_.Answer(TPrompt::Ok);
+        QCOMPARE(form->FirstActivation, Byte(1));
+        form->ZoSystemu->click();
+        QVERIFY(form->ComPort);
+        QVERIFY(form->ComPort->Open());
+        QVERIFY(!form->DialogueIdle());
+        TApdA *port = form->ComPort;
+
+        form->show();
+        form->activateWindow();
+        QTRY_COMPARE(form->FirstActivation, Byte(0));
+        QCOMPARE(form->ComPort, port);
+        QCOMPARE(form->StartDialogShows, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(form->DialogueIdle(), 60000);
+        QCOMPARE(form->ComPort, port);
+        QCOMPARE(form->StartDialogShows, 0);
+        // The read ended as without the activation.
+        QVERIFY(form->APult);
+        QCOMPARE(keyName(*form->APult, 0, 0), QStringLiteral("L0 MB-0"));
+        QCOMPARE(keyName(*form->APult, 1, 1), QStringLiteral("L0 Bre-6"));
+        QCOMPARE(form->StatusBar1->Text(0), LoadStrDll(71));
+        QCOMPARE(prompt_.asked().size(), 2);
+        for (const TScriptedPrompt::Asked &a : prompt_.asked())
+            QVERIFY2(a.kind != TPrompt::Kind::Error, qPrintable(a.text));
+        const QList<int> rx = sim.Received();
+        QCOMPARE(rx.count(0x81), 2);
+        QCOMPARE(consoleWindowNames(*form), (QStringList{QStringLiteral("Pult0"), QStringLiteral("Pult1")}));
     }
 
     // A second read is refused while one runs; the console question answered
