@@ -172,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         framed += frame.size();
         dialogue->WMAnswer(frame, 1);
     };
-    for (int events = 0; events < 32 && !in.AtEnd() && framed < 65536; ++events) {
+    for (int events = 0; events < 40 && !in.AtEnd() && framed < 98304; ++events) {
         const std::uint8_t op = in.Byte();
         switch (op % 5) {
         case 0: // a frame as it came, its own header saying what it is

@@ -14,7 +14,7 @@
 #include <QList>
 #include <QThread>
 
-#include <memory>
+#include <utility>
 
 #include "comm/com_orva.h"
 #include "fuzzinput.h"
@@ -94,6 +94,21 @@ private:
     int expected = 0;
 };
 
+// One link for the whole run: opening resets its receiver and queues, and
+// the device it opens is missing, so every input starts on a fresh link.
+TApdA *theLink = nullptr;
+QList<QByteArray> *received = nullptr;
+
+void resetLink()
+{
+    theLink->SetOpen(true);
+    // Frames and log entries still on their way belong to no input.
+    QList<QByteArray> *kept = std::exchange(received, nullptr);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    received = kept;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -101,16 +116,22 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     fuzz::EnsureApplication();
     // The inter-byte time-out becomes 1 ms, so a pause costs little.
     platform::SetTimeScale(0.001);
+    theLink = new TApdA(nullptr);
+    theLink->SetDeviceName(QStringLiteral("/nonexistent/kelvara-fuzz-port"));
+    QObject::connect(theLink, &TApdA::FrameReceived, [](const QByteArray &frame, int) {
+        if (received)
+            received->append(frame);
+    });
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     fuzz::Input in(data, size);
-    auto link = std::make_unique<TApdA>(nullptr);
-    QList<QByteArray> received;
-    QObject::connect(link.get(), &TApdA::FrameReceived,
-                     [&received](const QByteArray &frame, int) { received.append(frame); });
+    QList<QByteArray> frames;
+    received = &frames;
+    resetLink();
+    FUZZ_CHECK(theLink->ReceiveState() == 1);
     WireModel model;
     int pauses = 0;
 
@@ -120,13 +141,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             const QByteArray bytes = in.Bytes(op % 64 + 1);
             for (char c : bytes)
                 model.Byte(std::uint8_t(c));
-            link->ReceiveBytes(bytes);
+            theLink->ReceiveBytes(bytes);
         } else if (op < 0xFC) {
             const std::uint8_t value = in.Byte();
             const int count = in.U16() % 12000 + 1;
             for (int i = 0; i < count; ++i)
                 model.Byte(value);
-            link->ReceiveBytes(QByteArray(count, char(value)));
+            theLink->ReceiveBytes(QByteArray(count, char(value)));
         } else if (pauses < 3) {
             ++pauses;
             model.Pause();
@@ -135,20 +156,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             clock.start();
             do
                 QCoreApplication::processEvents();
-            while (model.state == 1 && link->ReceiveState() == 8 && clock.elapsed() < 5000);
+            while (model.state == 1 && theLink->ReceiveState() == 8 && clock.elapsed() < 5000);
         }
-        FUZZ_CHECK(link->ReceiveState() == model.state);
+        FUZZ_CHECK(theLink->ReceiveState() == model.state);
     }
 
     // Frames reach the owner through the receiver thread and a queued signal.
     QElapsedTimer clock;
     clock.start();
-    while (received.size() < model.frames.size() && clock.elapsed() < 10000)
+    while (frames.size() < model.frames.size() && clock.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    FUZZ_CHECK(received.size() >= model.frames.size());
-    FUZZ_CHECK(received.size() <= model.total);
+    FUZZ_CHECK(frames.size() >= model.frames.size());
+    FUZZ_CHECK(frames.size() <= model.total);
     for (int i = 0; i < model.frames.size(); ++i)
-        FUZZ_CHECK(received[i] == model.frames[i]);
-    link.reset();
+        FUZZ_CHECK(frames[i] == model.frames[i]);
+    resetLink();
+    received = nullptr;
     return 0;
 }

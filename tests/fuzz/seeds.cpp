@@ -159,14 +159,16 @@ struct ReadRecording {
     QList<TConversion> images;
 };
 
-// A whole read of two mechanical consoles from the in-process system.
-ReadRecording recordRead()
+// A whole read of two mechanical consoles from the in-process system; the
+// phone books are read from consoles of version 21 on.
+ReadRecording recordRead(int consoleVersion)
 {
     ReadRecording r;
     TTestHost host;
     host.quiet = true;
     TScriptPrompt prompt;
     TMiniSystem sys;
+    sys.consoleVersion = consoleVersion;
     TDialogue d(host, prompt);
     sys.dialogue = &d;
     d.SetLink(&sys);
@@ -257,15 +259,21 @@ QByteArray shortenedFrameEvent(const QByteArray &frame)
     return e;
 }
 
-void dialogueSeeds(const ReadRecording &read)
+// The whole read: the command, then every answer in turn.
+QByteArray wholeRead(const ReadRecording &read)
 {
-    // The whole read: the command, then every answer in turn.
     QByteArray whole = dialogueHeader(0, 0, 0, opmode::Idle, 0x02 | 0x08 | 0x20);
     whole.append(char(4));
     whole.append(char(0)); // Read from system
     for (const Answer &a : read.answers)
         whole.append(a.frame.size() > 1100 ? shortenedFrameEvent(a.frame) : rawFrameEvent(a.frame));
-    seed("dialogue", QStringLiteral("whole-read"), whole);
+    return whole;
+}
+
+void dialogueSeeds(const ReadRecording &read, const ReadRecording &withoutPhoneBooks)
+{
+    seed("dialogue", QStringLiteral("whole-read"), wholeRead(read));
+    seed("dialogue", QStringLiteral("whole-read-no-phone-books"), wholeRead(withoutPhoneBooks));
 
     // Every answer alone, in the state it came in.
     int n = 0;
@@ -428,9 +436,9 @@ int main(int argc, char **argv)
     fixture::LoadLanguage();
     projectFiles();
     records();
-    const ReadRecording read = recordRead();
+    const ReadRecording read = recordRead(21);
     images(read);
-    dialogueSeeds(read);
+    dialogueSeeds(read, recordRead(20));
     serialSeeds(read);
     udpSeeds();
     settingsSeeds();
