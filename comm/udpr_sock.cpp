@@ -81,7 +81,8 @@ QString TUDPR_S::UnpackRelayed(T_MSG::TBytes &message)
     const std::uint8_t *body = message.data() + T_MSG::BodyOffset;
     const std::uint32_t code = T_MSG::GetU32(body);
     const int length = std::min<int>(body[AddressOffset], MaxAddress);
-    const QString address = QString::fromLatin1(reinterpret_cast<const char *>(body + AddressOffset + 1), length);
+    const QString address =
+        QString::fromLatin1(reinterpret_cast<const char *>(body + AddressOffset + 1), length);
     T_MSG::TBytes unpacked{};
     T_MSG::PutU32(unpacked.data(), code);
     std::memcpy(unpacked.data() + T_MSG::BodyOffset, body + TextOffset, MaxReadText);

@@ -14,7 +14,8 @@
 #include "records/imagetomodel.h"
 #include "tests/dialogue/testhost.h"
 
-namespace {
+namespace
+{
 
 // Answers every box with one of the buttons it offers, chosen by the input.
 class InputPrompt : public TDialoguePrompt
@@ -67,8 +68,14 @@ public:
     int sent = 0;
 };
 
-constexpr Byte Modes[] = {opmode::Idle,           opmode::Read,       opmode::Write, opmode::BoardsOnly,
-                          opmode::BoardsForWrite, opmode::TimeKeeper, 6,             7};
+constexpr Byte Modes[] = {opmode::Idle,
+                          opmode::Read,
+                          opmode::Write,
+                          opmode::BoardsOnly,
+                          opmode::BoardsForWrite,
+                          opmode::TimeKeeper,
+                          6,
+                          7};
 
 Byte stepFrom(std::uint8_t b)
 {

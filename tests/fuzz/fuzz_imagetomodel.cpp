@@ -16,7 +16,8 @@
 #include "records/unitable.h"
 #include "tests/image/imagefixture.h"
 
-namespace {
+namespace
+{
 
 void checkBounds(const TAPult &config)
 {
@@ -98,7 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     RecordingLog log;
     TAPult *raw = config.release();
-    TImageToModelContext context{raw, *image, list, cards, log, bool(flags & 0x80), QStringLiteral("/opt/kelvara/kelvara")};
+    TImageToModelContext context{
+        raw, *image, list, cards, log, bool(flags & 0x80), QStringLiteral("/opt/kelvara/kelvara")};
     int unconfigured = 0;
     const bool converted = ImageToModel(context, console, fromSystem, unconfigured);
     config.reset(raw);

@@ -14,7 +14,8 @@
 #include "model/reporter.h"
 #include "platform/programfolder.h"
 
-namespace {
+namespace
+{
 
 class CountingReporter : public TModelReporter
 {

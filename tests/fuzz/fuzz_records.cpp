@@ -9,7 +9,8 @@
 #include "fuzzinput.h"
 #include "records/pcrecord.h"
 
-namespace {
+namespace
+{
 
 void readPc(const QByteArray &file)
 {

@@ -20,7 +20,8 @@
 #include "fuzzinput.h"
 #include "platform/timing.h"
 
-namespace {
+namespace
+{
 
 constexpr int Compared = 6; // frames compared, in order, per input
 
@@ -29,7 +30,7 @@ class WireModel
 {
 public:
     int state = 1;
-    int total = 0;             // good frames
+    int total = 0;            // good frames
     QList<QByteArray> frames; // the first of them
 
     void Byte(std::uint8_t b)

@@ -5,16 +5,17 @@
 #include "editing/settingsfile.h"
 #include "fuzzinput.h"
 
-namespace {
+namespace
+{
 
 bool sameValues(const SettingsFile::TSettings &a, const SettingsFile::TSettings &b)
 {
-    return a.Top == b.Top && a.Left == b.Left && a.Width == b.Width && a.Height == b.Height
-           && a.WindowState == b.WindowState && a.Options == b.Options && a.COMport == b.COMport
-           && a.FileName == b.FileName && a.Font.Name == b.Font.Name && a.Font.Size == b.Font.Size
-           && a.Font.Color == b.Font.Color && a.Font.Bold == b.Font.Bold && a.Font.Italic == b.Font.Italic
-           && a.Font.Underline == b.Font.Underline && a.Font.StrikeOut == b.Font.StrikeOut
-           && a.Font.Charset == b.Font.Charset;
+    return a.Top == b.Top && a.Left == b.Left && a.Width == b.Width && a.Height == b.Height &&
+           a.WindowState == b.WindowState && a.Options == b.Options && a.COMport == b.COMport &&
+           a.FileName == b.FileName && a.Font.Name == b.Font.Name && a.Font.Size == b.Font.Size &&
+           a.Font.Color == b.Font.Color && a.Font.Bold == b.Font.Bold && a.Font.Italic == b.Font.Italic &&
+           a.Font.Underline == b.Font.Underline && a.Font.StrikeOut == b.Font.StrikeOut &&
+           a.Font.Charset == b.Font.Charset;
 }
 
 } // namespace

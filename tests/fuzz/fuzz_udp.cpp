@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const bool relayed = !(flags & 1);
     QByteArray datagram = in.Rest();
     if (!(flags & 2) && datagram.size() >= T_MSG::Size) {
-        const std::uint32_t sum = T_MSG::ComputeSum(reinterpret_cast<const std::uint8_t *>(datagram.constData()));
+        const std::uint32_t sum =
+            T_MSG::ComputeSum(reinterpret_cast<const std::uint8_t *>(datagram.constData()));
         T_MSG::PutU32(reinterpret_cast<std::uint8_t *>(datagram.data()) + T_MSG::SumOffset, sum);
     }
 

@@ -15,7 +15,8 @@
 #include "cardpack/dll_load.h"
 #include "platform/langlib.h"
 
-namespace fuzz {
+namespace fuzz
+{
 
 // Creates the application object once; Qt's event machinery, timers and
 // sockets need one.
@@ -64,10 +65,7 @@ public:
     bool AtEnd() const { return pos_ >= size_; }
     std::size_t Left() const { return size_ - pos_; }
 
-    std::uint8_t Byte()
-    {
-        return pos_ < size_ ? data_[pos_++] : 0;
-    }
+    std::uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
 
     std::uint16_t U16()
     {

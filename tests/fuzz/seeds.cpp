@@ -31,7 +31,8 @@
 #include "tests/image/imagefixture.h"
 #include "tests/model/oldfiles.h"
 
-namespace {
+namespace
+{
 
 QString root;
 int written = 0;
@@ -77,8 +78,9 @@ void projectFiles()
     seed("projectfile", QStringLiteral("small.orv"), small->ProjectText());
     for (const char *version : {"1.0", "2.0", "2.1", "2.2", "2.3", "2.4", "2.5"}) {
         for (bool oldNames : {false, true}) {
-            const QString name = QStringLiteral("small-%1%2.orv")
-                                     .arg(QLatin1String(version), oldNames ? QStringLiteral("-oldnames") : QString());
+            const QString name =
+                QStringLiteral("small-%1%2.orv")
+                    .arg(QLatin1String(version), oldNames ? QStringLiteral("-oldnames") : QString());
             seed("projectfile", name, OldProjectText(*small, QLatin1String(version), oldNames));
         }
     }
@@ -206,7 +208,12 @@ void images(const ReadRecording &read)
     PutUni(*image, 0, {0, 0, 71, 255, 0x30, 2, 254, 255});
     PutUni(*image, 2, {2, 1, 148, 254, 0x40, 1, 254, 255});
     PutKey(*image, {.key = 0, .handling = 2, .numlin = 0, .code = 71, .lineEntry = 0, .name = "Dispatcher"});
-    PutKey(*image, {.key = 2, .handling = 22, .subscriber = 5, .numlin = 2, .code = 148, .lineEntry = 2,
+    PutKey(*image, {.key = 2,
+                    .handling = 22,
+                    .subscriber = 5,
+                    .numlin = 2,
+                    .code = 148,
+                    .lineEntry = 2,
                     .subscriberEntry = 5});
     PutKey(*image, {.key = 4, .handling = 52, .subscriber = 7, .digits = {3, 4}});
     image->SetPhoneName(0, "Depo");
@@ -216,16 +223,24 @@ void images(const ReadRecording &read)
         slotBytes.append(char(s == 3 ? 71 : s == 20 ? 148 : 0xFF));
         slotBytes.append(char(s == 3 ? 0 : s == 20 ? 1 : 3)); // TUL10, T4W5, none
     }
-    seed("imagetomodel", QStringLiteral("slots.img"), QByteArray(1, char(0x41 | 0x10)) + slotBytes + image->ToBytes());
-    seed("imagetomodel", QStringLiteral("slots-by-position.img"), QByteArray(1, char(0x41)) + slotBytes + image->ToBytes());
+    seed("imagetomodel", QStringLiteral("slots.img"),
+         QByteArray(1, char(0x41 | 0x10)) + slotBytes + image->ToBytes());
+    seed("imagetomodel", QStringLiteral("slots-by-position.img"),
+         QByteArray(1, char(0x41)) + slotBytes + image->ToBytes());
 }
 
 // Header of the dialogue harness: phase, step code, console, mode index, set-up,
 // more flags, valid slotBytes.
 QByteArray dialogueHeader(Byte kom, Byte step, Byte console, Byte mode, Byte setup, Byte more = 0)
 {
-    static const Byte modes[] = {opmode::Idle,           opmode::Read,       opmode::Write, opmode::BoardsOnly,
-                                 opmode::BoardsForWrite, opmode::TimeKeeper, 6,             7};
+    static const Byte modes[] = {opmode::Idle,
+                                 opmode::Read,
+                                 opmode::Write,
+                                 opmode::BoardsOnly,
+                                 opmode::BoardsForWrite,
+                                 opmode::TimeKeeper,
+                                 6,
+                                 7};
     int modeIndex = 0;
     for (int i = 0; i < int(std::size(modes)); ++i)
         if (modes[i] == mode)
@@ -278,38 +293,43 @@ void dialogueSeeds(const ReadRecording &read, const ReadRecording &withoutPhoneB
     // Every answer alone, in the state it came in.
     int n = 0;
     for (const Answer &a : read.answers) {
-        const QByteArray event = a.frame.size() > 1100 ? shortenedFrameEvent(a.frame) : rawFrameEvent(a.frame);
+        const QByteArray event =
+            a.frame.size() > 1100 ? shortenedFrameEvent(a.frame) : rawFrameEvent(a.frame);
         seed("dialogue", QStringLiteral("read-%1").arg(n++, 2, 10, QLatin1Char('0')),
              dialogueHeader(a.kom, a.step, a.console, a.mode, SetupRead) + event);
     }
 
     // The write's acknowledgements with every kind of result.
     const QByteArray test = Frame(0x00, 0, TMiniSystem::TestData(15, 'P'));
-    seed("dialogue", QStringLiteral("write-test"), dialogueHeader(2, 0, 0, opmode::Write, SetupRead) + rawFrameEvent(test));
+    seed("dialogue", QStringLiteral("write-test"),
+         dialogueHeader(2, 0, 0, opmode::Write, SetupRead) + rawFrameEvent(test));
     for (Byte code : {0, 1, 2, 3, 9}) {
         for (Byte step : {1, 5, 9}) {
             seed("dialogue", QStringLiteral("write-ack-%1-%2").arg(step).arg(code),
-                 dialogueHeader(2, step, 0, opmode::Write, SetupRead)
-                     + rawFrameEvent(Frame(0x0A, 0, QByteArray(1, char(code)))));
+                 dialogueHeader(2, step, 0, opmode::Write, SetupRead) +
+                     rawFrameEvent(Frame(0x0A, 0, QByteArray(1, char(code)))));
         }
         seed("dialogue", QStringLiteral("write-console-ack-%1").arg(code),
-             dialogueHeader(4, 3, 1, opmode::Write, SetupRead) + rawFrameEvent(Frame(0x87, 1, QByteArray(1, char(code)))));
+             dialogueHeader(4, 3, 1, opmode::Write, SetupRead) +
+                 rawFrameEvent(Frame(0x87, 1, QByteArray(1, char(code)))));
         seed("dialogue", QStringLiteral("read-ack-%1").arg(code),
-             dialogueHeader(3, 2, 0, opmode::Read, SetupRead) + rawFrameEvent(Frame(0x87, 0, QByteArray(1, char(code)))));
+             dialogueHeader(3, 2, 0, opmode::Read, SetupRead) +
+                 rawFrameEvent(Frame(0x87, 0, QByteArray(1, char(code)))));
     }
     seed("dialogue", QStringLiteral("write-console-test"),
-         dialogueHeader(4, 1, 0, opmode::Write, SetupRead)
-             + rawFrameEvent(Frame(0x80, 0, TMiniSystem::TestData(21, 'M'))));
+         dialogueHeader(4, 1, 0, opmode::Write, SetupRead) +
+             rawFrameEvent(Frame(0x80, 0, TMiniSystem::TestData(21, 'M'))));
 
     // The time keeper's listing, the boards of a boards-only read.
     seed("dialogue", QStringLiteral("time-keeper"),
-         dialogueHeader(1, dlg::TimeKeeperStep, 0, opmode::TimeKeeper, SetupRead)
-             + rawFrameEvent(Frame(0x0F, 0, Pattern(61, 7))));
+         dialogueHeader(1, dlg::TimeKeeperStep, 0, opmode::TimeKeeper, SetupRead) +
+             rawFrameEvent(Frame(0x0F, 0, Pattern(61, 7))));
     TMiniSystem sys;
     seed("dialogue", QStringLiteral("boards-only"),
          dialogueHeader(1, 1, 0, opmode::BoardsOnly, SetupRead) + rawFrameEvent(Frame(0x01, 0, sys.boards)));
     seed("dialogue", QStringLiteral("boards-for-write"),
-         dialogueHeader(1, 1, 0, opmode::BoardsForWrite, SetupRead) + rawFrameEvent(Frame(0x01, 0, sys.boards)));
+         dialogueHeader(1, 1, 0, opmode::BoardsForWrite, SetupRead) +
+             rawFrameEvent(Frame(0x01, 0, sys.boards)));
 
     // No answer: the watchdog runs out, the box is answered with Retry.
     QByteArray watchdog = dialogueHeader(1, 2, 0, opmode::Read, SetupRead & ~0x20);
@@ -364,9 +384,12 @@ void serialSeeds(const ReadRecording &read)
     QByteArray bad = test;
     bad[bad.size() - 1] = char(bad.back() ^ 0x55);
     seed("serial", QStringLiteral("bad-sum"), chunks(bad + test));
-    seed("serial", QStringLiteral("garbage-between"), chunks(QByteArray("\xA5\x00\xA5\xA5", 4) + test + "xyz" + test));
-    seed("serial", QStringLiteral("pause-inside"), chunks(test.left(9)) + QByteArray(1, char(0xFC)) + chunks(test));
-    seed("serial", QStringLiteral("overlong"), chunks(QByteArray("\xA5\x5A\x81\x00\x00\x28\x01", 7)) + chunks(test));
+    seed("serial", QStringLiteral("garbage-between"),
+         chunks(QByteArray("\xA5\x00\xA5\xA5", 4) + test + "xyz" + test));
+    seed("serial", QStringLiteral("pause-inside"),
+         chunks(test.left(9)) + QByteArray(1, char(0xFC)) + chunks(test));
+    seed("serial", QStringLiteral("overlong"),
+         chunks(QByteArray("\xA5\x5A\x81\x00\x00\x28\x01", 7)) + chunks(test));
 }
 
 // ---- relay datagrams, cfg.ini, hand-over -------------------------------------------------------
@@ -374,11 +397,13 @@ void serialSeeds(const ReadRecording &read)
 void udpSeeds()
 {
     for (std::uint32_t code : {6u, 7u, 8u, 9u, 11u, 12u, 14u, 15u, 99u}) {
-        const QByteArray body = TUDPR_S::RelayedBody(code, QStringLiteral("10.0.0.1"), QStringLiteral("prijate %1").arg(code));
+        const QByteArray body =
+            TUDPR_S::RelayedBody(code, QStringLiteral("10.0.0.1"), QStringLiteral("prijate %1").arg(code));
         T_MSG::TBytes message{};
         T_MSG::PutU32(message.data(), code);
         std::copy(body.begin(), body.end(), message.begin() + T_MSG::BodyOffset);
-        seed("udp", QStringLiteral("relayed-%1").arg(code), QByteArray(1, char(2)) + T_MSG::Create(message, {}).Bytes());
+        seed("udp", QStringLiteral("relayed-%1").arg(code),
+             QByteArray(1, char(2)) + T_MSG::Create(message, {}).Bytes());
     }
     T_MSG::TBytes plain{};
     T_MSG::PutU32(plain.data(), 8);
@@ -403,8 +428,9 @@ void settingsSeeds()
     values.Font.Bold = values.Font.Underline = true;
     values.Font.Charset = 238;
     seed("settings", QStringLiteral("chosen.ini"), SettingsFile::Write(values));
-    seed("settings", QStringLiteral("lower-case-lf.ini"),
-         "top=5\nleft=6\nwidth=800\nheight=600\nwindowstate=2\ncomport=8\nfontstyle=[fsItalic,fsStrikeOut]\n");
+    seed(
+        "settings", QStringLiteral("lower-case-lf.ini"),
+        "top=5\nleft=6\nwidth=800\nheight=600\nwindowstate=2\ncomport=8\nfontstyle=[fsItalic,fsStrikeOut]\n");
     seed("settings", QStringLiteral("bad-number.ini"), "Top=1\r\nWidth=wide\r\nHeight=3\r\n");
     seed("settings", QStringLiteral("out-of-range.ini"), "COMport=256\r\nFontCharset=-1\r\n");
 }
