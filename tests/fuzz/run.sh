@@ -57,9 +57,12 @@ if [ ! -f $build/build.ninja ]; then
 fi
 echo "+ building the fuzzers in $build"
 CCACHE_BASEDIR=$PWD "${lock[@]}" cmake --build $build --target fuzzers | tail -1
-rm -rf $out/seeds $out/logs
-$out/fuzz_seeds $out/seeds
+rm -rf $out/seeds.new
+$out/fuzz_seeds $out/seeds.new >/dev/null
+rm -rf $out/seeds
+mv $out/seeds.new $out/seeds
 mkdir -p $out/logs $out/artifacts
+for h in $harnesses; do rm -f $out/logs/$h.log $out/logs/$h.status; done
 
 # Short allocation stacks and a smaller quarantine make the harnesses several
 # times faster; to see a finding with full stacks, run the harness on its
@@ -91,25 +94,31 @@ done
 wait
 
 failed=0
+passed_count=0
+failed_count=0
 printf '\n%-14s %12s %9s %7s %7s  %s\n' harness executions exec/s cov ft result
 for h in $harnesses; do
   status=$(cat $out/logs/$h.status 2>/dev/null || echo 1)
   log=$out/logs/$h.log
-  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
-  cov=$(grep -oE 'cov: [0-9]+' "$log" | tail -1 | cut -d' ' -f2)
-  ft=$(grep -oE 'ft: [0-9]+' "$log" | tail -1 | cut -d' ' -f2)
+  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" 2>/dev/null | tail -1 || true)
+  rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" 2>/dev/null | tail -1 || true)
+  cov=$( (grep -oE 'cov: [0-9]+' "$log" || true) | tail -1 | cut -d' ' -f2)
+  ft=$( (grep -oE 'ft: [0-9]+' "$log" || true) | tail -1 | cut -d' ' -f2)
   result=ok
-  if [ $status -ne 0 ] || grep -qE 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:|SUMMARY: |fuzz: expectation failed' "$log"; then
+  if [ "$status" != 0 ] || grep -qE 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:|SUMMARY: |fuzz: expectation failed' "$log"; then
     result="FAILED (exit $status, see $log)"
     failed=1
+    failed_count=$((failed_count + 1))
+  else
+    passed_count=$((passed_count + 1))
   fi
   printf '%-14s %12s %9s %7s %7s  %s\n' "$h" "${execs:--}" "${rate:--}" "${cov:--}" "${ft:--}" "$result"
 done
 echo "fuzzing took $(($(date +%s) - started)) s"
+echo "fuzz: $passed_count passed, $failed_count failed"
 if [ $failed -ne 0 ]; then
   for h in $harnesses; do
-    if grep -qE 'ERROR: |runtime error:|SUMMARY: |fuzz: expectation failed' $out/logs/$h.log; then
+    if grep -qE 'ERROR: |runtime error:|SUMMARY: |fuzz: expectation failed' $out/logs/$h.log 2>/dev/null; then
       echo "---- $h"
       grep -E -m1 -A40 'ERROR: |runtime error:|fuzz: expectation failed' $out/logs/$h.log
     fi
