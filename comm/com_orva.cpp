@@ -366,6 +366,11 @@ void TApdA::TriggerAvail()
     emit BytesReceived(int(bytes.size()));
     if (FLoggingOn)
         WriteLog(TLogKind::Information, PortLabel() + QStringLiteral(" in: ") + hexBytes(bytes));
+    ReceiveBytes(bytes);
+}
+
+void TApdA::ReceiveBytes(const QByteArray &bytes)
+{
     for (const char c : bytes)
         HandleByte(std::uint8_t(c));
 }

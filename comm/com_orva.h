@@ -98,6 +98,8 @@ public:
 
     // Test access.
     int ReceiveState() const { return FState; }
+    // Bytes as the port delivered them, through the receive state machine.
+    void ReceiveBytes(const QByteArray &bytes);
     int SendQueueCount();
     TThreading *Sender() const { return FSender.get(); }
     TThreading *Receiver() const { return FReceiver.get(); }

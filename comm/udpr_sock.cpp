@@ -41,9 +41,7 @@ TUDPR_S::TUDPR_S(int layout, const QString &host, int port1, int port2, bool swa
     FSocket = std::make_unique<TIUDP>(host, nullptr, FLogFlag, FReportLevel, remote, local);
     connect(FSocket.get(), &TIUDP::LogEntry, this, &TUDPR_S::LogEntry);
     if (FLayout == RelayedLayout) {
-        // A relayed address longer than its field would be read past it.
-        FSocket->SetAcceptor(
-            [](const T_MSG &m) { return m.Data()[T_MSG::BodyOffset + AddressOffset] <= MaxAddress; });
+        FSocket->SetAcceptor(AcceptRelayed);
     }
 }
 
@@ -72,20 +70,32 @@ void TUDPR_S::SendMessage(std::uint32_t code, const QString &text, const QString
     FSocket->SendRaw(code, RelayedBody(code, address, text), FHost);
 }
 
-int TUDPR_S::ReadMessage(T_MSG::TBytes &message, QString &address)
+bool TUDPR_S::AcceptRelayed(const T_MSG &message)
 {
-    const int count = FSocket->ReadMessage(message, address);
-    if (count < 1 || FLayout != RelayedLayout)
-        return count;
+    // A relayed address longer than its field would be read past it.
+    return message.Data()[T_MSG::BodyOffset + AddressOffset] <= MaxAddress;
+}
+
+QString TUDPR_S::UnpackRelayed(T_MSG::TBytes &message)
+{
     const std::uint8_t *body = message.data() + T_MSG::BodyOffset;
     const std::uint32_t code = T_MSG::GetU32(body);
     const int length = std::min<int>(body[AddressOffset], MaxAddress);
-    address = QString::fromLatin1(reinterpret_cast<const char *>(body + AddressOffset + 1), length);
+    const QString address =
+        QString::fromLatin1(reinterpret_cast<const char *>(body + AddressOffset + 1), length);
     T_MSG::TBytes unpacked{};
     T_MSG::PutU32(unpacked.data(), code);
     std::memcpy(unpacked.data() + T_MSG::BodyOffset, body + TextOffset, MaxReadText);
     std::memcpy(unpacked.data() + T_MSG::SumOffset, message.data() + T_MSG::SumOffset, 4);
     message = unpacked;
+    return address;
+}
+
+int TUDPR_S::ReadMessage(T_MSG::TBytes &message, QString &address)
+{
+    const int count = FSocket->ReadMessage(message, address);
+    if (count >= 1 && FLayout == RelayedLayout)
+        address = UnpackRelayed(message);
     return count;
 }
 

@@ -38,6 +38,12 @@ public:
 
     // The relayed body of a message (code, address, text), as sent.
     static QByteArray RelayedBody(std::uint32_t code, const QString &address, const QString &text);
+    // A received message of the relayed layout is taken only when its address
+    // length fits the address field.
+    static bool AcceptRelayed(const T_MSG &message);
+    // A relayed message turned into the plain layout in place (code, text,
+    // sum); returns the system's address it carried.
+    static QString UnpackRelayed(T_MSG::TBytes &message);
 
     TIUDP *Socket() const { return FSocket.get(); }
     bool Ok() const { return FSocket->Bound(); }

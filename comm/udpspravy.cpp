@@ -47,6 +47,16 @@ T_MSG T_MSG::CreateReceived(const std::uint8_t *datagram, const QString &address
     return m;
 }
 
+std::optional<T_MSG> T_MSG::FromDatagram(const QByteArray &datagram, const QString &address)
+{
+    if (datagram.size() < Size)
+        return std::nullopt;
+    T_MSG message = CreateReceived(reinterpret_cast<const std::uint8_t *>(datagram.constData()), address);
+    if (!message.IsValid())
+        return std::nullopt;
+    return message;
+}
+
 QString T_MSG::ReadText(const std::uint8_t *p, int max)
 {
     const void *end = std::memchr(p, 0, std::size_t(max));
@@ -194,11 +204,10 @@ void TIUDP::DataReceived()
         const QHostAddress v4(sender.toIPv4Address(&isV4));
         if (isV4)
             sender = v4;
-        const T_MSG message = T_MSG::CreateReceived(reinterpret_cast<const std::uint8_t *>(data.constData()),
-                                                    sender.toString());
-        if (!message.IsValid())
+        const std::optional<T_MSG> message = T_MSG::FromDatagram(data, sender.toString());
+        if (!message)
             continue;
-        if (FAcceptor && !FAcceptor(message))
+        if (FAcceptor && !FAcceptor(*message))
             continue;
         if (int(FReceiveQueue.size()) >= MaxReceiveQueue) {
             emit LogEntry(TLogKind::Warning,
@@ -207,7 +216,7 @@ void TIUDP::DataReceived()
                               .arg(sender.toString()));
             continue;
         }
-        FReceiveQueue.push_back(message);
+        FReceiveQueue.push_back(*message);
         emit MessageQueued();
     }
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 
 #include "comm/commerror.h"
 #include "comm/commlog.h"
@@ -28,6 +29,9 @@ public:
     static T_MSG Create(const TBytes &message, const QString &address);
     // From a received datagram (at least Size bytes): kept as received.
     static T_MSG CreateReceived(const std::uint8_t *datagram, const QString &address);
+    // A received datagram as a message; none when it is shorter than a
+    // message or its sum is wrong. Bytes past Size are ignored.
+    static std::optional<T_MSG> FromDatagram(const QByteArray &datagram, const QString &address);
 
     bool IsValid() const { return StoredSum() == FSum; }
     std::uint32_t Code() const { return GetU32(FData.data()); }

@@ -18,6 +18,24 @@ QString AbsoluteName(const QString &argument, const QString &folder)
     return QDir::cleanPath(QDir(folder).absoluteFilePath(argument));
 }
 
+TReceived ParseReceived(const QByteArray &bytes)
+{
+    TReceived result;
+    const qsizetype end = bytes.indexOf('\0');
+    if (end < 0) {
+        if (bytes.size() > MaxNameBytes)
+            result.kind = TReceived::Refused; // no terminator within bounds: not ours
+        return result;
+    }
+    if (end > MaxNameBytes) {
+        result.kind = TReceived::Refused;
+        return result;
+    }
+    result.kind = TReceived::Complete;
+    result.name = QString::fromUtf8(bytes.left(end));
+    return result;
+}
+
 bool Send(const QString &socketPath, const QString &name, int timeoutMs)
 {
     QByteArray message = name.toUtf8();
@@ -84,23 +102,19 @@ void TServer::onData(QLocalSocket *socket)
 {
     QByteArray buffer = socket->property("handover").toByteArray();
     buffer.append(socket->readAll());
-    const int end = buffer.indexOf('\0');
-    if (end < 0) {
-        if (buffer.size() > MaxNameBytes)
-            socket->abort(); // no terminator within bounds: not ours
-        else
-            socket->setProperty("handover", buffer);
+    const TReceived received = ParseReceived(buffer);
+    if (received.kind == TReceived::Incomplete) {
+        socket->setProperty("handover", buffer);
         return;
     }
-    if (end > MaxNameBytes) {
+    if (received.kind == TReceived::Refused) {
         socket->abort();
         return;
     }
     socket->setProperty("handover", QByteArray());
-    const QString name = QString::fromUtf8(buffer.left(end));
     try {
         if (handler_)
-            handler_(name);
+            handler_(received.name);
     } catch (...) {
         // The handler reports its own errors; the sender still gets its answer.
     }

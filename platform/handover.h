@@ -19,6 +19,16 @@ inline const QByteArray Acknowledgement = QByteArrayLiteral("OK\n");
 // (the caller's working folder); empty stays empty.
 QString AbsoluteName(const QString &argument, const QString &folder);
 
+// What the running copy makes of the bytes one connection brought so far:
+// wait for more, refuse the connection (no terminator within bounds), or the
+// name before the first zero byte. Bytes after that zero are ignored.
+struct TReceived {
+    enum Kind { Incomplete, Refused, Complete };
+    Kind kind = Incomplete;
+    QString name; // when Complete
+};
+TReceived ParseReceived(const QByteArray &bytes);
+
 // Second copy: sends the name and waits for the acknowledgement.
 // False when no running copy listens or it did not answer in time.
 bool Send(const QString &socketPath, const QString &name, int timeoutMs);
