@@ -332,6 +332,7 @@ void TBlockMover::viewsFrom(const TKeyArray &keys, bool moved)
         views_[d].Caption = k ? k->MenoKlavesy : QString();
         views_[d].Hint = k ? k->HintKlavesy : QString();
         views_[d].Moved = moved && records_[d].InBlock;
+        views_[d].TextColor = k ? k->TextColor : 0;
     }
 }
 
@@ -541,6 +542,7 @@ void TBlockMover::PlaceBlock(int shift, int last, bool preview)
         views_[d].Caption = e.Key.MenoKlavesy;
         views_[d].Hint = e.Key.HintKlavesy;
         views_[d].Moved = preview && e.InBlock;
+        views_[d].TextColor = e.Key.TextColor;
         if (IsConfiguredKey(&e.Key))
             listing_.append(MoveListingLine(e.Key, e.Destination, e.Source));
     }
@@ -592,5 +594,6 @@ void TBlockMover::Cancel()
         views_[d].Caption = a_[d]->MenoKlavesy;
         views_[d].Hint = a_[d]->HintKlavesy;
         views_[d].Moved = false;
+        views_[d].TextColor = a_[d]->TextColor;
     }
 }

@@ -65,6 +65,7 @@ struct TKeyView {
     QString Caption;
     QString Hint;
     bool Moved = false; // drawn in the move colour; else normal
+    std::int32_t TextColor = 0; // the caption colour of the key shown
 };
 
 // The listing line of one destination of a layout, as the move preview writes it.
