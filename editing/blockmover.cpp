@@ -54,7 +54,8 @@ bool placeFree(const TKeyBinding &binding, const TKlavesa &k, const TPasteChecks
 // The three forms a pasted key may take (a plain line that is still free, an
 // extended line that is still free, an extended line of a plain line that a
 // key of the console carries), all under a unique line name.
-bool pasteAccepts(const TKlavesa &k, const TKeyBinding &binding, const TKeyArray &b, const TPasteChecks &checks)
+bool pasteAccepts(const TKlavesa &k, const TKeyBinding &binding, const TKeyArray &b,
+                  const TPasteChecks &checks)
 {
     if (!binding.KeyNameUnique(k.MenoLinky))
         return false;
@@ -69,8 +70,8 @@ bool pasteAccepts(const TKlavesa &k, const TKeyBinding &binding, const TKeyArray
             return true;
         for (int i = 0; i < KeyCount; ++i) {
             const TKlavesa *x = b[i].get();
-            if (x && IsConfiguredKey(x) && x->HWPozicDosky == k.HWPozicDosky && x->PozicLinky == k.PozicLinky
-                && (x->PozicRLinky == 0 || x->PozicRLinky == 255))
+            if (x && IsConfiguredKey(x) && x->HWPozicDosky == k.HWPozicDosky &&
+                x->PozicLinky == k.PozicLinky && (x->PozicRLinky == 0 || x->PozicRLinky == 255))
                 return true;
         }
     }
@@ -160,10 +161,10 @@ TPasteChecks TPasteChecks::FromCards(const TKeyBinding &binding, std::function<T
 
 QString MoveListingLine(const TKlavesa &k, int destination, int source)
 {
-    QString line = pad3(destination) + QStringLiteral(". \"") + k.MenoKlavesy + QStringLiteral("\" \"")
-                   + k.HintKlavesy + QStringLiteral("\" ") + k.MenoLinky + QStringLiteral(" (")
-                   + QString::number(k.TypLinky) + QStringLiteral(") konfig ") + QString::number(k.HWPozicDosky)
-                   + QStringLiteral(". doska ");
+    QString line = pad3(destination) + QStringLiteral(". \"") + k.MenoKlavesy + QStringLiteral("\" \"") +
+                   k.HintKlavesy + QStringLiteral("\" ") + k.MenoLinky + QStringLiteral(" (") +
+                   QString::number(k.TypLinky) + QStringLiteral(") konfig ") +
+                   QString::number(k.HWPozicDosky) + QStringLiteral(". doska ");
     if (k.PozicLinky < 255)
         line += QString::number(k.PozicLinky) + QStringLiteral(". linka (od ");
     else

@@ -64,7 +64,7 @@ struct TPasteChecks {
 struct TKeyView {
     QString Caption;
     QString Hint;
-    bool Moved = false; // drawn in the move colour; else normal
+    bool Moved = false;         // drawn in the move colour; else normal
     std::int32_t TextColor = 0; // the caption colour of the key shown
 };
 

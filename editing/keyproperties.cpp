@@ -145,7 +145,8 @@ std::optional<std::uint32_t> TKeyPropertiesModel::DigitEditColour(const QString 
 
 TKeyPropOutcome ApplyKeyProperties(const TKeyPropertiesModel &model, int n, TKeyArray &b,
                                    const QList<int> &markedCaptioned, const QString &consoleFunctionNumber,
-                                   TKeyBinding &binding, const std::function<void(const QString &)> &setFunctionNumber)
+                                   TKeyBinding &binding,
+                                   const std::function<void(const QString &)> &setFunctionNumber)
 {
     TKeyPropOutcome out;
     if (n < 0 || n >= KeyCount || !b[n])

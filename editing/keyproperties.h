@@ -18,8 +18,8 @@ namespace KeyProps
 {
 inline constexpr Byte GsmBoardCode = 0x72;
 inline constexpr Byte F0BoardCode = 0xF0;
-inline constexpr int FunctionNumberDigits = 18; // 9 bytes
-inline constexpr int MsnDigits = 24;            // 12 bytes
+inline constexpr int FunctionNumberDigits = 18;            // 9 bytes
+inline constexpr int MsnDigits = 24;                       // 12 bytes
 inline constexpr std::uint32_t EmptyEditColour = 0x8080FF; // $BBGGRR
 
 // Geometry of the dialog built at run time.
@@ -88,7 +88,10 @@ public:
     std::int32_t Colour = 0; // $BBGGRR as the key stores it
     bool ColourToMarked = false;
 
-    void SetFunctionNumber(const QString &text) { FunctionNumber = DigitsOnly(text, KeyProps::FunctionNumberDigits); }
+    void SetFunctionNumber(const QString &text)
+    {
+        FunctionNumber = DigitsOnly(text, KeyProps::FunctionNumberDigits);
+    }
     void SetMsn(const QString &text) { Msn = DigitsOnly(text, KeyProps::MsnDigits); }
 
     // The OK button's Tag: bit 1 a function number, bit 0 MSN digits.

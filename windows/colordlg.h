@@ -34,11 +34,11 @@ public:
     explicit TTColorDlg(QWidget *owner = nullptr);
     ~TTColorDlg() override;
 
-    QWidget *Area = nullptr;        // the swatches, on teal
-    QFrame *SidePanel = nullptr;    // labels, preview and buttons
-    QLabel *Label1 = nullptr;       // "Palette"
-    QLabel *Label2 = nullptr;       // "Selected colour"
-    QLabel *Preview = nullptr;      // the chosen colour with its palette number
+    QWidget *Area = nullptr;     // the swatches, on teal
+    QFrame *SidePanel = nullptr; // labels, preview and buttons
+    QLabel *Label1 = nullptr;    // "Palette"
+    QLabel *Label2 = nullptr;    // "Selected colour"
+    QLabel *Preview = nullptr;   // the chosen colour with its palette number
     QPushButton *OKButton = nullptr;
     QPushButton *CancelButton = nullptr;
     QToolButton *SpeedButton = nullptr; // opens TCustomColor

@@ -89,5 +89,6 @@ void TCustomColor::BarChange()
     QPalette p = Preview->palette();
     p.setColor(QPalette::Window, ColorFromTColor(std::uint32_t(colour_.ToColor())));
     Preview->setPalette(p);
-    ValueLine->setText(ColorValueLine(colour_, RedLabel->text(), GreenLabel->text(), BlueLabel->text(), hex_));
+    ValueLine->setText(
+        ColorValueLine(colour_, RedLabel->text(), GreenLabel->text(), BlueLabel->text(), hex_));
 }

@@ -36,8 +36,14 @@ std::uint32_t colourOf(const TColorButton *key)
 
 } // namespace
 
-TKeyEditServices *KeyEditServices() { return services_; }
-void SetKeyEditServices(TKeyEditServices *services) { services_ = services; }
+TKeyEditServices *KeyEditServices()
+{
+    return services_;
+}
+void SetKeyEditServices(TKeyEditServices *services)
+{
+    services_ = services;
+}
 
 TKeyEditor::TKeyEditor(TMDIChild *window) : QObject(window), window_(window)
 {
@@ -46,7 +52,8 @@ TKeyEditor::TKeyEditor(TMDIChild *window) : QObject(window), window_(window)
 
 TKeyEditor &TKeyEditor::Of(TMDIChild *window)
 {
-    if (auto *editor = window->findChild<TKeyEditor *>(QStringLiteral("KeyEditor"), Qt::FindDirectChildrenOnly))
+    if (auto *editor =
+            window->findChild<TKeyEditor *>(QStringLiteral("KeyEditor"), Qt::FindDirectChildrenOnly))
         return *editor;
     return *new TKeyEditor(window);
 }
@@ -240,7 +247,8 @@ void TKeyEditor::navigate(const TKeyPress &press)
             window_->PageControl1->setCurrentIndex(n / perScreen);
     };
     if (!current) {
-        const int first = perScreen > 0 && window_->PageControl1 ? window_->PageControl1->currentIndex() * perScreen : 0;
+        const int first =
+            perScreen > 0 && window_->PageControl1 ? window_->PageControl1->currentIndex() * perScreen : 0;
         for (int n = std::max(first, 0); n <= last; ++n) {
             TColorButton *key = window_->GetButton(n);
             if (key && !key->Caption().isEmpty() && key->isEnabled()) {

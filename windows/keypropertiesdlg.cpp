@@ -21,21 +21,23 @@ namespace
 void setBase(QLineEdit *edit, const std::optional<std::uint32_t> &colour)
 {
     QPalette p = edit->palette();
-    p.setColor(QPalette::Base, colour ? ColorFromTColor(*colour) : edit->style()->standardPalette().color(QPalette::Base));
+    p.setColor(QPalette::Base,
+               colour ? ColorFromTColor(*colour) : edit->style()->standardPalette().color(QPalette::Base));
     edit->setPalette(p);
 }
 
 } // namespace
 
-TKeyPropertiesDlg::TKeyPropertiesDlg(TKeyPropertiesModel &model, QWidget *owner) : QDialog(owner), Model(model)
+TKeyPropertiesDlg::TKeyPropertiesDlg(TKeyPropertiesModel &model, QWidget *owner)
+    : QDialog(owner), Model(model)
 {
     using namespace KeyProps;
     setObjectName(QStringLiteral("Vl"));
     QString title = LoadStrDll(53);
     title.chop(3);
     setWindowTitle(title);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     setModal(true);
 
     const QList<int> rows = Model.Rows();
@@ -91,8 +93,8 @@ TKeyPropertiesDlg::TKeyPropertiesDlg(TKeyPropertiesModel &model, QWidget *owner)
             edit->setReadOnly(!Model.Gsm);
             if (Model.Gsm) {
                 edit->installEventFilter(this);
-                connect(edit, &QLineEdit::textChanged, this, fn ? &TKeyPropertiesDlg::EditFunkcneCisloChange
-                                                                : &TKeyPropertiesDlg::EditMSNChange);
+                connect(edit, &QLineEdit::textChanged, this,
+                        fn ? &TKeyPropertiesDlg::EditFunkcneCisloChange : &TKeyPropertiesDlg::EditMSNChange);
             }
             (fn ? EditFunkcneCislo : EditMSN) = edit;
             control = edit;
@@ -244,8 +246,8 @@ bool TKeyPropertiesDlg::eventFilter(QObject *watched, QEvent *event)
             return true;
         // A full edit takes no further digit unless it replaces a selection.
         const auto *edit = static_cast<QLineEdit *>(watched);
-        if (!text.isEmpty() && text.at(0).isDigit() && !edit->hasSelectedText()
-            && edit->text().size() >= edit->property("maxDigits").toInt())
+        if (!text.isEmpty() && text.at(0).isDigit() && !edit->hasSelectedText() &&
+            edit->text().size() >= edit->property("maxDigits").toInt())
             return true;
     }
     return QDialog::eventFilter(watched, event);
@@ -271,7 +273,8 @@ std::optional<TKeyPropOutcome> RunKeyProperties(const TKeyPropertiesCall &call)
         call.Opened(dlg);
     if (dlg.exec() != QDialog::Accepted)
         return std::nullopt;
-    return ApplyKeyProperties(model, call.Key, b, call.MarkedCaptioned, console->FNGSMR, binding, call.SetPultName);
+    return ApplyKeyProperties(model, call.Key, b, call.MarkedCaptioned, console->FNGSMR, binding,
+                              call.SetPultName);
 }
 
 std::optional<TKeyPropOutcome> OpenKeyProperties(TMDIChild *window, int n, TKeyPropertiesCall call)

@@ -5,8 +5,8 @@
 #include <functional>
 #include <optional>
 
-#include "editing/keybinding.h"
 #include "editing/colorpalette.h"
+#include "editing/keybinding.h"
 #include "editing/keyproperties.h"
 
 class QCheckBox;
@@ -26,8 +26,8 @@ public:
 
     TKeyPropertiesModel &Model;
 
-    QMap<int, QLabel *> Labels;   // by item
-    QMap<int, QWidget *> Values;  // by item
+    QMap<int, QLabel *> Labels;            // by item
+    QMap<int, QWidget *> Values;           // by item
     QLineEdit *EditMeno = nullptr;         // item 1
     QLineEdit *EditHint = nullptr;         // item 2
     QLineEdit *EditFunkcneCislo = nullptr; // item 3
@@ -69,8 +69,8 @@ struct TKeyPropertiesCall {
     int Key = -1;
     Byte ConsoleType = 0;
     TKeyInfoSource *Source = nullptr;
-    TBindingServices Binding;             // cards, modified flag
-    QList<int> MarkedCaptioned;           // marked key controls with a caption
+    TBindingServices Binding;                         // cards, modified flag
+    QList<int> MarkedCaptioned;                       // marked key controls with a caption
     std::function<void(const QString &)> SetPultName; // the console's function number
     std::function<void()> ReleaseCardButton;
     QWidget *Parent = nullptr;

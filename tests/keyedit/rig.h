@@ -156,7 +156,12 @@ inline QString DumpConsole(const TPult &p)
             const TLinka *x = d->Linky[l].get();
             if (!x)
                 continue;
-            out << QStringLiteral("b%1 l%2 %3 %4 %5").arg(s).arg(l).arg(x->MenoLinky).arg(x->CisloLinky).arg(x->Klavesa);
+            out << QStringLiteral("b%1 l%2 %3 %4 %5")
+                       .arg(s)
+                       .arg(l)
+                       .arg(x->MenoLinky)
+                       .arg(x->CisloLinky)
+                       .arg(x->Klavesa);
             for (int r = 0; r < ExtLineCount; ++r)
                 if (const TRLinka *e = x->RLinky[r].get())
                     out << QStringLiteral("b%1 l%2 r%3 %4 %5 %6")
@@ -176,7 +181,9 @@ inline QString DumpBuffer(const TCopyBuffer &buffer)
     QStringList out{QStringLiteral("%1 %2 %3").arg(buffer.Count).arg(buffer.Lowest).arg(buffer.Highest)};
     for (int k = 0; k < KeyCount; ++k)
         if (const TKlavesa *x = buffer.Keys[k].get())
-            out << QStringLiteral("%1 %2|%3|%4 %5 %6 %7").arg(k).arg(x->MenoKlavesy, x->HintKlavesy, x->MenoLinky)
+            out << QStringLiteral("%1 %2|%3|%4 %5 %6 %7")
+                       .arg(k)
+                       .arg(x->MenoKlavesy, x->HintKlavesy, x->MenoLinky)
                        .arg(x->HWPozicDosky)
                        .arg(x->PozicLinky)
                        .arg(x->Led);

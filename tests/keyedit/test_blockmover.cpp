@@ -170,9 +170,10 @@ void TestBlockMover::listingText()
                               .arg(moved.MenoKlavesy, moved.HintKlavesy, moved.MenoLinky)
                               .arg(moved.TypLinky);
     const TKlavesa &stays = rig.key(0, 20);
-    const QString line20 = QStringLiteral("020. \"%1\" \"%2\" %3 (%4) konfig 3. doska 4. linka (od 20 kam 20)")
-                               .arg(stays.MenoKlavesy, stays.HintKlavesy, stays.MenoLinky)
-                               .arg(stays.TypLinky);
+    const QString line20 =
+        QStringLiteral("020. \"%1\" \"%2\" %3 (%4) konfig 3. doska 4. linka (od 20 kam 20)")
+            .arg(stays.MenoKlavesy, stays.HintKlavesy, stays.MenoLinky)
+            .arg(stays.TypLinky);
     // Key 6 stays too; key 5's place is free and not listed.
     const QString line6 = MoveListingLine(rig.key(0, 6), 6, 6);
     QCOMPARE(mover.Listing(), (QStringList{line6, line7, line20}));
@@ -188,7 +189,8 @@ void TestBlockMover::listingText()
     ext.HWPozicDosky = 1;
     ext.PozicRLinky = 5;
     QCOMPARE(MoveListingLine(ext, 12, 3),
-             QStringLiteral("012. \"Pr\" \"H\" E0-L1 - MD-0 - Pr. 05 (10) konfig 1. doska 5. Rlinka (od 3 kam 12)"));
+             QStringLiteral(
+                 "012. \"Pr\" \"H\" E0-L1 - MD-0 - Pr. 05 (10) konfig 1. doska 5. Rlinka (od 3 kam 12)"));
 }
 
 void TestBlockMover::moveAndPlaceFollowLines()
@@ -288,7 +290,8 @@ void TestBlockMover::pasteAcceptance_data()
     QTest::newRow("a line name already used") << "name used" << QList<int>{5, 7} << 1;
     QTest::newRow("the slot's card answers another code") << "other card" << QList<int>{7} << 2;
     QTest::newRow("an extended line already bound") << "ext taken" << QList<int>{5, 6} << 1;
-    QTest::newRow("an extended line of a keyed line, taken") << "ext taken, line keyed" << QList<int>{5, 6} << 1;
+    QTest::newRow("an extended line of a keyed line, taken")
+        << "ext taken, line keyed" << QList<int>{5, 6} << 1;
     QTest::newRow("an empty entry is no key") << "empty entry" << QList<int>{5, 6, 7} << 0;
 }
 
@@ -401,7 +404,8 @@ void TestBlockMover::pasteKeepsTheBufferAndRepeats()
 
     // Deleted again, then pasted again: the very same layout.
     TKeyBinding b = rig.binding(1);
-    const QList<int> deleted = DeleteKeyList({21, 22}, [&](int n) { return b.DeleteKeys(n, false, false, false); });
+    const QList<int> deleted =
+        DeleteKeyList({21, 22}, [&](int n) { return b.DeleteKeys(n, false, false, false); });
     QCOMPARE(deleted, (QList<int>{21, 22}));
     CHECK_BINDINGS(*rig.cfg);
     QVERIFY(pasteAt(21));
@@ -471,8 +475,8 @@ void TestBlockMover::deleteMarkedOrActive()
     QCOMPARE(KeysToDelete(colours, false), (QList<int>{6, 9}));
 
     TKeyBinding b = rig.binding();
-    const QList<int> deleted =
-        DeleteKeyList(KeysToDelete(colours, false), [&](int n) { return b.DeleteKeys(n, false, false, false); });
+    const QList<int> deleted = DeleteKeyList(KeysToDelete(colours, false),
+                                             [&](int n) { return b.DeleteKeys(n, false, false, false); });
     QCOMPARE(deleted, (QList<int>{6, 9}));
     CHECK_BINDINGS(*rig.cfg);
     QVERIFY(rig.key(0, 9).IsUnconfigured());
@@ -507,7 +511,8 @@ void TestBlockMover::keyboardTarget_data()
     QTest::newRow("mech L past the last key") << 2 << 210 << "L" << QList<int>{} << 223;
     QTest::newRow("mech 8 up") << 2 << 15 << "8" << QList<int>{} << 16;
     QTest::newRow("mech L past the end, all above disabled: no change")
-        << 2 << 210 << "L" << QList<int>{211, 212, 213, 214, 215, 216, 217, 218, 219, 220, 221, 222, 223} << -1;
+        << 2 << 210 << "L" << QList<int>{211, 212, 213, 214, 215, 216, 217, 218, 219, 220, 221, 222, 223}
+        << -1;
 }
 
 void TestBlockMover::keyboardTarget()
@@ -619,11 +624,16 @@ void TestBlockMover::emptySpeedDialRows_data()
     QTest::addColumn<int>("handling");
     QTest::addColumn<QString>("row11");
     QTest::addColumn<QString>("row20");
-    QTest::newRow("digits") << 12 << "K3 (3)" << "";
-    QTest::newRow("key numbers 52") << 52 << "" << " ";
-    QTest::newRow("key numbers 238") << 238 << "" << " ";
-    QTest::newRow("line number") << 48 << "" << " ";
-    QTest::newRow("plain") << 22 << "" << " ";
+    QTest::newRow("digits") << 12 << "K3 (3)"
+                            << "";
+    QTest::newRow("key numbers 52") << 52 << ""
+                                    << " ";
+    QTest::newRow("key numbers 238") << 238 << ""
+                                     << " ";
+    QTest::newRow("line number") << 48 << ""
+                                 << " ";
+    QTest::newRow("plain") << 22 << ""
+                           << " ";
 }
 
 void TestBlockMover::emptySpeedDialRows()

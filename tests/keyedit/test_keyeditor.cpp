@@ -75,7 +75,10 @@ public:
     TMDIChild *w;
 };
 
-std::uint32_t colourOf(const TColorButton *k) { return TColorFromColor(k->Color()); }
+std::uint32_t colourOf(const TColorButton *k)
+{
+    return TColorFromColor(k->Color());
+}
 
 } // namespace
 
@@ -90,7 +93,8 @@ class TestKeyEditor : public QObject
     TMDIChild *open(int console)
     {
         const TPult &p = rig->pult(console);
-        auto *w = new TMDIChild(nullptr, QString(), QStringLiteral("Pult"), p.TypPultu, console, p.PocetObrazoviek);
+        auto *w =
+            new TMDIChild(nullptr, QString(), QStringLiteral("Pult"), p.TypPultu, console, p.PocetObrazoviek);
         host->AdoptConsoleWindow(w);
         w->show();
         host->active = w;

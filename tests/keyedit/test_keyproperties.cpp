@@ -91,19 +91,20 @@ void TestKeyProperties::visibleRows_data()
     QTest::addColumn<QList<int>>("rows");
     QTest::newRow("PC UL10") << 1 << 0x47 << QList<int>{}
                              << QList<int>{1, 2, 20, 11, 6, 7, 8, 9, 10, 16, 18, 19, 22, 23};
-    QTest::newRow("PC UL10, empty values left out") << 1 << 0x47 << QList<int>{1, 2, 11, 18, 20}
-                                                    << QList<int>{1, 2, 6, 7, 8, 9, 10, 16, 19, 22, 23};
+    QTest::newRow("PC UL10, empty values left out")
+        << 1 << 0x47 << QList<int>{1, 2, 11, 18, 20} << QList<int>{1, 2, 6, 7, 8, 9, 10, 16, 19, 22, 23};
     QTest::newRow("PC GSM") << 1 << 0x72 << QList<int>{}
                             << QList<int>{1, 2, 3, 4, 5, 20, 11, 6, 7, 8, 9, 10, 16, 18, 19, 22, 23};
-    QTest::newRow("PC GSM, empty numbers still shown") << 1 << 0x72 << QList<int>{3, 4, 5}
-                                                       << QList<int>{1, 2, 3, 4, 20, 11, 6, 7, 8, 9, 10, 16, 18, 19, 22, 23};
+    QTest::newRow("PC GSM, empty numbers still shown")
+        << 1 << 0x72 << QList<int>{3, 4, 5}
+        << QList<int>{1, 2, 3, 4, 20, 11, 6, 7, 8, 9, 10, 16, 18, 19, 22, 23};
     QTest::newRow("mechanical GSM") << 2 << 0x72 << QList<int>{}
                                     << QList<int>{1, 2, 3, 4, 5, 20, 11, 6, 7, 8, 9, 10, 16, 18, 19, 23};
     QTest::newRow("mechanical F0") << 2 << 0xF0 << QList<int>{}
                                    << QList<int>{1, 2, 25, 20, 11, 6, 7, 8, 9, 10, 16, 18, 19, 23};
     QTest::newRow("no type, F0") << 0 << 0xF0 << QList<int>{}
-                                 << QList<int>{1, 2, 24, 25, 20, 11, 6, 7, 8, 9, 10, 12, 13, 14, 15, 16, 17, 18, 19, 21,
-                                               22, 23};
+                                 << QList<int>{1,  2,  24, 25, 20, 11, 6,  7,  8,  9,  10,
+                                               12, 13, 14, 15, 16, 17, 18, 19, 21, 22, 23};
 }
 
 void TestKeyProperties::visibleRows()
@@ -150,11 +151,16 @@ void TestKeyProperties::okAndLock_data()
     QTest::addColumn<bool>("locked");
     QTest::addColumn<int>("tag");
     QTest::addColumn<bool>("ok");
-    QTest::newRow("GSM, both empty") << 0x72 << "" << "" << true << 0 << false;
-    QTest::newRow("GSM, MSN empty") << 0x72 << "123" << "" << true << 2 << false;
-    QTest::newRow("GSM, function number empty") << 0x72 << "" << "45" << true << 1 << false;
-    QTest::newRow("GSM, both given") << 0x72 << "123" << "45" << false << 3 << true;
-    QTest::newRow("not GSM") << 0x47 << "" << "" << false << 0 << true;
+    QTest::newRow("GSM, both empty") << 0x72 << ""
+                                     << "" << true << 0 << false;
+    QTest::newRow("GSM, MSN empty") << 0x72 << "123"
+                                    << "" << true << 2 << false;
+    QTest::newRow("GSM, function number empty") << 0x72 << ""
+                                                << "45" << true << 1 << false;
+    QTest::newRow("GSM, both given") << 0x72 << "123"
+                                     << "45" << false << 3 << true;
+    QTest::newRow("not GSM") << 0x47 << ""
+                             << "" << false << 0 << true;
 }
 
 void TestKeyProperties::okAndLock()
@@ -229,10 +235,17 @@ void TestKeyProperties::packing_data()
     QTest::addColumn<QString>("digits");
     QTest::addColumn<QString>("msn");
     QTest::addColumn<QString>("fn");
-    QTest::newRow("123") << "123" << "12 3F FF FF FF FF FF FF FF FF FF FF" << "12 3F FF FF FF FF FF FF FF";
-    QTest::newRow("empty") << "" << "FF FF FF FF FF FF FF FF FF FF FF FF" << "FF FF FF FF FF FF FF FF FF";
-    QTest::newRow("even") << "0905" << "09 05 FF FF FF FF FF FF FF FF FF FF" << "09 05 FF FF FF FF FF FF FF";
-    QTest::newRow("full") << "123456789012345678901234" << "12 34 56 78 90 12 34 56 78 90 12 34"
+    QTest::newRow("123") << "123"
+                         << "12 3F FF FF FF FF FF FF FF FF FF FF"
+                         << "12 3F FF FF FF FF FF FF FF";
+    QTest::newRow("empty") << ""
+                           << "FF FF FF FF FF FF FF FF FF FF FF FF"
+                           << "FF FF FF FF FF FF FF FF FF";
+    QTest::newRow("even") << "0905"
+                          << "09 05 FF FF FF FF FF FF FF FF FF FF"
+                          << "09 05 FF FF FF FF FF FF FF";
+    QTest::newRow("full") << "123456789012345678901234"
+                          << "12 34 56 78 90 12 34 56 78 90 12 34"
                           << "12 34 56 78 90 12 34 56 78";
 }
 
@@ -319,8 +332,8 @@ void TestKeyProperties::nothingChangedWritesNothing()
     const int modified = rig.modified;
     int stored = 0;
     TKeyBinding binding = rig.binding(0);
-    const TKeyPropOutcome out =
-        ApplyKeyProperties(model, 5, b, {}, QStringLiteral("77"), binding, [&](const QString &) { ++stored; });
+    const TKeyPropOutcome out = ApplyKeyProperties(model, 5, b, {}, QStringLiteral("77"), binding,
+                                                   [&](const QString &) { ++stored; });
     QVERIFY(!out.Changed);
     QCOMPARE(stored, 0);
     QCOMPARE(rig.modified, modified);
