@@ -6,6 +6,7 @@
 #include "model/objekty.h"
 #include "records/unitable.h"
 #include "windows/colorbutton.h"
+#include "windows/keypropertiesdlg.h"
 #include "windows/mdichild.h"
 #include "windows/prompt.h"
 
@@ -115,4 +116,25 @@ void TMainConsoleHost::KeyColour(int console, int key, std::uint32_t colour)
         if (TColorButton *b = w->GetButton(key))
             if (!b->Caption().isEmpty() && b->isEnabled())
                 b->SetColor(ColorFromTColor(colour));
+}
+
+void TMainConsoleHost::OpenKeyProperties(TMDIChild *window, int n)
+{
+    if (!window)
+        return;
+    TBindingContext context(*this);
+    TKeyPropertiesCall call;
+    call.Config = Configuration();
+    call.Source = this;
+    call.Binding = context.services(*this);
+    const int console = window->ConsoleNo;
+    call.SetPultName = [this, console](const QString &number) {
+        TAPult *config = Configuration();
+        if (!config || console < 0 || console >= ConsoleCount || !config->Pulty[console])
+            return;
+        config->Pulty[console]->FNGSMR = number;
+        SetModified(true);
+    };
+    call.ReleaseCardButton = [this] { ReleaseCardButton(); };
+    ::OpenKeyProperties(window, n, call);
 }

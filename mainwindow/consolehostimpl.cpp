@@ -119,7 +119,7 @@ bool TMainConsoleHost::DialogueRunning()
     return e.Kom != 0 || e.ktKrok != 0;
 }
 Byte TMainConsoleHost::OperationMode() { return form_.Dialogue().OperationMode; }
-int TMainConsoleHost::CopiedKeyCount() { return 0; }
+int TMainConsoleHost::CopiedKeyCount() { return copyBuffer_.Count; }
 void TMainConsoleHost::ClearNewProjectFlag() { form_.NewProjectFlag = 0; }
 
 // ---- actions -----------------------------------------------------------------------------
@@ -136,9 +136,10 @@ bool TMainConsoleHost::CloseAllConsoles() { return form_.CloseAllConsoles(); }
 void TMainConsoleHost::AddLogEntry(int kind, const QString &text) { form_.AddLogEntry(kind, text); }
 void TMainConsoleHost::Delay(int ms) { TMainForm1::Delay(ms); }
 TPrompt &TMainConsoleHost::Prompt() { return form_.Prompt(); }
-void TMainConsoleHost::OpenKeyProperties(TMDIChild *, int) {}
 bool TMainConsoleHost::CreateCardByName(const QString &name, int slot) { return form_.CreateCardByName(name, slot); }
 void TMainConsoleHost::FreeConfiguration() { form_.FreeConfiguration(); }
+void TMainConsoleHost::ReleaseCardButton() { form_.ReleaseCardButton(); }
+void TMainConsoleHost::ShowMoveListing(const QString &text) { form_.ShowMoveListing(text); }
 void TMainConsoleHost::UpdatePultButtons(int console)
 {
     form_.UpdatePultButtons(console);
@@ -203,6 +204,7 @@ void TMainForm1::CreateConsoleHost()
 {
     ConsoleHostImpl = std::make_unique<TMainConsoleHost>(*this);
     SetConsoleHost(ConsoleHostImpl.get());
+    SetKeyEditServices(ConsoleHostImpl.get());
 }
 
 void TMainForm1::FreeConsoleHost()
@@ -215,6 +217,8 @@ void TMainForm1::FreeConsoleHost()
         }
     if (ConsoleHost() == ConsoleHostImpl.get())
         SetConsoleHost(nullptr);
+    if (KeyEditServices() == ConsoleHostImpl.get())
+        SetKeyEditServices(nullptr);
     ConsoleHostImpl.reset();
     FreeConfiguration();
 }

@@ -4,7 +4,9 @@
 #include <functional>
 #include <optional>
 
+#include "editing/blockmover.h"
 #include "windows/consolehost.h"
+#include "windows/keyedit.h"
 
 class TMainForm1;
 class TSystemImage;
@@ -37,7 +39,7 @@ struct TPanelChange {
 // The main window's side of the console windows and of the key binding. The
 // main window owns one and installs it with SetConsoleHost while it lives.
 // The binding calls live in consolebinding.cpp, apart from the main window's header.
-class TMainConsoleHost : public TConsoleHost
+class TMainConsoleHost : public TConsoleHost, public TKeyEditServices
 {
 public:
     explicit TMainConsoleHost(TMainForm1 &form);
@@ -103,6 +105,12 @@ public:
     QList<TMDIChild *> ConsoleWindows() override;
     TMDIChild *ActiveConsoleWindow() override;
 
+    // ---- TKeyEditServices ----
+    TCopyBuffer &CopyBuffer() override { return copyBuffer_; }
+    void ReleaseCardButton() override;
+    void ShowMoveListing(const QString &text) override;
+
 private:
     TMainForm1 &form_;
+    TCopyBuffer copyBuffer_; // outlives the console windows
 };

@@ -115,6 +115,7 @@ public:
     TDragBar *Panel1 = nullptr;
     QSplitter *Splitter1 = nullptr;
     QPlainTextEdit *Memo1 = nullptr; // program log
+    QPlainTextEdit *MoveListing = nullptr; // a move preview's listing, a tool window of its own
     QPlainTextEdit *Memo2 = nullptr; // communication log
     QToolButton *sbHelpClose = nullptr, *sbNorm = nullptr, *sbClearMemo = nullptr, *sbTimeKeeper = nullptr,
                 *sbSaveLogs = nullptr;
@@ -270,6 +271,10 @@ public:
     bool ParseCommandLine(); // built (mainform_start.cpp)
     void EnterNetworkMode();
     void ReclickSelectedCard();
+    // The selected card button comes up: the extended-line window closes (its
+    // position kept) and the line buttons go.
+    void ReleaseCardButton();
+    void ShowMoveListing(const QString &text);
     void CreateComPort(); // built (mainform_start.cpp)
     void WMAnswer(const QByteArray &frame, int port);
     void RunStartAction(Byte udpFailed);

@@ -3,10 +3,12 @@
 #include "mainwindow/mainform.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFrame>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPlainTextEdit>
 
 #include "cardpack/registry.h"
 #include "mainwindow/mainwidgets.h"
@@ -204,6 +206,41 @@ void TMainForm1::ShowCard(bool useSelected, int slot)
 }
 
 void TMainForm1::ReclickSelectedCard() { ShowCard(true, 0); }
+
+void TMainForm1::ReleaseCardButton()
+{
+    TSelCard sel;
+    SelectedCard(sel);
+    if (sel.Slot == 255)
+        return;
+    CloseRozForm();
+    FreeLineButtons();
+    if (TSpeedButton *b = GetCardButton(sel.Slot))
+        b->SetDown(false);
+}
+
+void TMainForm1::ShowMoveListing(const QString &text)
+{
+    // Never in the program log: a preview would wipe it.
+    if (!MoveListing) {
+        MoveListing = new QPlainTextEdit(this);
+        MoveListing->setObjectName(QStringLiteral("MoveListing"));
+        MoveListing->setWindowFlag(Qt::Tool);
+        MoveListing->setAttribute(Qt::WA_ShowWithoutActivating);
+        MoveListing->setReadOnly(true);
+        MoveListing->setFont(Memo1->font());
+        MoveListing->setWindowTitle(windowTitle());
+        MoveListing->resize(Memo1->width(), 300);
+    }
+    MoveListing->setPlainText(text);
+    if (!MoveListing->isVisible()) {
+        // The keyboard stays with the console window that moves its keys.
+        QWidget *active = QApplication::activeWindow();
+        MoveListing->show();
+        if (active && active != MoveListing)
+            active->activateWindow();
+    }
+}
 
 void TMainForm1::SelectCardAndLine(bool pressLine)
 {

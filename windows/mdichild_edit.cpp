@@ -1,14 +1,14 @@
 // Key editing commands of a console window: delete, copy, paste and move of
-// keys, and the keyboard. They stand in until the editing commands land:
-// move each body into its own place and delete it here.
+// keys, and the keyboard. The console window's editor decides and shows.
+#include "windows/keyedit.h"
 #include "windows/mdichild.h"
 
-void TMDIChild::ZmazAktivnuClick() {}
-void TMDIChild::Zmaz1Click() {}
-void TMDIChild::ZmazNaVsetkychPaneloch1Click() {}
-void TMDIChild::KopirovatLinkyClick() {}
-void TMDIChild::VlozitLinkyClick() {}
-void TMDIChild::PresuvatLinkyClick() {}
-void TMDIChild::FormKeyPress(QChar key) { Q_UNUSED(key); }
-void TMDIChild::MoveModeClick(TColorButton *key) { Q_UNUSED(key); }
-void TMDIChild::MoveModeMouseMove(TColorButton *key) { Q_UNUSED(key); }
+void TMDIChild::ZmazAktivnuClick() { TKeyEditor::Of(this).Zmazat(false, false); }
+void TMDIChild::Zmaz1Click() { TKeyEditor::Of(this).Zmazat(true, false); }
+void TMDIChild::ZmazNaVsetkychPaneloch1Click() { TKeyEditor::Of(this).Zmazat(true, true); }
+void TMDIChild::KopirovatLinkyClick() { TKeyEditor::Of(this).KopirovatLinky(); }
+void TMDIChild::VlozitLinkyClick() { TKeyEditor::Of(this).VlozitLinky(); }
+void TMDIChild::PresuvatLinkyClick() { TKeyEditor::Of(this).PresuvatLinky(); }
+void TMDIChild::FormKeyPress(QChar key) { TKeyEditor::Of(this).FormKeyPress(key); }
+void TMDIChild::MoveModeClick(TColorButton *key) { TKeyEditor::Of(this).MoveModeClick(key); }
+void TMDIChild::MoveModeMouseMove(TColorButton *key) { TKeyEditor::Of(this).MoveModeMouseMove(key); }

@@ -2,7 +2,11 @@
 // host, closing all and Exit.
 #include <QtTest>
 
+#include <QAbstractButton>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMdiArea>
+#include <QPlainTextEdit>
 #include <QMdiSubWindow>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -299,6 +303,119 @@ private slots:
         clickAt(*form, w0, QPoint(w0->width() / 2, 6));
         QTRY_COMPARE(form->MdiArea->activeSubWindow(), static_cast<QMdiSubWindow *>(w0));
         QVERIFY(!form->GetLineButton(0)->isEnabled());
+    }
+
+    // Key editing in the main window: Ctrl+M moves a marked key with its
+    // listing in a view of its own, a click places it, Del deletes it. The
+    // listing never takes the keyboard from the console window.
+    void keyEditingFromTheKeyboardAndMouse()
+    {
+        auto form = openForm();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(form->Nove(QStringLiteral("Pult"), LoadStrDll(18), false, form->APult));
+        TMDIChild *w1 = windowNamed(*form, QStringLiteral("Pult1"));
+        QVERIFY(w1);
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->MdiArea->setActiveSubWindow(w1);
+        QTRY_COMPARE(form->MdiArea->activeSubWindow(), static_cast<QMdiSubWindow *>(w1));
+        TPult &console = *form->APult->Pulty[1];
+        int k = -1;
+        for (int i = 0; i <= w1->LastKeyNumber() && k < 0; ++i)
+            if (IsConfiguredKey(console.Klavesy[i].get()) && !w1->GetButton(i)->Caption().isEmpty()
+                && w1->GetButton(i)->isVisible())
+                k = i;
+        QVERIFY(k >= 0);
+        const QString name = w1->GetButton(k)->Caption();
+        const int slot = console.Klavesy[k]->HWPozicDosky, line = console.Klavesy[k]->PozicLinky;
+        form->Memo1->setPlainText(QStringLiteral("program log"));
+
+        TColorButton *source = w1->GetButton(k);
+        QWindow *window = form->windowHandle();
+        // Marking by mouse is the console window's own test; here the key is marked.
+        w1->SetActive(source);
+        w1->SetNegative(source);
+        QVERIFY(TMDIChild::IsMarked(source));
+
+        QTest::keyClick(w1, Qt::Key_M, Qt::ControlModifier);
+        QVERIFY(w1->Moving());
+        // The free key below the source in its column, when there is one, else above.
+        int target = -1;
+        for (int t : {k - 1, k + 1, k - int(w1->Rows), k + int(w1->Rows)})
+            if (t >= 0 && t <= w1->LastKeyNumber() && !IsConfiguredKey(console.Klavesy[t].get())
+                && w1->GetButton(t)->Caption().isEmpty() && w1->GetButton(t)->isVisible() && target < 0)
+                target = t;
+        QVERIFY(target >= 0);
+        TColorButton *to = w1->GetButton(target);
+        QTest::mouseMove(window, to->mapTo(form.get(), to->rect().center()));
+        QVERIFY(form->MoveListing && form->MoveListing->isVisible());
+        QVERIFY(!form->MoveListing->toPlainText().isEmpty());
+        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("program log"));
+        QCOMPARE(QApplication::activeWindow(), form.get());
+        QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, to->mapTo(form.get(), to->rect().center()));
+        QVERIFY(!w1->Moving());
+        QVERIFY2(BindingFaults(*form->APult).isEmpty(), qPrintable(BindingFaults(*form->APult).join('\n')));
+        QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("program log"));
+        // Wherever the snap put it, the line follows its key.
+        const int placed = console.Dosky[slot]->Linky[line]->Klavesa;
+        QVERIFY(placed != k && placed < KeyCount);
+        QCOMPARE(w1->GetButton(placed)->Caption(), name);
+        QVERIFY(w1->GetButton(k)->Caption().isEmpty());
+
+        // Del deletes the marked key with its binding.
+        w1->SetActive(w1->GetButton(placed));
+        w1->SetNegative(w1->GetButton(placed));
+        prompt_.Answer(TPrompt::Yes);
+        QTest::keyClick(w1, Qt::Key_Delete);
+        prompt_.clear();
+        QVERIFY(!IsConfiguredKey(console.Klavesy[placed].get()));
+        QCOMPARE(int(console.Dosky[slot]->Linky[line]->Klavesa), 255);
+        QVERIFY2(BindingFaults(*form->APult).isEmpty(), qPrintable(BindingFaults(*form->APult).join('\n')));
+    }
+
+    // The key's menu opens its properties dialog through the main window; OK
+    // without a change leaves the configuration as it was.
+    void keyMenuOpensKeyProperties()
+    {
+        auto form = openForm();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(form->Nove(QStringLiteral("Pult"), LoadStrDll(18), false, form->APult));
+        TMDIChild *w1 = windowNamed(*form, QStringLiteral("Pult1"));
+        QVERIFY(w1);
+        form->MdiArea->setActiveSubWindow(w1);
+        QTRY_COMPARE(form->MdiArea->activeSubWindow(), static_cast<QMdiSubWindow *>(w1));
+        const TPult &console = *form->APult->Pulty[1];
+        int k = -1;
+        for (int i = 0; i <= w1->LastKeyNumber() && k < 0; ++i)
+            if (IsConfiguredKey(console.Klavesy[i].get()) && w1->GetButton(i)->isVisible())
+                k = i;
+        QVERIFY(k >= 0);
+        const QString before = BindingFaults(*form->APult).join('\n');
+        QString shown;
+        QTimer watch;
+        watch.setInterval(20);
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            if (!dialog)
+                return;
+            watch.stop();
+            shown = dialog->objectName();
+            if (auto *ok = dialog->findChild<QAbstractButton *>(QStringLiteral("bOK")))
+                ok->click();
+            else
+                dialog->close();
+        });
+        TColorButton *key = w1->GetButton(k);
+        w1->SetActive(key);
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, key->rect().center(), key->mapToGlobal(key->rect().center()));
+        QApplication::sendEvent(key, &menu);
+        QTRY_VERIFY(w1->PopupMenu1->isVisible());
+        QVERIFY(w1->Vlastnosti1->isVisible() && w1->Vlastnosti1->isEnabled());
+        w1->PopupMenu1->setActiveAction(w1->Vlastnosti1);
+        watch.start();
+        QTest::keyClick(w1->PopupMenu1, Qt::Key_Return);
+        QCOMPARE(shown, QStringLiteral("Vl"));
+        QCOMPARE(BindingFaults(*form->APult).join('\n'), before);
     }
 
     // The console buttons show each console's type once the windows are built.

@@ -39,42 +39,6 @@ public:
     void ShowMoveListing(const QString &text) override { listings << text; }
 };
 
-// The console window's handlers calling the editor, as the window will.
-class Wiring : public QObject
-{
-public:
-    Wiring(TMDIChild *w) : w(w)
-    {
-        TKeyEditor &e = TKeyEditor::Of(w);
-        for (TColorButton *key : std::as_const(w->KeyList)) {
-            connect(key, &TColorButton::OnClick, this, [&e](TColorButton *k) {
-                if (e.Moving())
-                    e.MoveModeClick(k);
-            });
-            connect(key, &TColorButton::OnMouseMove, this, [&e](TColorButton *k) {
-                if (e.Moving())
-                    e.MoveModeMouseMove(k);
-            });
-        }
-        connect(w->PresuvatLinky, &QAction::triggered, this, [&e] { e.PresuvatLinky(); });
-        connect(w->Zmaz1, &QAction::triggered, this, [&e] { e.Zmazat(true, false); });
-        connect(w->ZmazAktivnu, &QAction::triggered, this, [&e] { e.Zmazat(false, false); });
-        connect(w->KopirovatLinky, &QAction::triggered, this, [&e] { e.KopirovatLinky(); });
-        connect(w->VlozitLinky, &QAction::triggered, this, [&e] { e.VlozitLinky(); });
-        w->installEventFilter(this);
-    }
-    bool eventFilter(QObject *o, QEvent *ev) override
-    {
-        if (o == w && ev->type() == QEvent::KeyPress) {
-            const QString text = static_cast<QKeyEvent *>(ev)->text();
-            if (!text.isEmpty())
-                TKeyEditor::Of(w).FormKeyPress(text.at(0));
-        }
-        return false;
-    }
-    TMDIChild *w;
-};
-
 std::uint32_t colourOf(const TColorButton *k)
 {
     return TColorFromColor(k->Color());
@@ -88,7 +52,6 @@ class TestKeyEditor : public QObject
 
     std::unique_ptr<KeyRig> rig;
     std::unique_ptr<EditHost> host;
-    std::unique_ptr<Wiring> wiring;
 
     TMDIChild *open(int console)
     {
@@ -103,7 +66,6 @@ class TestKeyEditor : public QObject
                 k->SetCaption(p.Klavesy[n]->MenoKlavesy);
                 k->SetHint(p.Klavesy[n]->HintKlavesy);
             }
-        wiring = std::make_unique<Wiring>(w);
         return w;
     }
     void prepare(TMDIChild *w)
@@ -127,7 +89,6 @@ private slots:
     }
     void cleanup()
     {
-        wiring.reset();
         host.reset();
         rig.reset();
     }
