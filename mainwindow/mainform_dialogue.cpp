@@ -40,6 +40,7 @@
 #include "windows/mdichild.h"
 #include "windows/novypult.h"
 #include "windows/prompt.h"
+#include "windows/ulozitprojekt.h"
 
 // ---- the console windows' view of the main window ----------------------------------------
 
@@ -234,8 +235,26 @@ public:
     {
         form_.Nove(QStringLiteral("Pult"), LoadStrDll(18), false, form_.APult);
     }
+    QString ProjectName() override { return form_.ProjectName; }
     void SetProjectName(const QString &name) override { form_.ProjectName = name; }
     void MarkModified() override { form_.ModifiedFlag = 1; }
+    bool ProjectModified() override { return form_.ModifiedFlag != 0; }
+    int AskSaveProject() override
+    {
+        TUlozitProjekt dialog(&form_);
+        FillSavePromptTexts(dialog);
+        return side_.SavePromptExec ? side_.SavePromptExec(dialog) : dialog.exec();
+    }
+    void SaveProject(int choice) override
+    {
+        if (side_.SaveProjectRoutine) {
+            side_.SaveProjectRoutine(choice);
+            return;
+        }
+        // Saving lives with the project commands; without them the project
+        // stays unsaved and the write does not start.
+        form_.AddLogEntry(0, QStringLiteral("The project cannot be saved here yet: ") + LoadStrDll(147));
+    }
 
     bool Quiet() override { return form_.Quiet(); }
     void SetConfigEnabled(bool enabled) override
@@ -258,7 +277,9 @@ public:
     }
     // The frames go to the communication log.
     void AppendMemo1(const QString &text) override { form_.Memo2->appendPlainText(text); }
-    void ClearMemo2() override { form_.Memo2->clear(); }
+    // The communication log holds the frames too: the time keeper's listing
+    // is added to it, never clearing them.
+    void ClearMemo2() override {}
     void AppendMemo2(const QString &text) override { form_.Memo2->appendPlainText(text); }
     void AddLogEntry(int kind, const QString &text) override { form_.AddLogEntry(kind, text); }
     void SaveLogPanes() override { form_.sbSaveLogsClick(); }
@@ -357,13 +378,15 @@ private:
 class TFormDialogue::Link : public TDialogueLink
 {
 public:
-    explicit Link(TMainForm1 &form) : form_(form) {}
+    Link(TFormDialogue &side, TMainForm1 &form) : side_(side), form_(form) {}
 
     bool Open(int comNumber, QString &reason) override
     {
         if (!form_.ComPort)
             form_.CreateComPort();
         TApdA &port = *form_.ComPort;
+        // The link may be a new one since the last session.
+        QObject::connect(&port, &TApdA::PortFailed, &side_, &TFormDialogue::ComPortFailed, Qt::UniqueConnection);
         if (port.Open() && port.ComNumber() == comNumber)
             return true;
         if (port.Open())
@@ -384,6 +407,7 @@ public:
     bool Send(const QByteArray &frame) override { return form_.ComPort && form_.ComPort->Send(frame); }
 
 private:
+    TFormDialogue &side_;
     TMainForm1 &form_;
 };
 
@@ -391,7 +415,7 @@ private:
 
 TFormDialogue::TFormDialogue(TMainForm1 &form)
     : QObject(&form), form_(form), host_(std::make_unique<Host>(*this, form)),
-      prompt_(std::make_unique<Prompt>(*this, form)), link_(std::make_unique<Link>(form))
+      prompt_(std::make_unique<Prompt>(*this, form)), link_(std::make_unique<Link>(*this, form))
 {
     setObjectName(QStringLiteral("FormDialogue"));
     consoles_ = std::make_unique<Consoles>(form);
@@ -510,11 +534,15 @@ void TMainForm1::TimerKomunikTimer()
 bool TMainForm1::AbortCommunication()
 {
     TFormDialogue &side = DialogueSide();
-    const Byte kom = side.Engine().Kom;
-    if (kom == 0 && side.Engine().ktKrok == 0)
+    TDialogue &engine = side.Engine();
+    if (engine.Kom == 0 && engine.ktKrok == 0)
         return false;
-    // Phases 1 and 3 read: their half-built model goes with the session.
-    side.Engine().AbortSession(kom == 1 || kom == 3);
+    // Decided by the operation, not the phase: only a read's half-built model
+    // goes with the session; a boards-only read, the time keeper and the
+    // writes keep the open project.
+    if (engine.OperationMode == opmode::BoardsForWrite)
+        engine.OperationMode = opmode::Write; // the write waiting for its boards ends too
+    engine.AbortSession(engine.OperationMode == opmode::Read);
     const QString text = LoadStrDll(118);
     StatusBar1->SetText(0, text);
     AddLogEntry(2, text);
@@ -524,3 +552,35 @@ bool TMainForm1::AbortCommunication()
 }
 
 QString TMainForm1::CommStateText() { return TDialogue::CommStateText(Dialogue().OperationMode); }
+
+// ---- the dialogue's commands -------------------------------------------------------------------
+
+void TFormDialogue::DoskySBClick()
+{
+    engine_->SetComNumber(form_.PortNumber);
+    engine_->DoskySBClick();
+}
+
+void TFormDialogue::bbTimeKeeperClick()
+{
+    engine_->SetComNumber(form_.PortNumber);
+    engine_->bbTimeKeeperClick();
+}
+
+void TFormDialogue::WriteConfigClick()
+{
+    engine_->SetComNumber(form_.PortNumber);
+    engine_->WriteConfigClick();
+}
+
+void TFormDialogue::VymazatPultClick()
+{
+    engine_->SetComNumber(form_.PortNumber);
+    engine_->VymazatPultClick();
+}
+
+void TFormDialogue::ComPortFailed(TLinkError kind, const QString &message)
+{
+    (void)kind;
+    form_.Guard("PortFailed", [this, &message] { engine_->PortFailed(message); });
+}
