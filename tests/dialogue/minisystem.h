@@ -1,8 +1,9 @@
 #pragma once
 
 // An in-process stand-in for the system behind the dialogue's link: it keeps
-// every frame sent and answers the read requests from small tables, so that a
-// test can let a read run and step in with its own frames where it wants.
+// every frame sent, answers the read requests from small tables and
+// acknowledges every write, so that a test can let a dialogue run and step in
+// with its own frames where it wants.
 
 #include <QByteArray>
 #include <QList>
@@ -93,6 +94,9 @@ public:
         return QByteArray(d, 6);
     }
 
+    // An acknowledgement: 0x0A from the system, 0x87 from a console.
+    static QByteArray Ack(Byte command, Byte arg, Byte code) { return Frame(command, arg, QByteArray(1, char(code))); }
+
     QByteArray Table(Byte command, Byte arg, int size) const
     {
         return Frame(command, arg, Pattern(size, command + 31 * arg));
@@ -128,6 +132,22 @@ public:
             }
             return Frame(0x0F, arg, Pattern(count, table));
         }
+        case 0x06:
+        case 0x07:
+        case 0x08:
+        case 0x09:
+        case 0x0B:
+        case 0x0C:
+        case 0x10:
+            return Ack(0x0A, arg, 0);
+        case 0x84:
+        case 0x85:
+        case 0x86:
+        case 0x8A:
+        case 0x8B:
+            if (consoleTypes[arg & 1] != 2)
+                return {};
+            return Ack(0x87, arg, 0);
         case 0x80:
             if (consoleTypes[arg & 1] != 2)
                 return {};
