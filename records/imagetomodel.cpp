@@ -488,14 +488,14 @@ void Converter::readPhoneBook()
 {
     int next = 0;
     for (int r = 0; r < img::PhoneBookCount; ++r) {
-        const QByteArray name = image.PhoneName(r);
+        const QByteArray name = image.PhoneEntryName(r);
         if (name.isEmpty())
             continue;
         auto &entry = pult->TelZoznam[next++];
         if (!entry)
             entry = std::make_unique<TTelZoznam>();
         entry->Meno = platform::FromCp1250(name);
-        entry->Cislo = platform::FromCp1250(image.PhoneNumber(r));
+        entry->Cislo = image.PhoneEntryNumber(r);
     }
     // The image holds the whole phone book: older entries past it go.
     for (int r = next; r < PhoneCount; ++r)

@@ -1,5 +1,7 @@
 #include "records/systemimage.h"
 
+#include "model/conversions.h"
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -258,6 +260,35 @@ void TSystemImage::SetPhoneNumber(int i, const QByteArray &number)
 {
     WritePrefixedString(PhoneBookEntry(i).subspan(img::PhoneNumberOffset, img::PhoneStringMax + 1),
                         img::PhoneStringMax, number);
+}
+
+QByteArray TSystemImage::PhoneBookWire(int i) const
+{
+    QByteArray wire = PhoneName(i).leftJustified(img::PhoneStringMax, char(0xFF), true);
+    wire += PhoneNumber(i).leftJustified(img::PhoneStringMax, char(0xFF), true);
+    return wire;
+}
+
+void TSystemImage::SetPhoneBookWire(int i, const Byte *record)
+{
+    const auto *p = reinterpret_cast<const char *>(record);
+    SetPhoneName(i, QByteArray(p, img::PhoneStringMax));
+    SetPhoneNumber(i, QByteArray(p + img::PhoneStringMax, img::PhoneStringMax));
+}
+
+QByteArray TSystemImage::PhoneEntryName(int i) const
+{
+    QByteArray name = PhoneName(i);
+    name.removeIf([](char c) { return Byte(c) == 0xFF; });
+    return name;
+}
+
+QString TSystemImage::PhoneEntryNumber(int i) const
+{
+    const QByteArray number = PhoneNumber(i);
+    // Every dial code ends in the nibble F; no dial character does.
+    const bool coded = std::all_of(number.begin(), number.end(), [](char c) { return (Byte(c) & 0x0F) == 0x0F; });
+    return coded ? DialCodeToDigits(number) : QString::fromLatin1(number);
 }
 
 std::span<Byte, img::DataVersionSize> TSystemImage::DataVersion()

@@ -3,6 +3,7 @@
 #include "records/pcrecord.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <array>
 #include <cstdint>
@@ -194,6 +195,16 @@ public:
     void SetPhoneName(int i, const QByteArray &name);
     QByteArray PhoneNumber(int i) const;
     void SetPhoneNumber(int i, const QByteArray &number);
+    // The image keeps an entry as the console holds it: the name padded with
+    // 0xFF, the number in dial codes padded with 0xFF, 32 bytes each.
+    // PhoneBookWire gives those 64 bytes (a shorter string padded with 0xFF);
+    // SetPhoneBookWire takes them.
+    QByteArray PhoneBookWire(int i) const;
+    void SetPhoneBookWire(int i, const Byte *record);
+    // The name without its padding (Windows-1250 bytes), and the number as dial
+    // characters; a number held as characters is taken as it stands.
+    QByteArray PhoneEntryName(int i) const;
+    QString PhoneEntryNumber(int i) const;
 
     std::span<Byte, img::DataVersionSize> DataVersion();
     std::span<const Byte, img::DataVersionSize> DataVersion() const;
