@@ -1564,16 +1564,9 @@ void TDialogue::CopyAnswersToImage(int n)
         for (int half = 0; half < 2; ++half) {
             const int slot = SlotConsole(n, 2 + half);
             const int entries = std::min(SlotDataLength(slot) / 64, 128);
-            for (int i = 0; i < entries; ++i) {
-                const Byte *rec = data(slot) + 64 * i;
-                QByteArray name;
-                for (int j = 0; j < 32; ++j)
-                    if (rec[j] != 0xFF)
-                        name.append(char(rec[j]));
-                image.SetPhoneName(128 * half + i, name.left(img::PhoneStringMax));
-                image.SetPhoneNumber(128 * half + i,
-                                     DialCodeToDigits(rec + 32, 32).toLatin1().left(img::PhoneStringMax));
-            }
+            // As the console holds them: the image has one form of the phone book.
+            for (int i = 0; i < entries; ++i)
+                image.SetPhoneBookWire(128 * half + i, data(slot) + 64 * i);
         }
     }
     TakeTable(image, ImageTable::Symbols, data(SlotConsole(n, 4)), SlotDataLength(SlotConsole(n, 4)), 0x00);

@@ -5,6 +5,7 @@
 #include "dialogue/readrequests.h"
 #include "model/conversions.h"
 #include "model/objekty.h"
+#include "records/modeltoimage.h"
 #include "records/systemimage.h"
 
 namespace dlg
@@ -12,8 +13,6 @@ namespace dlg
 
 namespace
 {
-
-constexpr Byte MsnBoardCode = 0x72;
 
 void PutTable(std::span<Byte> buffer, int at, std::span<const Byte> table)
 {
@@ -32,59 +31,6 @@ int PutTableName(std::span<Byte> buffer, Byte table, Byte start, int count)
     return 11;
 }
 
-int HexDigit(QChar c)
-{
-    const int v = QStringLiteral("0123456789ABCDEF").indexOf(c.toUpper());
-    return v < 0 ? 0xF : v;
-}
-
-// A function number as 9 bytes of hex digits: cut to 18 digits, padded with
-// F; a character that is no hex digit counts as F.
-void PackFunctionNumber(const QString &text, std::span<Byte> out)
-{
-    const QString digits = text.left(18).leftJustified(18, QLatin1Char('F'));
-    for (int i = 0; i < 9; ++i)
-        out[std::size_t(i)] = Byte(HexDigit(digits[2 * i]) << 4 | HexDigit(digits[2 * i + 1]));
-}
-
-const TKlavesa *BoundKey(const TPult &pult, const TLinka &line)
-{
-    return line.Klavesa < KeyCount ? pult.Klavesy[line.Klavesa].get() : nullptr;
-}
-
-void BuildMsn(const TAPult &a, std::span<Byte, MsnRecordsSize> out)
-{
-    const int consoles = std::clamp(int(a.PocetPultov), 0, ConsoleCount);
-    int at = 0;
-    for (int slot = 0; slot < BoardCount; ++slot) {
-        int lines = -1;
-        for (int c = 0; c < consoles && lines < 0; ++c) {
-            const TPult *p = a.Pulty[c].get();
-            const TDoska *d = p ? p->Dosky[slot].get() : nullptr;
-            if (d && d->CisloDosky == MsnBoardCode)
-                lines = std::min<int>(d->PocetLiniek, LineCount);
-        }
-        for (int q = 0; q < lines; ++q) {
-            for (int c = 0; c < consoles; ++c) {
-                const TPult *p = a.Pulty[c].get();
-                const TDoska *d = p ? p->Dosky[slot].get() : nullptr;
-                const TLinka *line = d ? d->Linky[q].get() : nullptr;
-                const TKlavesa *key = line ? BoundKey(*p, *line) : nullptr;
-                if (!key)
-                    continue;
-                if (at + img::MsnEntrySize <= MsnRecordsSize) {
-                    Byte *r = out.data() + at;
-                    r[0] = key->NumLin;
-                    std::copy(key->MSNpriznak.begin(), key->MSNpriznak.end(), r + 1);
-                    std::copy(key->MSNcislo.begin(), key->MSNcislo.end(), r + 4);
-                    at += img::MsnEntrySize;
-                }
-                break;
-            }
-        }
-    }
-}
-
 } // namespace
 
 TSystemWriteTables SystemWriteTables(const TAPult *a)
@@ -98,10 +44,12 @@ TSystemWriteTables SystemWriteTables(const TAPult *a)
     for (int slot = 0; slot < BoardCount; ++slot)
         if (a->BoardHasAssignedLines(slot))
             t.boardCodes[std::size_t(slot)] = a->SlotyDosiek[slot].Kod;
-    BuildMsn(*a, t.msn);
+    BuildMsnRecords(a, t.msn);
     for (int c = 0; c < ConsoleCount; ++c)
-        if (a->Pulty[c])
-            PackFunctionNumber(a->Pulty[c]->FNGSMR, std::span(t.functionNumbers).subspan(9 * c, 9));
+        if (a->Pulty[c]) {
+            const std::array<Byte, 9> fn = FunctionNumberBytes(a->Pulty[c]->FNGSMR);
+            std::copy(fn.begin(), fn.end(), t.functionNumbers.begin() + 9 * c);
+        }
     return t;
 }
 
@@ -166,15 +114,6 @@ int SystemWriteRequest(std::span<Byte> buffer, int step, int console, const TSys
     }
 }
 
-QByteArray PhoneBookWire(const TSystemImage &image, int i)
-{
-    QByteArray name = image.PhoneName(i).left(32);
-    name.append(QByteArray(32 - name.size(), char(0xFF)));
-    QByteArray number = DialDigitsToCode(QString::fromLatin1(image.PhoneNumber(i))).left(32);
-    number.append(QByteArray(32 - number.size(), char(0xFF)));
-    return name + number;
-}
-
 void ClearPhoneBook(TSystemImage &image)
 {
     for (int i = 0; i < img::PhoneBookCount; ++i) {
@@ -208,7 +147,7 @@ int ConsoleWriteRequest(std::span<Byte> buffer, int step, int console, const TSy
         PutHeader(buffer, step == 4 ? 0x8A : 0x8B, n, ConsoleTableSize);
         const int first = step == 4 ? 0 : 128;
         for (int i = 0; i < 128; ++i) {
-            const QByteArray entry = PhoneBookWire(image, first + i);
+            const QByteArray entry = image.PhoneBookWire(first + i);
             std::copy_n(reinterpret_cast<const Byte *>(entry.constData()), 64, buffer.begin() + 5 + 64 * i);
         }
         return 5 + ConsoleTableSize;

@@ -43,10 +43,6 @@ int SystemWriteRequest(std::span<Byte> buffer, int step, int console, const TSys
 // frame length, 0 for a step without a request.
 int ConsoleWriteRequest(std::span<Byte> buffer, int step, int console, const TSystemImage &image);
 
-// Phone-book entry i of the image as the console holds it: the name padded
-// with 0xFF to 32 bytes, then the number in dial codes padded with 0xFF.
-QByteArray PhoneBookWire(const TSystemImage &image, int i);
-
 // Empties the image's phone book (every entry as the erase sends it).
 void ClearPhoneBook(TSystemImage &image);
 

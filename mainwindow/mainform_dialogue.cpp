@@ -35,6 +35,7 @@
 #include "mainwindow/mainwidgets.h"
 #include "model/objekty.h"
 #include "records/formcards.h"
+#include "records/modeltoimage.h"
 #include "windows/consolehost.h"
 #include "windows/consoleopen.h"
 #include "windows/mdichild.h"
@@ -284,6 +285,24 @@ public:
     void AddLogEntry(int kind, const QString &text) override { form_.AddLogEntry(kind, text); }
     void SaveLogPanes() override { form_.sbSaveLogsClick(); }
 
+    // A console of the configuration into the system image, before its tables are written.
+    bool ModelToImage(int console)
+    {
+        class Slots : public TCardSlots
+        {
+        public:
+            explicit Slots(TMainForm1 &form) : form_(form) {}
+            TCardOld *CardOfSlot(int slot) override { return form_.CardOfSlot(slot); }
+            bool CreateCardByName(const QString &name, int slot) override { return form_.CreateCardByName(name, slot); }
+
+        private:
+            TMainForm1 &form_;
+        } cardSlots(form_);
+        TRecordContext context{TConfigPlace(form_.APult), form_.SystemImage, form_.Zoznam.get(), cardSlots,
+                               QCoreApplication::applicationFilePath()};
+        return ::ModelToImage(context, console);
+    }
+
     bool Convert(int console, bool fromSystem, int &unconfigured)
     {
         if (!form_.Zoznam)
@@ -424,6 +443,7 @@ TFormDialogue::TFormDialogue(TMainForm1 &form)
     engine_->ImageToModelHook = [this](int console, bool fromSystem, int &unconfigured) {
         return host_->Convert(console, fromSystem, unconfigured);
     };
+    engine_->ModelToImageHook = [this](int console) { return host_->ModelToImage(console); };
     if (!ConsoleHost())
         SetConsoleHost(consoles_.get());
 

@@ -80,11 +80,8 @@ inline void PutConsoleIntoImage(TSystemImage &image, int console)
         for (int i = 0; i < 32; ++i)
             r[i] = Byte(t.keyRecords[32 * k + i]);
     }
-    for (int i = 0; i < 256; ++i) {
-        const bool used = i % 3 == 0;
-        image.SetPhoneName(i, used ? PhoneName(console, i) : QByteArray());
-        image.SetPhoneNumber(i, used ? PhoneNumber(console, i) : QByteArray());
-    }
+    for (int i = 0; i < 256; ++i)
+        image.SetPhoneBookWire(i, reinterpret_cast<const Byte *>(t.phoneBook.constData()) + 64 * i);
 }
 
 inline std::unique_ptr<TKlavesa> Key(Byte numLin, Byte code)
