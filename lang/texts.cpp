@@ -254,6 +254,11 @@ constexpr Text texts[] = {
     {263, u"Preview"},
     {264, u"OK"},
     {265, u"Cancel"},
+    {280, u"is too short: it does not hold one whole record."},
+    {281, u"is not a PC console file: the mark \"KAVSW\" is missing."},
+    {282, u"is not a UNI file: the mark \"KAUN\" is missing."},
+    {283, u"cannot be read:"},
+    {284, u"cannot be written:"},
 };
 
 } // namespace

@@ -68,8 +68,8 @@ void ShareLamps(TPult &pult)
             key.Led = Byte(k);
         for (auto &other : pult.Klavesy) {
             TKlavesa &j = *other;
-            if (j.CisloUcastnika == 0 && j.HWPozicDosky == key.HWPozicDosky && j.PozicLinky == key.PozicLinky &&
-                j.Led > 254 && j.KodDosky == key.KodDosky)
+            if (j.CisloUcastnika == 0 && j.HWPozicDosky == key.HWPozicDosky &&
+                j.PozicLinky == key.PozicLinky && j.Led > 254 && j.KodDosky == key.KodDosky)
                 j.Led = key.Led;
         }
     }
@@ -150,7 +150,8 @@ bool ImageFiller::lampWritten(const TKlavesa &key)
 Byte ImageFiller::subscriberEntry(const TKlavesa &key)
 {
     const Byte slot = key.HWPozicDosky;
-    if (key.CisloUcastnika != 0 || !IsBoardSlotValid(slot, listType) || config.SlotyDosiek[slot].Meno.isEmpty())
+    if (key.CisloUcastnika != 0 || !IsBoardSlotValid(slot, listType) ||
+        config.SlotyDosiek[slot].Meno.isEmpty())
         return key.CisloUcastnika;
     TCardOld *card = ctx.Cards.CardOfSlot(slot);
     return card && Line0TypeName(*card) == Orst0 ? None : key.CisloUcastnika;

@@ -66,8 +66,9 @@ void PcRecordToImage(TRecordContext &ctx, int console, const TPcRecord &record, 
 bool PcRecordToModel(TImageToModelContext &ctx, int console, bool fromSystem, int &unconfiguredCount,
                      const TPcRecord &record, const TUniRecord &uni);
 
-// The hints of keys 0 to 222 of the console from the record's key texts.
-// Returns true when a hint changed.
+// The hints of keys 0 to 222 of the console from the record's key texts (a
+// missing key is made only for a hint that is not empty). Returns true when
+// a hint changed.
 bool TakePcRecordHints(TPult &pult, const TPcRecord &record);
 
 // The 9 bytes of a GSM-R function number: hex digits two to a byte, the first

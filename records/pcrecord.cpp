@@ -317,11 +317,9 @@ void InitPcRecord(TPcRecord &record)
             std::ranges::copy(pcrec::DefaultKeyEntry, record.KeyEntry(block, address).begin());
     }
     std::fill_n(b.begin() + pcrec::ValueTablesOffset, pcrec::ValueTablesSize, Byte(0xFF));
-    for (int a = 0; a < pcrec::KeyTextCount; ++a) {
-        const int base = record.KeyTextAt(a);
-        b[base + pcrec::HintOffset] = 0;
-        b[base + pcrec::NameOffset] = 0;
-    }
+    // Whole key texts, not only their lengths: a record written after another
+    // was read must not carry that one's texts behind its empty strings.
+    std::fill_n(b.begin() + pcrec::KeyTextsOffset, pcrec::KeyTextCount * pcrec::KeyTextSize, Byte(0));
     std::fill_n(b.begin() + pcrec::DialCodesOffset, 256, pcrec::DefaultVolba);
     // The two reserved bytes at 48350 are left as they stand.
     std::fill_n(b.begin() + pcrec::TextColorsOffset, 4 * pcrec::TextColorCount, Byte(0));

@@ -107,7 +107,8 @@ inline std::unique_ptr<TAPult> ConsistentFixture(TCardSet &cards)
                         for (int e = 0; e < ExtLineCount; ++e)
                             if (TRLinka *ext = line->RLinky[e].get()) {
                                 ext->MenoRLinky = cards.CardOfSlot(s)->GetRozsirLinName(Byte(l), Byte(e));
-                                ext->CisloRLinky = cards.CardOfSlot(s)->GetRozsirLinNum(Byte(l), ext->MenoRLinky);
+                                ext->CisloRLinky =
+                                    cards.CardOfSlot(s)->GetRozsirLinNum(Byte(l), ext->MenoRLinky);
                             }
     for (auto &pult : cfg->Pulty) {
         for (auto &key : pult->Klavesy) {
@@ -173,7 +174,7 @@ inline void ToImageForm(TAPult &cfg, bool keepHints = false)
             if (!keepHints)
                 key->HintKlavesy.clear();
             const QByteArray name = pult->TypPultu == 2 ? AnsiToOemText(key->MenoKlavesy.left(32))
-                                                         : platform::ToCp1250(key->MenoKlavesy.left(32));
+                                                        : platform::ToCp1250(key->MenoKlavesy.left(32));
             QString back = pult->TypPultu == 2 ? OemToAnsiText(name) : platform::FromCp1250(name);
             while (back.endsWith(QLatin1Char(' ')))
                 back.chop(1);
@@ -224,6 +225,28 @@ inline void ToImageForm(TAPult &cfg, bool keepHints = false)
     }
 }
 
+// What a PC console record keeps of a console beyond the image form: hints
+// (trimmed, 100 characters, keys 0 to 222), names of 20 characters, 11
+// speed-dial digits; no MSN values, no phone book, no function number.
+inline void ToPcRecordForm(TAPult &cfg, int console)
+{
+    ToImageForm(cfg, true);
+    TPult &pult = *cfg.Pulty[console];
+    for (int k = 0; k < KeyCount; ++k) {
+        if (!pult.Klavesy[k])
+            pult.Klavesy[k] = std::make_unique<TKlavesa>(); // every key is loaded
+        TKlavesa &key = *pult.Klavesy[k];
+        key.MSNpriznak.fill(0);
+        key.MSNcislo.fill(0xFF);
+        std::fill(key.SkratenaVolba.begin() + 11, key.SkratenaVolba.end(), Byte(255));
+        key.MenoKlavesy = key.MenoKlavesy.trimmed().left(20);
+        key.HintKlavesy = k < 223 ? key.HintKlavesy.trimmed().left(100) : QString();
+    }
+    for (auto &entry : pult.TelZoznam)
+        entry.reset();
+    pult.FNGSMR.clear();
+}
+
 // Compares two field dumps line by line; the message names the first
 // differing field.
 inline bool SameDump(const QString &expected, const QString &actual, QString &difference)
@@ -251,5 +274,5 @@ inline bool SameDump(const QString &expected, const QString &actual, QString &di
 #define COMPARE_DUMPS(expected, actual)                                                                      \
     do {                                                                                                     \
         QString difference_;                                                                                 \
-        QVERIFY2(roundtrip::SameDump(expected, actual, difference_), qPrintable(difference_));              \
+        QVERIFY2(roundtrip::SameDump(expected, actual, difference_), qPrintable(difference_));               \
     } while (0)

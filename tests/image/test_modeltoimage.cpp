@@ -190,8 +190,8 @@ private slots:
         QCOMPARE(p0.Klavesy[0]->MenoKlavesy, QStringLiteral("Dispečer Ľubo"));
         QCOMPARE(p0.Klavesy[3]->PozicRLinky, Byte(10));
         QCOMPARE(p0.Dosky[1]->Linky[0]->RLinky[10]->Klavesa, Byte(3));
-        QCOMPARE(Bytes(p0.Klavesy[roundtrip::GsmrKey]->MSNcislo), Hex({0x42, 0x19, 0x01, 0x23, 0x45, 0x6F, 0xFF, 0xFF,
-                                                                      0xFF, 0xFF, 0xFF, 0xFF}));
+        QCOMPARE(Bytes(p0.Klavesy[roundtrip::GsmrKey]->MSNcislo),
+                 Hex({0x42, 0x19, 0x01, 0x23, 0x45, 0x6F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
         QCOMPARE(Bytes(p0.Klavesy[roundtrip::GsmrKey]->MSNpriznak), Hex({1, 2, 3}));
         QCOMPARE(p0.TelZoznam[4]->Meno, QStringLiteral("Posledná"));
         QCOMPARE(p0.TelZoznam[3]->Cislo, QStringLiteral("12t3p4*#."));
@@ -239,28 +239,16 @@ private slots:
         QVERIFY(PcRecordToModel(ctx, console, false, unconfigured, *record, *uni));
         QCOMPARE(unconfigured, 0);
 
-        TAPult &expected = *rig.config;
-        roundtrip::ToImageForm(expected, true);
-        TPult &want = *expected.Pulty[console];
+        roundtrip::ToPcRecordForm(*rig.config, console);
+        TPult &want = *rig.config->Pulty[console];
         TPult &got = *out->Pulty[console];
-        // The record keeps 11 speed-dial digits, names of 20 and trimmed hints
-        // of 100 characters, and no phone book and no function number.
-        for (int k = 0; k < KeyCount; ++k) {
-            TKlavesa &key = *want.Klavesy[k];
-            key.MSNpriznak.fill(0);
-            key.MSNcislo.fill(0xFF);
-            std::fill(key.SkratenaVolba.begin() + pcrec::KeSkratenaVolbaCount, key.SkratenaVolba.end(), Byte(255));
-            key.MenoKlavesy = key.MenoKlavesy.trimmed().left(pcrec::NameMax);
-            key.HintKlavesy = k < 223 ? key.HintKlavesy.trimmed().left(pcrec::HintMax) : QString();
-        }
-        for (auto &entry : want.TelZoznam)
-            entry.reset();
-        got.FNGSMR = want.FNGSMR;
-        QCOMPARE(got.Klavesy[10]->HintKlavesy, console == 0 ? QStringLiteral("Riadok 1\r\nRiadok 2\nRiadok 3")
-                                                              : QString());
+        got.FNGSMR.clear(); // the image's, not the record's
+        QCOMPARE(got.Klavesy[10]->HintKlavesy,
+                 console == 0 ? QStringLiteral("Riadok 1\r\nRiadok 2\nRiadok 3") : QString());
         for (int k = 0; k < KeyCount; ++k)
-            COMPARE_DUMPS(QStringLiteral("%1: ").arg(k) + fixture::DumpKey(*want.Klavesy[k]).replace(u' ', u'\n'),
-                          QStringLiteral("%1: ").arg(k) + fixture::DumpKey(*got.Klavesy[k]).replace(u' ', u'\n'));
+            COMPARE_DUMPS(
+                QStringLiteral("%1: ").arg(k) + fixture::DumpKey(*want.Klavesy[k]).replace(u' ', u'\n'),
+                QStringLiteral("%1: ").arg(k) + fixture::DumpKey(*got.Klavesy[k]).replace(u' ', u'\n'));
     }
 
     // Hints are set on the keys after ImageToModel resets them.
@@ -308,8 +296,8 @@ private slots:
                                    << Hex({0x12, 0x34, 0x56, 0x78, 0x90, 0x12, 0x34, 0x56, 0x78});
         QTest::newRow("too long") << "98765432109876543210ABCDEF"
                                   << Hex({0x98, 0x76, 0x54, 0x32, 0x10, 0x98, 0x76, 0x54, 0x32});
-        QTest::newRow("letters beyond F") << QString(40, QLatin1Char('z'))
-                                          << Hex({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+        QTest::newRow("letters beyond F")
+            << QString(40, QLatin1Char('z')) << Hex({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
     }
 
     // The console's 9 bytes; the other console's 9 bytes stay as they are.
@@ -458,7 +446,8 @@ private slots:
         QCOMPARE(rec[31], Byte(71));
         QCOMPARE(rec[32], Byte(0xA7));
         QCOMPARE(rig.image->KeyTextColor(5), 0x00ABCDEFu);
-        QCOMPARE(rig.image->KeyNameBytes(5), platform::ToCp1250(QStringLiteral("Čakáreň")).leftJustified(32, ' '));
+        QCOMPARE(rig.image->KeyNameBytes(5),
+                 platform::ToCp1250(QStringLiteral("Čakáreň")).leftJustified(32, ' '));
         // A mechanical console holds its names in the OEM code page.
         pult.TypPultu = 2;
         QVERIFY(rig.ToImage(0));
@@ -503,11 +492,12 @@ private slots:
         Rig rig;
         rig.config = roundtrip::ConsistentFixture(rig.cards);
         rig.SetConsoles(1, 2);
-        std::fill(rig.image->Table(ImageTable::Msn).begin(), rig.image->Table(ImageTable::Msn).end(), Byte(0x5A));
+        std::fill(rig.image->Table(ImageTable::Msn).begin(), rig.image->Table(ImageTable::Msn).end(),
+                  Byte(0x5A));
         QVERIFY(rig.ToImage(1));
         const Byte n = rig.config->Pulty[0]->Klavesy[roundtrip::GsmrKey]->NumLin;
-        QCOMPARE(Bytes(rig.image->MsnEntry(0)), Hex({n, 1, 2, 3, 0x42, 0x19, 0x01, 0x23, 0x45, 0x6F, 0xFF, 0xFF,
-                                                    0xFF, 0xFF, 0xFF, 0xFF}));
+        QCOMPARE(Bytes(rig.image->MsnEntry(0)),
+                 Hex({n, 1, 2, 3, 0x42, 0x19, 0x01, 0x23, 0x45, 0x6F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
         QCOMPARE(rig.image->MsnEntry(1)[0], Byte(0xFF));
         QCOMPARE(rig.image->MsnEntry(31)[15], Byte(0xFF));
         for (int r = 0; r < FlagRecordCount; ++r)
@@ -619,7 +609,8 @@ private slots:
         for (int i = 0; i < img::UniCount - 2; ++i)
             QCOMPARE(int(rig.image->UniEntry(i)[0]), numbering == 1 ? i : (i / 10) * 5 + i % 10);
         for (int i = 0; i < 200; ++i)
-            QCOMPARE(rig.image->KeyNameBytes(i), QStringLiteral("K%1").arg(i).toLatin1().leftJustified(32, ' '));
+            QCOMPARE(rig.image->KeyNameBytes(i),
+                     QStringLiteral("K%1").arg(i).toLatin1().leftJustified(32, ' '));
         QCOMPARE(rig.image->KeyToLine(KeyAddress(210)), Byte(numbering == 1 ? 200 : 164));
     }
 
@@ -661,8 +652,10 @@ private slots:
         QCOMPARE(Bytes(record->Block(2)), Bytes(blocksOnly->Block(2)));
         QCOMPARE(Bytes(record->Block(3)), Bytes(blocksOnly->Block(3)));
         // The image holds console 0 now; console 1's function number is its own.
-        QCOMPARE(Bytes(rig.image->GsmrFunction(0)), Hex({0x98, 0x76, 0x54, 0x32, 0x10, 0x98, 0x76, 0x54, 0x32}));
-        QCOMPARE(Bytes(rig.image->GsmrFunction(1)), Hex({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+        QCOMPARE(Bytes(rig.image->GsmrFunction(0)),
+                 Hex({0x98, 0x76, 0x54, 0x32, 0x10, 0x98, 0x76, 0x54, 0x32}));
+        QCOMPARE(Bytes(rig.image->GsmrFunction(1)),
+                 Hex({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
     }
 
     // ---- the PC console record --------------------------------------------------------------
@@ -712,6 +705,30 @@ private slots:
         const auto entry = record->KeyEntry(0, KeyAddress(4));
         QCOMPARE(entry[0], Byte(2));
         QCOMPARE(entry[13], Byte(7));
+    }
+
+    // The record made is the same whatever the buffer held before.
+    void pcRecordFromDirtyBuffer()
+    {
+        Rig rig;
+        rig.config = roundtrip::ConsistentFixture(rig.cards);
+        rig.SetConsoles(1, 1);
+        TRecordContext ctx = rig.Context(rig.config);
+        auto clean = std::make_unique<TPcRecord>();
+        auto uni = std::make_unique<TUniRecord>();
+        QVERIFY(ModelToPcRecord(ctx, 0, *clean, *uni));
+        auto dirty = std::make_unique<TPcRecord>();
+        QByteArray filler(pcrec::Size, char(0x55));
+        filler.replace(0, 6, QByteArray("\x05KAVSW", 6));
+        QCOMPARE(dirty->FromBytes(filler), RecordResult::Ok);
+        QVERIFY(ModelToPcRecord(ctx, 0, *dirty, *uni));
+        QByteArray got = dirty->ToBytes();
+        QByteArray want = clean->ToBytes();
+        // The two reserved bytes are written as the buffer holds them.
+        QCOMPARE(got.mid(pcrec::ReservedOffset, 2), QByteArray("\x55\x55"));
+        got.remove(pcrec::ReservedOffset, 2);
+        want.remove(pcrec::ReservedOffset, 2);
+        QCOMPARE(got, want);
     }
 
     // With TypNumlinov 1 and TypDosiek 1 the record's line numbers 5, 9, 12
@@ -795,8 +812,9 @@ private slots:
                     slot.Meno = QStringLiteral("S");
             }
             for (int s = 0; s < 8; ++s)
-                rig.cards.SetCard(s * 4, std::make_unique<NumberedCard>(Byte(random.bounded(256)), Byte(random.bounded(2)),
-                                                                      random.bounded(2)));
+                rig.cards.SetCard(s * 4,
+                                  std::make_unique<NumberedCard>(Byte(random.bounded(256)),
+                                                                 Byte(random.bounded(2)), random.bounded(2)));
             for (auto &pult : cfg.Pulty) {
                 pult = std::make_unique<TPult>();
                 pult->TypPultu = Byte(random.bounded(4));
@@ -805,9 +823,10 @@ private slots:
                     if (random.bounded(5) == 0)
                         continue;
                     key = std::make_unique<TKlavesa>();
-                    Byte *fields[] = {&key->TypLinky, &key->KodDosky, &key->HWPozicDosky, &key->PozicLinky,
-                                      &key->PozicRLinky, &key->Led, &key->CisloUcastnika, &key->ObsluhaKlavesy,
-                                      &key->NumLin, &key->Volba};
+                    Byte *fields[] = {&key->TypLinky,       &key->KodDosky,       &key->HWPozicDosky,
+                                      &key->PozicLinky,     &key->PozicRLinky,    &key->Led,
+                                      &key->CisloUcastnika, &key->ObsluhaKlavesy, &key->NumLin,
+                                      &key->Volba};
                     for (Byte *f : fields)
                         *f = Byte(random.bounded(256));
                     key->MenoKlavesy = QString(random.bounded(80), QChar(u'Ž'));
