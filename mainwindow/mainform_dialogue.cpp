@@ -10,6 +10,8 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -36,6 +38,7 @@
 #include "model/objekty.h"
 #include "records/formcards.h"
 #include "records/modeltoimage.h"
+#include "records/sidefiles.h"
 #include "windows/consolehost.h"
 #include "windows/consoleopen.h"
 #include "windows/mdichild.h"
@@ -143,6 +146,73 @@ private:
     bool closing_ = true;
 };
 
+// ---- the side files of PC consoles ----------------------------------------------------------------
+
+// What the side-file routines need of the main window: its configuration,
+// image, record buffers, cards, logs and the open dialog.
+class TFormDialogue::SideFiles : public TSideFileHost, public TConversionLog, public TCardSlots
+{
+public:
+    SideFiles(TFormDialogue &side, TMainForm1 &form)
+        : context{TConfigPlace(form.APult), form.SystemImage,   form.PcRecord, form.UniRecord,
+                  *form.Zoznam,             *this,              *this,         *this,
+                  form.ProjectName,         form.Quiet(),       QCoreApplication::applicationFilePath()},
+          side_(side), form_(form)
+    {
+    }
+
+    bool ChooseFile(const QString &title, const QString &defaultExtension, const QString &filter,
+                    QString &fileName) override
+    {
+        QString chosen = fileName;
+        bool ok = false;
+        if (side_.ChooseFileExec) {
+            ok = side_.ChooseFileExec(title, filter, chosen);
+        } else {
+            const QString pattern = filter.section(QLatin1Char('|'), 0, 0);
+            chosen = QFileDialog::getOpenFileName(&form_, title, QFileInfo(fileName).path(),
+                                                  pattern + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+            ok = !chosen.isEmpty();
+        }
+        if (!ok)
+            return false;
+        if (QFileInfo(chosen).suffix().isEmpty())
+            chosen += QLatin1Char('.') + defaultExtension;
+        fileName = chosen;
+        return true;
+    }
+    void SetInterfaceLocked(bool locked) override
+    {
+        if (locked)
+            side_.Engine().LockUserInterface();
+        else
+            side_.Engine().UnlockUserInterface();
+    }
+
+    void TraceLine(const QString &line) override { form_.Memo2->appendPlainText(line); }
+    void LogEntry(TReportKind kind, const QString &text) override
+    {
+        form_.AddLogEntry(TMainForm1::LogKind(kind), text);
+    }
+    void ShowBox(TReportKind kind, const QString &text) override
+    {
+        switch (kind) {
+        case TReportKind::Error: form_.Prompt().Error(text); break;
+        case TReportKind::Warning: form_.Prompt().Warning(text); break;
+        default: form_.Prompt().Information(text); break;
+        }
+    }
+
+    TCardOld *CardOfSlot(int slot) override { return form_.CardOfSlot(slot); }
+    bool CreateCardByName(const QString &name, int slot) override { return form_.CreateCardByName(name, slot); }
+
+    TSideFileContext context;
+
+private:
+    TFormDialogue &side_;
+    TMainForm1 &form_;
+};
+
 // ---- the window's side of the engine --------------------------------------------------------
 
 class TFormDialogue::Host : public TDialogueHost
@@ -182,15 +252,32 @@ public:
     bool LoadPcPultFile(bool &asked, bool &failed, int console, bool fromSystem, QString &rejectedBoards,
                         int &unconfiguredCount) override
     {
-        // PC console side files are not read here yet: the console stays empty.
-        (void)asked;
-        (void)fromSystem;
-        (void)rejectedBoards;
-        (void)unconfiguredCount;
-        failed = false;
-        form_.AddLogEntry(0, QStringLiteral("PC console %1: its side file is not loaded; the console stays empty")
-                                 .arg(console));
-        return true;
+        if (!form_.Zoznam) {
+            failed = true;
+            form_.AddLogEntry(1, QStringLiteral("PC console %1: no board-type list to read its side file").arg(console));
+            return true;
+        }
+        SideFiles files(side_, form_);
+        return ::LoadPcPultFile(files.context, asked, failed, console, fromSystem, rejectedBoards, unconfiguredCount);
+    }
+
+    // A PC console written to its side files beside the project file.
+    bool SaveToPC(int console, const QString &projectFile)
+    {
+        // A project that has no file yet has no place for them.
+        if (projectFile.isEmpty() || projectFile == LoadStrDll(2) || !QFileInfo(projectFile).isAbsolute()) {
+            const QString text = LoadStrDll(1) + QStringLiteral(" \"") + projectFile + QStringLiteral("\": ")
+                                 + QStringLiteral("the project has no file name; PC console %1 is not written")
+                                       .arg(console);
+            form_.AddLogEntry(1, text);
+            if (!form_.Quiet())
+                form_.Prompt().Error(text);
+            return false;
+        }
+        if (!form_.Zoznam)
+            return false;
+        SideFiles files(side_, form_);
+        return ::SaveToPC(files.context, console, projectFile);
     }
 
     bool CloseAllConsoles() override { return form_.CloseAllConsoles(); }
@@ -444,6 +531,7 @@ TFormDialogue::TFormDialogue(TMainForm1 &form)
         return host_->Convert(console, fromSystem, unconfigured);
     };
     engine_->ModelToImageHook = [this](int console) { return host_->ModelToImage(console); };
+    engine_->SaveToPcHook = [this](int console, const QString &file) { return host_->SaveToPC(console, file); };
     if (!ConsoleHost())
         SetConsoleHost(consoles_.get());
 

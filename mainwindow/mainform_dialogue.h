@@ -52,12 +52,16 @@ public:
     // until then a save is refused and the project stays unsaved, so that
     // nothing is written.
     std::function<void(int choice)> SaveProjectRoutine;
+    // The open dialog of a PC console's side file is shown through this when
+    // set (tests): title, filter ("*.cfg|*.cfg"), the proposed and chosen file.
+    std::function<bool(const QString &title, const QString &filter, QString &fileName)> ChooseFileExec;
 
 private:
     class Host;
     class Prompt;
     class Link;
     class Consoles;
+    class SideFiles;
 
     TMainForm1 &form_;
     std::unique_ptr<Consoles> consoles_;

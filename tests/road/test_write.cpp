@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
@@ -72,13 +73,13 @@ class TestRoadWrite : public QObject
 
     // A main window on COM1, the new-console dialog answered with two
     // mechanical consoles and Read, the save prompt answered by a real click.
-    std::unique_ptr<TMainForm1> MakeForm(const QString &device)
+    std::unique_ptr<TMainForm1> MakeForm(const QString &device, int type0 = 2)
     {
         qputenv("KELVARA_COM1", device.toLocal8Bit());
         auto form = std::make_unique<TMainForm1>(nullptr, QSize(1024, 768));
         form->PortNumber = 1;
-        form->DialogueSide().NovyPultExec = [](TNovyPult &dialog) {
-            dialog.SetRadioIndex(0, 2);
+        form->DialogueSide().NovyPultExec = [type0](TNovyPult &dialog) {
+            dialog.SetRadioIndex(0, type0);
             dialog.SetRadioIndex(1, 2);
             dialog.Nastav(0);
             dialog.Nastav(1);
@@ -353,6 +354,83 @@ private slots:
         QVERIFY(log.contains(QStringLiteral("\ne008: ")));
         QCOMPARE(prompt_.texts(), QStringList{Text(71) + QLatin1Char(' ') + Text(72)});
         QVERIFY(form->APult);
+    }
+
+    // A PC console is written to its side files during the write (twice:
+    // the read-only file of the first write is rewritten), and a read of the
+    // system takes that console's keys from them.
+    void pcConsoleSideFiles()
+    {
+        QTemporaryDir dir;
+        const QString project = dir.filePath(QStringLiteral("proj.orv"));
+        std::unique_ptr<TMainForm1> form;
+        {
+            TSimPeer a({});
+            QVERIFY2(a.Ok(), qPrintable(a.error));
+            form = MakeForm(a.path);
+            QVERIFY(ReadThroughTheButton(*form));
+        }
+        // Console 0 becomes a PC console of the project, saved as proj.orv.
+        form->APult->Pulty[0]->TypPultu = 1;
+        form->PultTyp[0] = 1;
+        form->ProjectName = project;
+        SaveMarksSaved(*form);
+        QStringList keys;
+        for (const auto &k : form->APult->Pulty[0]->Klavesy)
+            keys << (k ? k->MenoKlavesy + QLatin1Char('|') + QString::number(k->NumLin) + QLatin1Char('|')
+                             + QString::number(k->HWPozicDosky) + QLatin1Char('|') + QString::number(k->PozicLinky)
+                       : QString());
+
+        TSimPeer b({"--consoles", "pc+mech"});
+        QVERIFY2(b.Ok(), qPrintable(b.error));
+        qputenv("KELVARA_COM1", b.path.toLocal8Bit());
+        const QString sideFile = dir.filePath(QStringLiteral("proj_0.cfg"));
+        for (int write = 0; write < 2; ++write) {
+            prompt_.clear();
+            prompt_.Answer(TPrompt::Ok); // Text 94
+            prompt_.Answer(TPrompt::Ok); // the side file written
+            prompt_.Answer(TPrompt::Ok); // console 1
+            form->DoSystemu->click();
+            QVERIFY(QTest::qWaitFor([&] { return form->DialogueIdle(); }, 120000));
+            const QStringList asked = prompt_.texts();
+            QCOMPARE(asked.size(), 4);
+            // Console 0 to its side files on the way to console 1.
+            QCOMPARE(asked[1], Text(222).replace(QStringLiteral("%s"), sideFile));
+            QCOMPARE(asked[2], Text(56) + QStringLiteral(" 1 ") + Text(57));
+            QCOMPARE(asked[3], Text(71) + QLatin1Char(' ') + Text(72));
+            QVERIFY(QFileInfo(sideFile).isFile());
+            // Left read-only (permission bits: root may write whatever they say).
+            QCOMPARE(QFileInfo(sideFile).permissions()
+                         & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther),
+                     QFile::Permissions());
+            QVERIFY(QFileInfo(dir.filePath(QStringLiteral("proj.uni"))).isFile());
+        }
+        // No console frame for the PC console.
+        for (const QByteArray &w : b.Frames(QStringLiteral("rx")))
+            QVERIFY(!(Byte(w[2]) >= 0x80 && Byte(w[4]) == 0));
+
+        // Read again with console 0 a PC console: its keys come from proj_0.cfg.
+        auto reader = MakeForm(b.path, 1);
+        QString offered;
+        reader->DialogueSide().ChooseFileExec = [&](const QString &title, const QString &filter, QString &file) {
+            offered = filter;
+            (void)title;
+            file = dir.filePath(QStringLiteral("proj.uni"));
+            return true;
+        };
+        prompt_.clear();
+        prompt_.Answer(TPrompt::Ok); // console 1
+        reader->ZoSystemu->click();
+        QVERIFY(QTest::qWaitFor([&] { return reader->DialogueIdle(); }, 120000));
+        QVERIFY2(reader->APult, qPrintable(prompt_.texts().join(QStringLiteral(" | "))));
+        QCOMPARE(offered, QStringLiteral("*.uni|*.uni"));
+        QCOMPARE(reader->APult->Pulty[0]->TypPultu, Byte(1));
+        QStringList read;
+        for (const auto &k : reader->APult->Pulty[0]->Klavesy)
+            read << (k ? k->MenoKlavesy + QLatin1Char('|') + QString::number(k->NumLin) + QLatin1Char('|')
+                             + QString::number(k->HWPozicDosky) + QLatin1Char('|') + QString::number(k->PozicLinky)
+                       : QString());
+        QCOMPARE(read, keys);
     }
 
     // The system's line goes away in the middle of a write: the dialogue ends
