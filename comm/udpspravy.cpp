@@ -96,8 +96,9 @@ TIUDP::TIUDP(const QString &host, TPrFace *log, bool logFlag, int reportLevel, i
         switch (FSocket.error()) {
         case QAbstractSocket::AddressInUseError:
             FLastError = TLinkError::Busy;
-            FBindReason = where + QStringLiteral(": the address is already in use. Another program (a second "
-                                                 "copy of Kelvara, say) listens there; close it and start again.");
+            FBindReason =
+                where + QStringLiteral(": the address is already in use. Another program (a second "
+                                       "copy of Kelvara, say) listens there; close it and start again.");
             break;
         case QAbstractSocket::SocketAccessError:
             FLastError = TLinkError::NoAccess;

@@ -361,7 +361,7 @@ void TDialogue::ReadFromSystemStep()
                         return;
                     }
                     const int b = Ask(Prompt::Kind::Warning, LoadStrDll(29),
-                                              Prompt::Bit(Prompt::Abort) | Prompt::Bit(Prompt::Retry));
+                                      Prompt::Bit(Prompt::Abort) | Prompt::Bit(Prompt::Retry));
                     if (b != Prompt::Retry) {
                         OperationMode = opmode::Idle;
                         return;
@@ -611,8 +611,8 @@ void TDialogue::StartWrite()
             return;
         }
     }
-    if (Ask(Prompt::Kind::Warning, LoadStrDll(94), Prompt::Bit(Prompt::Ok) | Prompt::Bit(Prompt::Cancel))
-        != Prompt::Ok)
+    if (Ask(Prompt::Kind::Warning, LoadStrDll(94), Prompt::Bit(Prompt::Ok) | Prompt::Bit(Prompt::Cancel)) !=
+        Prompt::Ok)
         return;
     TAPult *apult = host_.Model();
     if (!apult)
@@ -696,7 +696,8 @@ bool TDialogue::ConvertForWrite(int console)
 {
     const bool converted = ModelToImageHook && ModelToImageHook(console);
     if (!converted) {
-        EndWrite(QStringLiteral("ModelToImage: console %1 could not be converted into the system image").arg(console));
+        EndWrite(QStringLiteral("ModelToImage: console %1 could not be converted into the system image")
+                     .arg(console));
         return false;
     }
     return true;
@@ -707,7 +708,8 @@ void TDialogue::SavePcConsole(int console)
     const QString file = host_.ProjectName();
     const bool saved = SaveToPcHook && SaveToPcHook(console, file);
     if (!SaveToPcHook)
-        host_.AddLogEntry(1, QStringLiteral("SaveToPC is not available: PC console %1 not written").arg(console));
+        host_.AddLogEntry(
+            1, QStringLiteral("SaveToPC is not available: PC console %1 not written").arg(console));
     if (!saved)
         sideFileFailed_ = true;
 }
@@ -782,9 +784,9 @@ void TDialogue::WriteStep()
             ktKrok = 0;
         }
     }
-    const bool send = KomPult < ConsoleCount
-                      && ((Kom == dlg::KomWriteSystem && ktKrok < 10)
-                          || (Kom == dlg::KomWriteConsoles && ktKrok < 6 && ConsoleType(KomPult) == 2));
+    const bool send =
+        KomPult < ConsoleCount && ((Kom == dlg::KomWriteSystem && ktKrok < 10) ||
+                                   (Kom == dlg::KomWriteConsoles && ktKrok < 6 && ConsoleType(KomPult) == 2));
     if (send && length > 0)
         SendRequest(length);
     Tag = 0;
@@ -825,7 +827,8 @@ int TDialogue::BuildWriteRequest()
             a->SetMBUBFlag(a->CasUkonceniaVyzvanania != 0, a->CasUkonceniaVyzvanania);
             a->SetPR3Flag(a->RezimDORST);
         }
-        return dlg::SystemWriteRequest(RequestBuffer, ktKrok, KomPult, host_.Image(), a, dlg::SystemWriteTables(a));
+        return dlg::SystemWriteRequest(RequestBuffer, ktKrok, KomPult, host_.Image(), a,
+                                       dlg::SystemWriteTables(a));
     }
 }
 
@@ -1008,8 +1011,8 @@ TDialogue::Check TDialogue::CheckReadSystem(const DynPole &a)
         const int i = ktKrok - 6;
         if (length <= minimum[i] || a[0] != 0x0F)
             return Check::Ignored;
-        TakeTable(host_.Image(), table[i], a.data() + dlg::HeaderSize, std::min(AnswerDataLength(a), minimum[i]),
-                  0xFF);
+        TakeTable(host_.Image(), table[i], a.data() + dlg::HeaderSize,
+                  std::min(AnswerDataLength(a), minimum[i]), 0xFF);
         if (apult)
             apult->Vlastnosti[ktKrok - 4] = 0;
         return take();
@@ -1531,10 +1534,12 @@ void TDialogue::CopyAnswersToImage(int n)
     TSystemImage &image = host_.Image();
     auto data = [this](int slot) { return Slot(slot).data() + dlg::HeaderSize; };
 
-    TakeTable(image, ImageTable::KeyToLine, data(SlotKeyTable(n, 2)), SlotDataLength(SlotKeyTable(n, 2)), 0xFF);
-    TakeTable(image, ImageTable::LineToLamp, data(SlotKeyTable(n, 3)), SlotDataLength(SlotKeyTable(n, 3)), 0xFF);
-    TakeTable(image, ImageTable::KeyToSubscriber, data(SlotKeyTable(n, 4)), SlotDataLength(SlotKeyTable(n, 4)),
+    TakeTable(image, ImageTable::KeyToLine, data(SlotKeyTable(n, 2)), SlotDataLength(SlotKeyTable(n, 2)),
               0xFF);
+    TakeTable(image, ImageTable::LineToLamp, data(SlotKeyTable(n, 3)), SlotDataLength(SlotKeyTable(n, 3)),
+              0xFF);
+    TakeTable(image, ImageTable::KeyToSubscriber, data(SlotKeyTable(n, 4)),
+              SlotDataLength(SlotKeyTable(n, 4)), 0xFF);
     const int uni = std::min(SlotDataLength(SlotUni(n)) / img::UniEntrySize, img::UniCount);
     TakeTable(image, ImageTable::Uni, data(SlotUni(n)), uni * img::UniEntrySize, 0xFF);
 
@@ -1546,7 +1551,8 @@ void TDialogue::CopyAnswersToImage(int n)
     for (int i = 0; i < img::KeyCount; ++i) {
         auto r = image.KeyRecord(i);
         if (i < records) {
-            std::copy_n(data(SlotConsole(n, 1)) + i * img::KeyRecordWireSize, img::KeyRecordWireSize, r.begin());
+            std::copy_n(data(SlotConsole(n, 1)) + i * img::KeyRecordWireSize, img::KeyRecordWireSize,
+                        r.begin());
         } else {
             std::fill_n(r.begin(), img::KeyRecordWireSize, Byte(0xFF));
             r[img::KrObsluhaKlavesy] = 0x01;
@@ -1638,7 +1644,8 @@ void TDialogue::FinishSession(bool free)
         const bool clean = mode != opmode::BoardsOnly && !(mode == opmode::Write && sideFileFailed_);
         OperationMode = opmode::Idle;
         if (!host_.Quiet() && mode != 6 && mode != 7)
-            Ask(Prompt::Kind::Information, clean ? LoadStrDll(71) + QLatin1Char(' ') + LoadStrDll(72) : LoadStrDll(71),
+            Ask(Prompt::Kind::Information,
+                clean ? LoadStrDll(71) + QLatin1Char(' ') + LoadStrDll(72) : LoadStrDll(71),
                 Prompt::Bit(Prompt::Ok));
     }
     if (!host_.Quiet())

@@ -174,8 +174,8 @@ private:
     std::vector<std::array<Byte, dlg::AnswerSlotSize>> store_;
     bool pcAsked_ = false;
     bool inWatchdogBox_ = false;
-    int boxDepth_ = 0;        // boxes of the dialogue open now
-    bool portOpen_ = false;   // opened by this session and not closed since
+    int boxDepth_ = 0;          // boxes of the dialogue open now
+    bool portOpen_ = false;     // opened by this session and not closed since
     bool writePending_ = false; // a write waits for its boards re-read
     bool sideFileFailed_ = false;
 };

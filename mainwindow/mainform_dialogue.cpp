@@ -154,9 +154,17 @@ class TFormDialogue::SideFiles : public TSideFileHost, public TConversionLog, pu
 {
 public:
     SideFiles(TFormDialogue &side, TMainForm1 &form)
-        : context{TConfigPlace(form.APult), form.SystemImage,   form.PcRecord, form.UniRecord,
-                  *form.Zoznam,             *this,              *this,         *this,
-                  form.ProjectName,         form.Quiet(),       QCoreApplication::applicationFilePath()},
+        : context{TConfigPlace(form.APult),
+                  form.SystemImage,
+                  form.PcRecord,
+                  form.UniRecord,
+                  *form.Zoznam,
+                  *this,
+                  *this,
+                  *this,
+                  form.ProjectName,
+                  form.Quiet(),
+                  QCoreApplication::applicationFilePath()},
           side_(side), form_(form)
     {
     }
@@ -170,8 +178,9 @@ public:
             ok = side_.ChooseFileExec(title, filter, chosen);
         } else {
             const QString pattern = filter.section(QLatin1Char('|'), 0, 0);
-            chosen = QFileDialog::getOpenFileName(&form_, title, QFileInfo(fileName).path(),
-                                                  pattern + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+            chosen =
+                QFileDialog::getOpenFileName(&form_, title, QFileInfo(fileName).path(),
+                                             pattern + QStringLiteral(" (") + pattern + QLatin1Char(')'));
             ok = !chosen.isEmpty();
         }
         if (!ok)
@@ -197,14 +206,23 @@ public:
     void ShowBox(TReportKind kind, const QString &text) override
     {
         switch (kind) {
-        case TReportKind::Error: form_.Prompt().Error(text); break;
-        case TReportKind::Warning: form_.Prompt().Warning(text); break;
-        default: form_.Prompt().Information(text); break;
+        case TReportKind::Error:
+            form_.Prompt().Error(text);
+            break;
+        case TReportKind::Warning:
+            form_.Prompt().Warning(text);
+            break;
+        default:
+            form_.Prompt().Information(text);
+            break;
         }
     }
 
     TCardOld *CardOfSlot(int slot) override { return form_.CardOfSlot(slot); }
-    bool CreateCardByName(const QString &name, int slot) override { return form_.CreateCardByName(name, slot); }
+    bool CreateCardByName(const QString &name, int slot) override
+    {
+        return form_.CreateCardByName(name, slot);
+    }
 
     TSideFileContext context;
 
@@ -254,11 +272,13 @@ public:
     {
         if (!form_.Zoznam) {
             failed = true;
-            form_.AddLogEntry(1, QStringLiteral("PC console %1: no board-type list to read its side file").arg(console));
+            form_.AddLogEntry(
+                1, QStringLiteral("PC console %1: no board-type list to read its side file").arg(console));
             return true;
         }
         SideFiles files(side_, form_);
-        return ::LoadPcPultFile(files.context, asked, failed, console, fromSystem, rejectedBoards, unconfiguredCount);
+        return ::LoadPcPultFile(files.context, asked, failed, console, fromSystem, rejectedBoards,
+                                unconfiguredCount);
     }
 
     // A PC console written to its side files beside the project file.
@@ -266,9 +286,9 @@ public:
     {
         // A project that has no file yet has no place for them.
         if (projectFile.isEmpty() || projectFile == LoadStrDll(2) || !QFileInfo(projectFile).isAbsolute()) {
-            const QString text = LoadStrDll(1) + QStringLiteral(" \"") + projectFile + QStringLiteral("\": ")
-                                 + QStringLiteral("the project has no file name; PC console %1 is not written")
-                                       .arg(console);
+            const QString text =
+                LoadStrDll(1) + QStringLiteral(" \"") + projectFile + QStringLiteral("\": ") +
+                QStringLiteral("the project has no file name; PC console %1 is not written").arg(console);
             form_.AddLogEntry(1, text);
             if (!form_.Quiet())
                 form_.Prompt().Error(text);
@@ -380,7 +400,10 @@ public:
         public:
             explicit Slots(TMainForm1 &form) : form_(form) {}
             TCardOld *CardOfSlot(int slot) override { return form_.CardOfSlot(slot); }
-            bool CreateCardByName(const QString &name, int slot) override { return form_.CreateCardByName(name, slot); }
+            bool CreateCardByName(const QString &name, int slot) override
+            {
+                return form_.CreateCardByName(name, slot);
+            }
 
         private:
             TMainForm1 &form_;
@@ -492,7 +515,8 @@ public:
             form_.CreateComPort();
         TApdA &port = *form_.ComPort;
         // The link may be a new one since the last session.
-        QObject::connect(&port, &TApdA::PortFailed, &side_, &TFormDialogue::ComPortFailed, Qt::UniqueConnection);
+        QObject::connect(&port, &TApdA::PortFailed, &side_, &TFormDialogue::ComPortFailed,
+                         Qt::UniqueConnection);
         if (port.Open() && port.ComNumber() == comNumber)
             return true;
         if (port.Open())
@@ -531,7 +555,9 @@ TFormDialogue::TFormDialogue(TMainForm1 &form)
         return host_->Convert(console, fromSystem, unconfigured);
     };
     engine_->ModelToImageHook = [this](int console) { return host_->ModelToImage(console); };
-    engine_->SaveToPcHook = [this](int console, const QString &file) { return host_->SaveToPC(console, file); };
+    engine_->SaveToPcHook = [this](int console, const QString &file) {
+        return host_->SaveToPC(console, file);
+    };
     if (!ConsoleHost())
         SetConsoleHost(consoles_.get());
 

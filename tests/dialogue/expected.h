@@ -80,10 +80,10 @@ inline QList<QByteArray> ExpectedReadRequests(const ReadSetup &s)
 // after the configuration was converted.
 struct ConsoleTables {
     QByteArray keyToLine, lineToLamp, keyToSubscriber; // 256 each
-    QByteArray uni;                                     // 1040
-    QByteArray keyNames;                                // 8192
-    QByteArray keyRecords;                              // 256 x 32
-    QByteArray phoneBook;                               // 256 x 64: name, then number
+    QByteArray uni;                                    // 1040
+    QByteArray keyNames;                               // 8192
+    QByteArray keyRecords;                             // 256 x 32
+    QByteArray phoneBook;                              // 256 x 64: name, then number
 };
 
 // The tables that come from the whole configuration.
@@ -108,7 +108,8 @@ inline QList<QByteArray> ExpectedSystemWrite(const WriteSetup &s, const std::arr
     QList<QByteArray> r;
     r << Req(0x00, 0);
     for (int n = 0; n < 2; ++n) {
-        r << Req(0x06, n, t[n].keyToLine) << Req(0x07, n, t[n].lineToLamp) << Req(0x08, n, t[n].keyToSubscriber);
+        r << Req(0x06, n, t[n].keyToLine) << Req(0x07, n, t[n].lineToLamp)
+          << Req(0x08, n, t[n].keyToSubscriber);
         if (n == 0 && s.feature >= 14) {
             r << Req(0x0B, n, QByteArray::fromHex("5645520004F1")) << Req(0x0C, n, sys.boards);
         }

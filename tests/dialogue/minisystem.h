@@ -95,7 +95,10 @@ public:
     }
 
     // An acknowledgement: 0x0A from the system, 0x87 from a console.
-    static QByteArray Ack(Byte command, Byte arg, Byte code) { return Frame(command, arg, QByteArray(1, char(code))); }
+    static QByteArray Ack(Byte command, Byte arg, Byte code)
+    {
+        return Frame(command, arg, QByteArray(1, char(code)));
+    }
 
     QByteArray Table(Byte command, Byte arg, int size) const
     {

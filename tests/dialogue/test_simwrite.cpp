@@ -118,7 +118,8 @@ QString EmptySystem(const QTemporaryDir &dir, int feature, const std::array<int,
                      {"system_kind", "P"},
                      {"boards", QJsonObject{{"0", 71}, {"1", 148}, {"16", 71}}}};
     root["consoles"] = QJsonArray{QJsonObject{{"type", types[0]}}, QJsonObject{{"type", types[1]}}};
-    const QString file = dir.filePath(QStringLiteral("empty-%1-%2%3.json").arg(feature).arg(types[0]).arg(types[1]));
+    const QString file =
+        dir.filePath(QStringLiteral("empty-%1-%2%3.json").arg(feature).arg(types[0]).arg(types[1]));
     QFile f(file);
     if (f.open(QIODevice::WriteOnly))
         f.write(QJsonDocument(root).toJson());
@@ -247,26 +248,28 @@ private slots:
         // Byte for byte what the system A holds (its boards as configured).
         QByteArray boards(32, char(0xFF));
         for (int slot : {0, 1, 16})
-            boards[slot] = char(run.host.model->BoardHasAssignedLines(slot) ? run.host.model->SlotyDosiek[slot].Kod
-                                                                             : 0xFF);
+            boards[slot] = char(
+                run.host.model->BoardHasAssignedLines(slot) ? run.host.model->SlotyDosiek[slot].Kod : 0xFF);
         const QList<QByteArray> expected = ExpectedFromFixture(fx, feature, types, boards);
         QCOMPARE(sent.size(), expected.size());
         for (int i = 0; i < sent.size(); ++i) {
             int at = 0;
             while (at < std::min(sent[i].size(), expected[i].size()) && sent[i][at] == expected[i][at])
                 ++at;
-            QVERIFY2(sent[i] == expected[i], qPrintable(QStringLiteral("request %1 (%2 %3) differs at byte %4: %5 / %6")
-                                                             .arg(i)
-                                                             .arg(Byte(sent[i][0]), 2, 16, QLatin1Char('0'))
-                                                             .arg(Byte(sent[i][2]))
-                                                             .arg(at)
-                                                             .arg(QString::fromLatin1(sent[i].mid(at - at % 32, 32).toHex()))
-                                                             .arg(QString::fromLatin1(expected[i].mid(at - at % 32, 32).toHex()))));
+            QVERIFY2(sent[i] == expected[i],
+                     qPrintable(QStringLiteral("request %1 (%2 %3) differs at byte %4: %5 / %6")
+                                    .arg(i)
+                                    .arg(Byte(sent[i][0]), 2, 16, QLatin1Char('0'))
+                                    .arg(Byte(sent[i][2]))
+                                    .arg(at)
+                                    .arg(QString::fromLatin1(sent[i].mid(at - at % 32, 32).toHex()))
+                                    .arg(QString::fromLatin1(expected[i].mid(at - at % 32, 32).toHex()))));
         }
 
         // B reads back as A did, field by field.
         const int before1 = int(sent.size());
-        QVERIFY2(run.Read(), qPrintable(run.prompt.texts().join(QStringLiteral(" | ")) + run.conversionLog.entries.join(QStringLiteral(" | "))));
+        QVERIFY2(run.Read(), qPrintable(run.prompt.texts().join(QStringLiteral(" | ")) +
+                                        run.conversionLog.entries.join(QStringLiteral(" | "))));
         const QString after = fixture::DumpFields(*run.host.model);
         QVERIFY2(after == before, qPrintable(FirstDifference(before, after)));
         QVERIFY(int(Requests(b).size()) > before1);
@@ -282,33 +285,32 @@ private slots:
         QTest::addColumn<QByteArray>("again"); // the command sent twice, with its argument
         QTest::addColumn<bool>("completes");
         const auto e = [](int code, bool console) {
-            return Text(109) + QStringLiteral(" (") + Text(console ? 17 : 91)
-                   + QStringLiteral(" - %1 [$%2H])").arg(code).arg(code, 2, 16, QLatin1Char('0'));
+            return Text(109) + QStringLiteral(" (") + Text(console ? 17 : 91) +
+                   QStringLiteral(" - %1 [$%2H])").arg(code).arg(code, 2, 16, QLatin1Char('0'));
         };
-        QTest::newRow("error at the lamps, retry")
-            << "error-code=2@0x07:0" << int(TDialoguePrompt::Retry) << e(2, false) << QByteArray::fromHex("0700")
-            << true;
+        QTest::newRow("error at the lamps, retry") << "error-code=2@0x07:0" << int(TDialoguePrompt::Retry)
+                                                   << e(2, false) << QByteArray::fromHex("0700") << true;
         QTest::newRow("error at the line flags, ok")
             << "error-code=2@0x10/E7" << int(TDialoguePrompt::Ok) << e(2, false) << QByteArray() << false;
         QTest::newRow("error at the phase 2 test, retry")
             << "error-code=2@#3" << int(TDialoguePrompt::Retry) << e(2, false) << QByteArray::fromHex("0000")
             << true;
         QTest::newRow("console refuses the key records, retry")
-            << "error-code=2@0x85:1" << int(TDialoguePrompt::Retry) << e(2, true) << QByteArray::fromHex("8501")
-            << true;
+            << "error-code=2@0x85:1" << int(TDialoguePrompt::Retry) << e(2, true)
+            << QByteArray::fromHex("8501") << true;
         QTest::newRow("console test refused, ok")
-            << "error-code=5@0x80:0" << int(TDialoguePrompt::Ok)
-            << Text(82) + QStringLiteral(" (5 [$05H])") << QByteArray() << false;
+            << "error-code=5@0x80:0" << int(TDialoguePrompt::Ok) << Text(82) + QStringLiteral(" (5 [$05H])")
+            << QByteArray() << false;
         QTest::newRow("busy, then written")
             << "busy=0.3@0x84:1" << int(TDialoguePrompt::Ok)
-            << Text(81) + QStringLiteral(" (1 [$01H])") + CRLF + Text(59) + CRLF + Text(60) << QByteArray() << true;
-        QTest::newRow("silence, retry")
-            << "no-answer@0x08:1" << int(TDialoguePrompt::Retry) << Text(61) << QByteArray::fromHex("0801") << true;
+            << Text(81) + QStringLiteral(" (1 [$01H])") + CRLF + Text(59) + CRLF + Text(60) << QByteArray()
+            << true;
+        QTest::newRow("silence, retry") << "no-answer@0x08:1" << int(TDialoguePrompt::Retry) << Text(61)
+                                        << QByteArray::fromHex("0801") << true;
         QTest::newRow("silence in the console phase, ok")
             << "no-answer@0x8A:0" << int(TDialoguePrompt::Ok) << Text(61) << QByteArray() << true;
-        QTest::newRow("no result code, retry")
-            << "short-answer=0@0x0C" << int(TDialoguePrompt::Retry) << Text(61) << QByteArray::fromHex("0C00")
-            << true;
+        QTest::newRow("no result code, retry") << "short-answer=0@0x0C" << int(TDialoguePrompt::Retry)
+                                               << Text(61) << QByteArray::fromHex("0C00") << true;
     }
 
     void faults()
@@ -396,7 +398,8 @@ private slots:
         QList<QByteArray> expected;
         for (int n = 0; n < 2; ++n)
             expected << Req(0x00, n) << Req(0x80, n) << Req(0x84, n, QByteArray(8192, ' '))
-                     << Req(0x85, n, QByteArray(8192, char(0xFF))) << Req(0x8A, n, QByteArray(8192, char(0xFF)))
+                     << Req(0x85, n, QByteArray(8192, char(0xFF)))
+                     << Req(0x8A, n, QByteArray(8192, char(0xFF)))
                      << Req(0x8B, n, QByteArray(8192, char(0xFF)));
         QCOMPARE(Requests(b), expected);
         QFile f(saved);

@@ -32,16 +32,18 @@ QString Suffix(int code)
 // The error text of a negative acknowledgement; console: phase 4.
 QString AckError(int code, bool console)
 {
-    const QString inner = QStringLiteral(" (") + Text(console ? 17 : 91) + QStringLiteral(" - ") + QString::number(code)
-                          + QStringLiteral(" [$%1H])").arg(code, 2, 16, QLatin1Char('0')).toUpper();
+    const QString inner = QStringLiteral(" (") + Text(console ? 17 : 91) + QStringLiteral(" - ") +
+                          QString::number(code) +
+                          QStringLiteral(" [$%1H])").arg(code, 2, 16, QLatin1Char('0')).toUpper();
     switch (code) {
     case 1:
         return Text(console ? 81 : 79) + Suffix(code);
     case 2:
         return Text(109) + inner;
     case 3:
-        return Text(110) + inner + CRLF + CRLF + Text(83) + CRLF + QStringLiteral(" - ") + Text(173) + CRLF
-               + QStringLiteral(" - ") + Text(174) + CRLF + QStringLiteral(" - ") + Text(175) + CRLF + CRLF + Text(176);
+        return Text(110) + inner + CRLF + CRLF + Text(83) + CRLF + QStringLiteral(" - ") + Text(173) + CRLF +
+               QStringLiteral(" - ") + Text(174) + CRLF + QStringLiteral(" - ") + Text(175) + CRLF + CRLF +
+               Text(176);
     default:
         return Text(console ? 82 : 80) + Suffix(code);
     }
@@ -230,21 +232,27 @@ private slots:
         QTest::addColumn<int>("answer"); // to the error box
         const QByteArray keyToLine = Req(0x06, 0, writeproject::MakeConsoleTables(0).keyToLine);
         const QByteArray lamps1 = Req(0x07, 1, writeproject::MakeConsoleTables(1).lineToLamp);
-        const QByteArray flags = Req(0x10, 0, QByteArray::fromHex("0000E70001E0")
-                                                  + writeproject::ExpectedSystemTables({2, 2}).lineFlags);
+        const QByteArray flags =
+            Req(0x10, 0,
+                QByteArray::fromHex("0000E70001E0") + writeproject::ExpectedSystemTables({2, 2}).lineFlags);
         const QByteArray names1 = Req(0x84, 1, writeproject::MakeConsoleTables(1).keyNames);
         const QByteArray book0 = Req(0x8B, 0, writeproject::MakeConsoleTables(0).phoneBook.mid(8192));
         for (int code : {2, 3, 5}) {
-            QTest::addRow("key-to-line %d retry", code) << keyToLine << code << false << int(TDialoguePrompt::Retry);
-            QTest::addRow("key-to-line %d ok", code) << keyToLine << code << false << int(TDialoguePrompt::Ok);
-            QTest::addRow("console 1 lamps %d retry", code) << lamps1 << code << false << int(TDialoguePrompt::Retry);
+            QTest::addRow("key-to-line %d retry", code)
+                << keyToLine << code << false << int(TDialoguePrompt::Retry);
+            QTest::addRow("key-to-line %d ok", code)
+                << keyToLine << code << false << int(TDialoguePrompt::Ok);
+            QTest::addRow("console 1 lamps %d retry", code)
+                << lamps1 << code << false << int(TDialoguePrompt::Retry);
             QTest::addRow("line flags %d ok", code) << flags << code << false << int(TDialoguePrompt::Ok);
-            QTest::addRow("key names 1 %d retry", code) << names1 << code << true << int(TDialoguePrompt::Retry);
+            QTest::addRow("key names 1 %d retry", code)
+                << names1 << code << true << int(TDialoguePrompt::Retry);
             QTest::addRow("phone book 0 %d ok", code) << book0 << code << true << int(TDialoguePrompt::Ok);
         }
         QTest::newRow("system test 2 retry") << Req(0x00, 0) << 2 << false << int(TDialoguePrompt::Retry);
         QTest::newRow("system test 5 ok") << Req(0x00, 0) << 5 << false << int(TDialoguePrompt::Ok);
-        QTest::newRow("console system test 5 retry") << Req(0x00, 1) << 5 << true << int(TDialoguePrompt::Retry);
+        QTest::newRow("console system test 5 retry")
+            << Req(0x00, 1) << 5 << true << int(TDialoguePrompt::Retry);
         QTest::newRow("console test 2 ok") << Req(0x80, 0) << 2 << true << int(TDialoguePrompt::Ok);
         QTest::newRow("console test 3 retry") << Req(0x80, 1) << 3 << true << int(TDialoguePrompt::Retry);
     }
@@ -269,8 +277,8 @@ private slots:
         const QString error = AckError(code, console);
         QCOMPARE(w.prompt.texts().value(1), error);
         QCOMPARE(w.prompt.asked.value(1).kind, TDialoguePrompt::Kind::Error);
-        QCOMPARE(w.prompt.asked.value(1).buttons, TDialoguePrompt::Bit(TDialoguePrompt::Ok)
-                                                      | TDialoguePrompt::Bit(TDialoguePrompt::Retry));
+        QCOMPARE(w.prompt.asked.value(1).buttons,
+                 TDialoguePrompt::Bit(TDialoguePrompt::Ok) | TDialoguePrompt::Bit(TDialoguePrompt::Retry));
         QVERIFY(w.host.log.contains(QStringLiteral("1: ") + error));
         QVERIFY(w.host.model);
         QVERIFY(!w.sys.open);
@@ -295,8 +303,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<bool>("console");
-        QTest::newRow("key-to-subscriber") << Req(0x08, 0, writeproject::MakeConsoleTables(0).keyToSubscriber)
-                                           << false;
+        QTest::newRow("key-to-subscriber")
+            << Req(0x08, 0, writeproject::MakeConsoleTables(0).keyToSubscriber) << false;
         QTest::newRow("key records 1") << Req(0x85, 1, writeproject::MakeConsoleTables(1).keyRecords) << true;
     }
 
@@ -498,9 +506,9 @@ private slots:
     // The boards of the system against the project's.
     void boardCheck_data()
     {
-        QTest::addColumn<QString>("slot1");   // the project's board in slot 1
+        QTest::addColumn<QString>("slot1");     // the project's board in slot 1
         QTest::addColumn<bool>("removeSlot16"); // the system has no board in slot 16
-        QTest::addColumn<int>("answer");      // to the question about missing boards
+        QTest::addColumn<int>("answer");        // to the question about missing boards
         QTest::addColumn<bool>("written");
         QTest::newRow("differs") << QStringLiteral("TUL10") << false << 0 << false;
         QTest::newRow("differs and missing") << QStringLiteral("TUL10") << true << 0 << false;
@@ -527,14 +535,17 @@ private slots:
         if (slot1 != QStringLiteral("T4W5")) {
             QVERIFY(box.startsWith(Text(135)));
             QVERIFY(box.endsWith(Text(139)));
-            QVERIFY(w.host.memo1.contains(LinePosName(1) + QStringLiteral("[povodna=TUL10, v systeme=T4W5=$94]")));
+            QVERIFY(w.host.memo1.contains(LinePosName(1) +
+                                          QStringLiteral("[povodna=TUL10, v systeme=T4W5=$94]")));
             QCOMPARE(w.prompt.asked[1].buttons, TDialoguePrompt::Bit(TDialoguePrompt::Ok));
         } else {
-            QCOMPARE(box, Text(136) + CRLF + Text(134) + QStringLiteral(": ") + LinePosName(16) + CRLF + Text(137));
+            QCOMPARE(box, Text(136) + CRLF + Text(134) + QStringLiteral(": ") + LinePosName(16) + CRLF +
+                              Text(137));
         }
         if (written) {
             QCOMPARE(w.sys.sent.size(),
-                     ExpectedWriteRequests(WriteSetup{}, Tables(), writeproject::ExpectedSystemTables({2, 2})).size());
+                     ExpectedWriteRequests(WriteSetup{}, Tables(), writeproject::ExpectedSystemTables({2, 2}))
+                         .size());
             QCOMPARE(w.ends, QList<bool>{true});
         } else {
             QCOMPARE(w.sys.sent, (QList<QByteArray>{Req(0x00, 0), Req(0x01, 0)}));
@@ -549,7 +560,9 @@ private slots:
     void boardsReReadFails()
     {
         Writer w;
-        w.sys.filter = [](const QByteArray &r, const QByteArray &a) { return Byte(r[0]) == 0x01 ? QByteArray() : a; };
+        w.sys.filter = [](const QByteArray &r, const QByteArray &a) {
+            return Byte(r[0]) == 0x01 ? QByteArray() : a;
+        };
         w.prompt.answers << TDialoguePrompt::Ok << TDialoguePrompt::Ok;
         w.d.WriteConfigClick();
         QVERIFY(w.WaitIdle());

@@ -116,8 +116,8 @@ int main(int argc, char **argv)
                 int(prompt.asked.size()));
     std::printf("total time        %.3f s (command to end, no waits of its own)\n", total);
     std::printf("first to last     %.3f s (first request sent to last answer received)\n", exchange);
-    std::printf("wire time         %.3f s (%lld bytes x 11 bits at %d baud)\n", wire, static_cast<long long>(bytes),
-                baud);
+    std::printf("wire time         %.3f s (%lld bytes x 11 bits at %d baud)\n", wire,
+                static_cast<long long>(bytes), baud);
     std::printf("ratio total/wire  %.4f\n", total / wire);
     std::printf("ratio exchange/wire %.4f\n", exchange / wire);
     return ok && converted == 4 ? 0 : 1;

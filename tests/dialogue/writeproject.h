@@ -57,7 +57,8 @@ inline ConsoleTables MakeConsoleTables(int console)
     for (int i = 0; i < 256; ++i) {
         if (i % 3 == 0) {
             QByteArray name = PhoneName(console, i);
-            t.phoneBook += name + QByteArray(32 - name.size(), char(0xFF)) + DialCodes(PhoneNumber(console, i));
+            t.phoneBook +=
+                name + QByteArray(32 - name.size(), char(0xFF)) + DialCodes(PhoneNumber(console, i));
         } else {
             t.phoneBook += QByteArray(64, char(0xFF));
         }

@@ -3,11 +3,11 @@
 // pseudo-terminal; and a serial port that goes away in the middle of a dialogue.
 #include <QtTest>
 
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
@@ -223,8 +223,8 @@ private slots:
         QCOMPARE(ConsoleWindows(*form), (QStringList{QStringLiteral("Pult0"), QStringLiteral("Pult1")}));
 
         const QList<int> rx = Commands(b);
-        QList<int> expected{0x00, 0x01, 0x00, 0x06, 0x07, 0x08, 0x0B, 0x0C, 0x10, 0x10, 0x10, 0x09,
-                            0x06, 0x07, 0x08, 0x09};
+        QList<int> expected{0x00, 0x01, 0x00, 0x06, 0x07, 0x08, 0x0B, 0x0C,
+                            0x10, 0x10, 0x10, 0x09, 0x06, 0x07, 0x08, 0x09};
         for (int n = 0; n < 2; ++n)
             expected << 0x00 << 0x80 << 0x84 << 0x85 << 0x8A << 0x8B;
         QCOMPARE(rx, expected);
@@ -377,8 +377,9 @@ private slots:
         SaveMarksSaved(*form);
         QStringList keys;
         for (const auto &k : form->APult->Pulty[0]->Klavesy)
-            keys << (k ? k->MenoKlavesy + QLatin1Char('|') + QString::number(k->NumLin) + QLatin1Char('|')
-                             + QString::number(k->HWPozicDosky) + QLatin1Char('|') + QString::number(k->PozicLinky)
+            keys << (k ? k->MenoKlavesy + QLatin1Char('|') + QString::number(k->NumLin) + QLatin1Char('|') +
+                             QString::number(k->HWPozicDosky) + QLatin1Char('|') +
+                             QString::number(k->PozicLinky)
                        : QString());
 
         TSimPeer b({"--consoles", "pc+mech"});
@@ -400,8 +401,8 @@ private slots:
             QCOMPARE(asked[3], Text(71) + QLatin1Char(' ') + Text(72));
             QVERIFY(QFileInfo(sideFile).isFile());
             // Left read-only (permission bits: root may write whatever they say).
-            QCOMPARE(QFileInfo(sideFile).permissions()
-                         & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther),
+            QCOMPARE(QFileInfo(sideFile).permissions() &
+                         (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther),
                      QFile::Permissions());
             QVERIFY(QFileInfo(dir.filePath(QStringLiteral("proj.uni"))).isFile());
         }
@@ -412,7 +413,8 @@ private slots:
         // Read again with console 0 a PC console: its keys come from proj_0.cfg.
         auto reader = MakeForm(b.path, 1);
         QString offered;
-        reader->DialogueSide().ChooseFileExec = [&](const QString &title, const QString &filter, QString &file) {
+        reader->DialogueSide().ChooseFileExec = [&](const QString &title, const QString &filter,
+                                                    QString &file) {
             offered = filter;
             (void)title;
             file = dir.filePath(QStringLiteral("proj.uni"));
@@ -427,8 +429,9 @@ private slots:
         QCOMPARE(reader->APult->Pulty[0]->TypPultu, Byte(1));
         QStringList read;
         for (const auto &k : reader->APult->Pulty[0]->Klavesy)
-            read << (k ? k->MenoKlavesy + QLatin1Char('|') + QString::number(k->NumLin) + QLatin1Char('|')
-                             + QString::number(k->HWPozicDosky) + QLatin1Char('|') + QString::number(k->PozicLinky)
+            read << (k ? k->MenoKlavesy + QLatin1Char('|') + QString::number(k->NumLin) + QLatin1Char('|') +
+                             QString::number(k->HWPozicDosky) + QLatin1Char('|') +
+                             QString::number(k->PozicLinky)
                        : QString());
         QCOMPARE(read, keys);
     }
@@ -455,8 +458,9 @@ private slots:
 
         const QStringList asked = prompt_.texts();
         QCOMPARE(asked.size(), 3);
-        QVERIFY2(asked[2].startsWith(Text(61) + CRLF + CRLF + QStringLiteral("COM1 (") + gone + QLatin1Char(')')),
-                 qPrintable(asked[2]));
+        QVERIFY2(
+            asked[2].startsWith(Text(61) + CRLF + CRLF + QStringLiteral("COM1 (") + gone + QLatin1Char(')')),
+            qPrintable(asked[2]));
         QCOMPARE(prompt_.asked()[2].kind, TPrompt::Kind::Error);
         QCOMPARE(form->APult, project);
         QVERIFY(form->StatusBar1->Text(0).startsWith(Text(61)));
