@@ -262,10 +262,24 @@ void TSystemImage::SetPhoneNumber(int i, const QByteArray &number)
                         img::PhoneStringMax, number);
 }
 
+namespace
+{
+
+// Every dial code ends in the nibble F; no dial character does.
+bool IsDialCoded(const QByteArray &number)
+{
+    return std::all_of(number.begin(), number.end(), [](char c) { return (Byte(c) & 0x0F) == 0x0F; });
+}
+
+} // namespace
+
 QByteArray TSystemImage::PhoneBookWire(int i) const
 {
     QByteArray wire = PhoneName(i).leftJustified(img::PhoneStringMax, char(0xFF), true);
-    wire += PhoneNumber(i).leftJustified(img::PhoneStringMax, char(0xFF), true);
+    QByteArray number = PhoneNumber(i);
+    if (!IsDialCoded(number))
+        number = DialDigitsToCode(QString::fromLatin1(number));
+    wire += number.leftJustified(img::PhoneStringMax, char(0xFF), true);
     return wire;
 }
 
@@ -286,9 +300,7 @@ QByteArray TSystemImage::PhoneEntryName(int i) const
 QString TSystemImage::PhoneEntryNumber(int i) const
 {
     const QByteArray number = PhoneNumber(i);
-    // Every dial code ends in the nibble F; no dial character does.
-    const bool coded = std::all_of(number.begin(), number.end(), [](char c) { return (Byte(c) & 0x0F) == 0x0F; });
-    return coded ? DialCodeToDigits(number) : QString::fromLatin1(number);
+    return IsDialCoded(number) ? DialCodeToDigits(number) : QString::fromLatin1(number);
 }
 
 std::span<Byte, img::DataVersionSize> TSystemImage::DataVersion()

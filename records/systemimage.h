@@ -197,8 +197,9 @@ public:
     void SetPhoneNumber(int i, const QByteArray &number);
     // The image keeps an entry as the console holds it: the name padded with
     // 0xFF, the number in dial codes padded with 0xFF, 32 bytes each.
-    // PhoneBookWire gives those 64 bytes (a shorter string padded with 0xFF);
-    // SetPhoneBookWire takes them.
+    // PhoneBookWire gives those 64 bytes for the console (a shorter string
+    // padded with 0xFF, a number held as characters coded); SetPhoneBookWire
+    // takes the 64 bytes of a console's record as they are.
     QByteArray PhoneBookWire(int i) const;
     void SetPhoneBookWire(int i, const Byte *record);
     // The name without its padding (Windows-1250 bytes), and the number as dial

@@ -523,6 +523,13 @@ private slots:
         QCOMPARE(rig.image->PhoneName(7), QByteArray(32, 'N'));
         QCOMPARE(rig.image->PhoneNumber(7), QByteArray(32, char(0x9F)));
         QCOMPARE(rig.image->PhoneBookWire(1), QByteArray(64, char(0xFF)));
+        // A console's record is taken as it is.
+        rig.image->SetPhoneBookWire(9, reinterpret_cast<const Byte *>(wire.constData()));
+        QCOMPARE(rig.image->PhoneBookWire(9), wire);
+        QCOMPARE(rig.image->PhoneEntryName(9), platform::ToCp1250(QStringLiteral("Žilina")));
+        QCOMPARE(rig.image->PhoneEntryNumber(9), QStringLiteral("0415*#"));
+        rig.image->SetPhoneBookWire(9,
+                                    reinterpret_cast<const Byte *>(QByteArray(64, char(0xFF)).constData()));
 
         // Read back: the wire form and the characters form give the same entries.
         std::unique_ptr<TAPult> out = roundtrip::FreshLike(*rig.config);
@@ -530,6 +537,9 @@ private slots:
         QVERIFY(rig.FromImage(out, 0, true, count));
         rig.image->SetPhoneName(3, platform::ToCp1250(QStringLiteral("Čadca")));
         rig.image->SetPhoneNumber(3, "12t3");
+        QCOMPARE(rig.image->PhoneBookWire(3),
+                 platform::ToCp1250(QStringLiteral("Čadca")).leftJustified(32, char(0xFF)) +
+                     Hex({0x1F, 0x2F, 0xCF, 0x3F}).leftJustified(32, char(0xFF)));
         std::unique_ptr<TAPult> chars = roundtrip::FreshLike(*rig.config);
         QVERIFY(rig.FromImage(chars, 0, true, count));
         const auto &book = out->Pulty[0]->TelZoznam;
