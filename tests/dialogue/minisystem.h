@@ -46,6 +46,7 @@ public:
     bool open = false;
     bool openFails = false;
     int opens = 0;
+    int refusals = 0; // frames the link does not take
     QList<QByteArray> sent;
     // Replaces the answer of a request; an empty result means no answer.
     std::function<QByteArray(const QByteArray &request, const QByteArray &answer)> filter;
@@ -75,6 +76,10 @@ public:
     void Close() override { open = false; }
     bool Send(const QByteArray &frame) override
     {
+        if (refusals > 0) {
+            --refusals;
+            return false;
+        }
         sent.append(frame);
         if (!answering || !dialogue)
             return true;

@@ -556,6 +556,28 @@ private slots:
         QCOMPARE(w.d.UserInterfaceUnlocked, Byte(1));
     }
 
+    // A frame the link does not take: the box, then the watchdog's Retry sends it.
+    void frameNotTakenIsSentOnRetry()
+    {
+        Writer w;
+        w.sys.filter = [&w](const QByteArray &r, const QByteArray &a) {
+            if (Byte(r[0]) == 0x06 && r[2] == 0)
+                w.sys.refusals = 1; // the next frame, the lamps of console 0
+            return a;
+        };
+        w.prompt.answers << TDialoguePrompt::Ok << TDialoguePrompt::Ok << TDialoguePrompt::Retry;
+        w.d.WriteConfigClick();
+        QVERIFY(w.WaitIdle());
+        const QStringList boxes = w.prompt.texts();
+        QCOMPARE(boxes.size(), 4);
+        QCOMPARE(boxes[1], QStringLiteral("Data was not send. Try again."));
+        QVERIFY(boxes[2].startsWith(Text(61)));
+        QCOMPARE(boxes[3], Success());
+        QCOMPARE(w.sys.sent,
+                 ExpectedWriteRequests(WriteSetup{}, Tables(), writeproject::ExpectedSystemTables({2, 2})));
+        QCOMPARE(w.ends, QList<bool>{true});
+    }
+
     // The boards cannot be read: the write ends once, keeping the project.
     void boardsReReadFails()
     {
