@@ -351,15 +351,12 @@ private slots:
                 w.d.WMAnswer(TMiniSystem::Ack(0x0A, 0, 0), 1);
         };
         w.prompt.answers << TDialoguePrompt::Ok << TDialoguePrompt::Ok;
-        QElapsedTimer clock;
-        clock.start();
         w.d.WriteConfigClick();
         QVERIFY(w.WaitIdle());
+        // Taken at once: no second question after a watchdog period.
         QCOMPARE(w.prompt.texts().size(), 3);
         QCOMPARE(w.prompt.texts()[2], Success());
         QCOMPARE(w.sys.sent, expected);
-        // No waiting for a watchdog period.
-        QVERIFY(clock.elapsed() < platform::ScaledInterval(15000));
     }
 
     // No answer: the watchdog's box; Retry sends the request again, OK ends
