@@ -230,7 +230,7 @@ void TDialogue::Resend()
     AskFlag = 0;
     SendRequest(RequestLength);
     Tag = 0;
-    TimerKomunik.start();
+    TimerKomunik.start(platform::ScaledInterval(TickMs));
 }
 
 // ---- commands -------------------------------------------------------------------------------
@@ -434,7 +434,7 @@ void TDialogue::ReadFromSystemStep()
     if (Kom == 0)
         return;
     Tag = 0;
-    TimerKomunik.start();
+    TimerKomunik.start(platform::ScaledInterval(TickMs));
 }
 
 int TDialogue::BuildReadRequest()
@@ -790,7 +790,7 @@ void TDialogue::WriteStep()
     if (send && length > 0)
         SendRequest(length);
     Tag = 0;
-    TimerKomunik.start();
+    TimerKomunik.start(platform::ScaledInterval(TickMs));
 }
 
 int TDialogue::BuildWriteRequest()
@@ -1466,7 +1466,7 @@ void TDialogue::TimerKomunikTimer()
                     return;
                 }
                 Tag = 0;
-                TimerKomunik.start();
+                TimerKomunik.start(platform::ScaledInterval(TickMs));
                 return;
             }
         }

@@ -320,7 +320,6 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QByteArray, again);
         QFETCH(bool, completes);
-        platform::SetTimeScale(0.05);
         const QString fixtureA = dir.filePath(QStringLiteral("default.json"));
         const TSimFixture fx = SystemWithoutMsn({}, fixtureA);
         SimRun run;
@@ -330,6 +329,8 @@ private slots:
             run.Use(a);
             QVERIFY(run.Read());
         }
+        // The watchdog quick for the write, not for the read before it.
+        platform::SetTimeScale(0.05);
         TSimPeer b({"--config", EmptySystem(dir, 15, {2, 2}), "--fault", fault});
         QVERIFY2(b.Ok(), qPrintable(b.error));
         run.Use(b);

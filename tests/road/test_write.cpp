@@ -303,11 +303,12 @@ private slots:
     {
         QFETCH(QString, fault);
         QFETCH(int, end);
-        platform::SetTimeScale(0.05);
         TSimPeer sim({});
         QVERIFY2(sim.Ok(), qPrintable(sim.error));
         auto form = MakeForm(sim.path);
         QVERIFY(ReadThroughTheButton(*form));
+        // The watchdog quick for the boards only, not for the read before.
+        platform::SetTimeScale(0.05);
         TAPult *project = form->APult;
         const int frames = int(Commands(sim).size());
         if (!fault.isEmpty())
