@@ -99,6 +99,12 @@ int TUDPR_S::ReadMessage(T_MSG::TBytes &message, QString &address)
     return count;
 }
 
+QString RelayFailureText(const QString &heading, const TUDPR_S *link)
+{
+    const QString reason = link ? link->BindFailureReason() : QString();
+    return reason.isEmpty() ? heading : heading + QStringLiteral("\r\n") + reason;
+}
+
 TUDPR_S *CreateRelayLink(QObject *parent)
 {
     return new TUDPR_S(TUDPR_S::RelayedLayout, QStringLiteral("127.0.0.1"), TUDPR_S::RelaySendPort,

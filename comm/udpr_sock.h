@@ -49,6 +49,7 @@ public:
     bool Ok() const { return FSocket->Bound(); }
     TLinkError LastError() const { return FSocket->LastError(); }
     QString LastErrorText() const { return FSocket->LastErrorText(); }
+    QString BindFailureReason() const { return FSocket->BindFailureReason(); }
     const QStringList &LocalAddresses() const { return FLocalAddresses; }
     QString LocalHostName() const { return FLocalHost; }
     int AddressErrorCode() const { return FErrorCode; }
@@ -75,3 +76,7 @@ private:
 // The main window's relay link: relayed layout, "127.0.0.1", listening on
 // 60000, sending to 60001. Check Ok() (and LastErrorText()) after creation.
 TUDPR_S *CreateRelayLink(QObject *parent);
+
+// The relay link's failure for the user: heading, then on its own line why
+// the link could not bind (none when the link was never made or is bound).
+QString RelayFailureText(const QString &heading, const TUDPR_S *link);

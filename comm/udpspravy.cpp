@@ -106,18 +106,27 @@ TIUDP::TIUDP(const QString &host, TPrFace *log, bool logFlag, int reportLevel, i
         switch (FSocket.error()) {
         case QAbstractSocket::AddressInUseError:
             FLastError = TLinkError::Busy;
+            FBindReason =
+                where + QStringLiteral(": the address is already in use. Another program (a second "
+                                       "copy of Kelvara, say) listens there; close it and start again.");
             break;
         case QAbstractSocket::SocketAccessError:
             FLastError = TLinkError::NoAccess;
+            FBindReason = where + QStringLiteral(": no permission to listen on this address.");
             break;
         case QAbstractSocket::SocketAddressNotAvailableError:
             FLastError = TLinkError::NoDevice;
+            FBindReason = where + QStringLiteral(": the address is not available on this computer.");
             break;
         default:
             FLastError = TLinkError::Io;
             break;
         }
         FLastErrorText = LinkErrorMessage(FLastError, where, FSocket.errorString());
+        if (FBindReason.isEmpty())
+            FBindReason = FLastErrorText;
+        else
+            FBindReason += QStringLiteral(" (") + FSocket.errorString() + QLatin1Char(')');
         emit LogEntry(TLogKind::Error, FLastErrorText);
     }
     connect(&FSocket, &QUdpSocket::readyRead, this, &TIUDP::DataReceived);

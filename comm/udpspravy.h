@@ -95,6 +95,9 @@ public:
     bool Bound() const { return FBound; }
     TLinkError LastError() const { return FLastError; }
     QString LastErrorText() const { return FLastErrorText; }
+    // Why the endpoint could not bind, for the user (the address is in use,
+    // no permission, ...); empty when it is bound.
+    QString BindFailureReason() const { return FBindReason; }
     QString DefaultHost() const { return FDefaultHost; }
     int RemotePort() const { return FRemotePort; }
     int LocalPort() const { return FLocalPort; }
@@ -128,4 +131,5 @@ private:
     bool FSendScheduled = false;
     TLinkError FLastError = TLinkError::None;
     QString FLastErrorText;
+    QString FBindReason;
 };

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTimer>
 #include <algorithm>
 #include <stdexcept>
 
@@ -10,6 +11,7 @@
 #include "cardpack/sablona.h"
 #include "dialogue/boardcheck.h"
 #include "dialogue/framelog.h"
+#include "dialogue/writerequests.h"
 #include "model/conversions.h"
 #include "model/objekty.h"
 #include "platform/timing.h"
@@ -52,14 +54,24 @@ QString CutBeforeCard(const QString &name)
     return at >= 0 ? name.left(at) : name;
 }
 
+// A table from an answer: what the answer holds, the rest empty, so that a
+// short answer never leaves an earlier console's or read's bytes behind.
+void TakeTable(TSystemImage &image, ImageTable table, const Byte *data, int length, Byte empty)
+{
+    auto span = image.Table(table);
+    std::fill(span.begin(), span.end(), empty);
+    image.CopyIntoTable(table, data, length);
+}
+
 } // namespace
 
 void TDialogueHost::Delay(int ms)
 {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms)
+    do
         QCoreApplication::processEvents(QEventLoop::AllEvents, int(std::max<qint64>(1, ms - clock.elapsed())));
+    while (clock.elapsed() < ms);
 }
 
 TDialogue::TDialogue(TDialogueHost &host, TDialoguePrompt &prompt, QObject *parent)
@@ -148,25 +160,43 @@ void TDialogue::UnlockUserInterface()
 void TDialogue::ReportFailure(const char *where, const std::exception &e)
 {
     host_.AddLogEntry(1, QString::fromLatin1(where) + QStringLiteral(": ") + QString::fromLocal8Bit(e.what()));
-    if (Kom != 0 || OperationMode != 0)
+    if (OperationMode == opmode::BoardsForWrite)
+        OperationMode = opmode::Write;
+    if (SessionRunning())
         AbortSession(OperationMode == opmode::Read);
+}
+
+int TDialogue::Ask(TDialoguePrompt::Kind kind, const QString &text, TDialoguePrompt::Buttons buttons)
+{
+    ++boxDepth_;
+    struct Depth {
+        int &depth;
+        ~Depth() { --depth; }
+    } depth{boxDepth_};
+    return prompt_.Ask(kind, text, buttons);
 }
 
 // ---- port and sending ----------------------------------------------------------------------
 
 bool TDialogue::OpenPort()
 {
-    QString reason;
-    if (link_ && link_->Open(ComNumber, reason))
+    // Once a session: a boards re-read leaves the port open for its write.
+    if (portOpen_ && link_)
         return true;
+    QString reason;
+    if (link_ && link_->Open(ComNumber, reason)) {
+        portOpen_ = true;
+        return true;
+    }
     const QString text = LoadStrDll(143) + QStringLiteral(" (COM ") + QString::number(ComNumber) + QLatin1Char(')');
     host_.AddLogEntry(1, reason.isEmpty() ? text : text + CRLF + reason);
-    prompt_.Ask(Prompt::Kind::Error, text, Prompt::Bit(Prompt::Ok));
+    Ask(Prompt::Kind::Error, text, Prompt::Bit(Prompt::Ok));
     return false;
 }
 
 void TDialogue::ClosePort()
 {
+    portOpen_ = false;
     if (link_)
         link_->Close();
 }
@@ -182,8 +212,12 @@ void TDialogue::SendRequest(int length)
     RequestLength = std::clamp(length, 0, dlg::RequestBufferSize);
     LogFrame(RequestBuffer, dlg::RequestBufferSize - 1, true, RequestLength);
     const QByteArray frame(reinterpret_cast<const char *>(RequestBuffer.data()), RequestLength);
-    if (!link_ || !link_->Send(frame))
-        host_.AddLogEntry(1, QStringLiteral("Data was not send. Try again."));
+    if (!link_ || !link_->Send(frame)) {
+        const QString text = QStringLiteral("Data was not send. Try again.");
+        host_.AddLogEntry(1, text);
+        if (Kom == dlg::KomWriteSystem || Kom == dlg::KomWriteConsoles)
+            Ask(Prompt::Kind::Error, text, Prompt::Bit(Prompt::Ok));
+    }
     // Even a frame that was not taken is awaited: the watchdog then offers Retry.
     AnswerAwaited = 1;
     emit RequestSent(frame);
@@ -196,7 +230,7 @@ void TDialogue::Resend()
     AskFlag = 0;
     SendRequest(RequestLength);
     Tag = 0;
-    TimerKomunik.start();
+    TimerKomunik.start(platform::ScaledInterval(TickMs));
 }
 
 // ---- commands -------------------------------------------------------------------------------
@@ -221,14 +255,17 @@ void TDialogue::DoskySBClick()
     try {
         host_.RefreshMenus();
         host_.RefreshShownCard();
-        if (!host_.Model())
+        if (!host_.Model()) {
+            if (OperationMode == opmode::BoardsForWrite)
+                BoardsReadState = 2;
             return;
+        }
+        // The session's own open: the read's start finds the port open.
         if (!OpenPort()) {
             BoardsReadState = 2;
             OperationMode = opmode::Idle;
             return;
         }
-        ClosePort();
         if (OperationMode != opmode::BoardsForWrite) {
             LockUserInterface();
             OperationMode = opmode::BoardsOnly;
@@ -247,7 +284,6 @@ void TDialogue::bbTimeKeeperClick()
         host_.Delay(100);
         if (!OpenPort())
             return;
-        ClosePort();
         LockUserInterface();
         OperationMode = opmode::TimeKeeper;
         Kom = dlg::KomReadSystem;
@@ -324,8 +360,8 @@ void TDialogue::ReadFromSystemStep()
                         OperationMode = opmode::Idle;
                         return;
                     }
-                    const int b = prompt_.Ask(Prompt::Kind::Warning, LoadStrDll(29),
-                                              Prompt::Bit(Prompt::Abort) | Prompt::Bit(Prompt::Retry));
+                    const int b = Ask(Prompt::Kind::Warning, LoadStrDll(29),
+                                      Prompt::Bit(Prompt::Abort) | Prompt::Bit(Prompt::Retry));
                     if (b != Prompt::Retry) {
                         OperationMode = opmode::Idle;
                         return;
@@ -398,7 +434,7 @@ void TDialogue::ReadFromSystemStep()
     if (Kom == 0)
         return;
     Tag = 0;
-    TimerKomunik.start();
+    TimerKomunik.start(platform::ScaledInterval(TickMs));
 }
 
 int TDialogue::BuildReadRequest()
@@ -439,7 +475,11 @@ bool TDialogue::SelectPultToRead()
         if (!host_.Quiet()) {
             Byte type = ConsoleType(n);
             UnlockUserInterface();
+            ++boxDepth_;
             yes = prompt_.AskConsole(n, LoadStrDll(63), LoadStrDll(64), LoadStrDll(120), type);
+            --boxDepth_;
+            if (!SessionRunning())
+                return false; // ended while the question was open
             LockUserInterface();
             if (yes && (type == 1 || type == 2) && a->Pulty[n])
                 a->Pulty[n]->TypPultu = type; // the type the user confirmed is the one read
@@ -492,6 +532,370 @@ bool TDialogue::LoadPcConsole(int console)
         return false;
     }
     return true;
+}
+
+// ---- the write, step by step --------------------------------------------------------------
+
+void TDialogue::WriteConfigClick()
+{
+    if (OperationMode != opmode::Idle || writePending_)
+        return;
+    try {
+        host_.RefreshMenus();
+        WriteToSystemStep();
+    } catch (const std::exception &e) {
+        ReportFailure("WriteConfigClick", e);
+    }
+}
+
+void TDialogue::VymazatPultClick()
+{
+    if (OperationMode != opmode::Idle || writePending_)
+        return;
+    try {
+        host_.RefreshShownCard();
+        TimerKomunik.stop();
+        LastErrorText.clear();
+        AskFlag = 0;
+        // The consoles to erase are those of the open project.
+        if (!host_.Model())
+            return;
+        if (!OpenPort())
+            return;
+        OperationMode = opmode::Write;
+        LockUserInterface();
+        ktKrok = 0;
+        KomPult = 0;
+        Kom = dlg::KomWriteConsoles;
+        host_.SetLightsMonitoring(true);
+        ++SessionCounter;
+        host_.AppendMemo1(QString::number(SessionCounter) + QLatin1Char(':'));
+        sideFileFailed_ = false;
+        ClearImageForErase();
+        EraseFlag = 1;
+        WriteToSystemStep();
+    } catch (const std::exception &e) {
+        ReportFailure("VymazatPultClick", e);
+    }
+}
+
+void TDialogue::WriteToSystemStep()
+{
+    try {
+        host_.RefreshShownCard();
+        TimerKomunik.stop();
+        LastErrorText.clear();
+        AskFlag = 0;
+        if (Kom == 0 && ktKrok == 0) {
+            if (host_.Model() && !AnswerAwaited && OperationMode == opmode::Idle && !writePending_)
+                StartWrite();
+            return;
+        }
+        if (Kom == dlg::KomWriteSystem || Kom == dlg::KomWriteConsoles)
+            WriteStep();
+    } catch (const std::exception &e) {
+        ReportFailure("WriteToSystemStep", e);
+    }
+}
+
+void TDialogue::StartWrite()
+{
+    // A project with unsaved changes is never written.
+    if (host_.ProjectModified()) {
+        const int choice = host_.AskSaveProject();
+        if (choice != 1 && choice != 4)
+            return;
+        host_.SaveProject(choice);
+        if (host_.ProjectModified()) {
+            host_.AddLogEntry(0, LoadStrDll(147));
+            return;
+        }
+    }
+    if (Ask(Prompt::Kind::Warning, LoadStrDll(94), Prompt::Bit(Prompt::Ok) | Prompt::Bit(Prompt::Cancel)) !=
+        Prompt::Ok)
+        return;
+    TAPult *apult = host_.Model();
+    if (!apult)
+        return;
+
+    // The boards of the running system, read again into DoskySystemu.
+    OperationMode = opmode::BoardsForWrite;
+    for (TSlotEntry &entry : apult->DoskySystemu) {
+        entry.Meno.clear();
+        entry.Kod = 0xFF;
+    }
+    BoardsReadState = 0;
+    sideFileFailed_ = false;
+    writePending_ = true;
+    // Nothing may change the project while its boards are compared.
+    LockUserInterface();
+    const QString name = host_.ProjectName();
+    DoskySBClick();
+    host_.SetProjectName(name);
+    if (BoardsReadState != 0)
+        ContinueWrite();
+}
+
+// The boards re-read has ended (BoardsReadState 1 or 2): compare, then write.
+void TDialogue::ContinueWrite()
+{
+    if (!writePending_)
+        return;
+    writePending_ = false;
+    try {
+        if (BoardsReadState != 1) {
+            // The boards could not be read: the write ends, keeping the project.
+            if (SessionRunning()) {
+                OperationMode = opmode::Write;
+                AbortSession(false);
+            } else {
+                UnlockUserInterface();
+            }
+            return;
+        }
+        if (!VerifyWrittenTables())
+            return;
+        if (host_.ProjectModified()) {
+            // Changed while the boards were read: not written either.
+            EndWrite(LoadStrDll(147));
+            return;
+        }
+        if (!OpenPort()) {
+            OperationMode = opmode::Write;
+            AbortSession(false);
+            return;
+        }
+        OperationMode = opmode::Write;
+        LockUserInterface();
+        ktKrok = 0;
+        KomPult = 0;
+        AnswerAwaited = 0;
+        host_.SetLightsMonitoring(true);
+        Kom = dlg::KomWriteSystem;
+        ++SessionCounter;
+        host_.AppendMemo1(QString::number(SessionCounter) + QLatin1Char(':'));
+        TimerKomunik.stop();
+        LastErrorText.clear();
+        AskFlag = 0;
+        WriteStep();
+    } catch (const std::exception &e) {
+        ReportFailure("ContinueWrite", e);
+    }
+}
+
+// Ends a write that cannot go on, keeping the project.
+void TDialogue::EndWrite(const QString &error)
+{
+    host_.AddLogEntry(1, error);
+    OperationMode = opmode::Write;
+    AbortSession(false);
+    host_.SetStatusText(LoadStrDll(139) + QStringLiteral(" - ") + error);
+}
+
+bool TDialogue::ConvertForWrite(int console)
+{
+    const bool converted = ModelToImageHook && ModelToImageHook(console);
+    if (!converted) {
+        EndWrite(QStringLiteral("ModelToImage: console %1 could not be converted into the system image")
+                     .arg(console));
+        return false;
+    }
+    return true;
+}
+
+void TDialogue::SavePcConsole(int console)
+{
+    const QString file = host_.ProjectName();
+    const bool saved = SaveToPcHook && SaveToPcHook(console, file);
+    if (!SaveToPcHook)
+        host_.AddLogEntry(
+            1, QStringLiteral("SaveToPC is not available: PC console %1 not written").arg(console));
+    if (!saved)
+        sideFileFailed_ = true;
+}
+
+// An erase sends each console the empty tables, whatever an earlier console
+// (or a PC console's side file) left in the image.
+void TDialogue::ClearImageForErase()
+{
+    TSystemImage &image = host_.Image();
+    image.ClearSystemImage();
+    dlg::ClearPhoneBook(image);
+}
+
+// Phase 4 after the last table of a console (or its phone book given up).
+void TDialogue::AfterConsoleWritten()
+{
+    if (ktKrok > 5) {
+        ktKrok = 0;
+        if (KomPult == 0 && ConsoleType(1) != 0) {
+            KomPult = 1;
+        } else {
+            FinishSession(false);
+            return;
+        }
+    }
+    if (Kom == dlg::KomWriteConsoles && ktKrok < 6 && KomPult <= 1)
+        WriteToSystemStep();
+}
+
+void TDialogue::WriteStep()
+{
+    if (ktKrok == 1) {
+        if (KomPult < ConsoleCount) {
+            if (!EraseFlag) {
+                if (!ConvertForWrite(KomPult))
+                    return;
+            } else {
+                ClearImageForErase();
+            }
+        } else {
+            ktKrok = 0;
+            KomPult = 0;
+            Kom = dlg::KomWriteConsoles;
+        }
+    }
+
+    int length = 0;
+    if (Kom == dlg::KomWriteSystem) {
+        length = BuildWriteRequest();
+        if (!SessionRunning())
+            return;
+    }
+    if (Kom == dlg::KomWriteConsoles) {
+        for (;;) {
+            // Consoles not written over the line: none, or a PC console to its side files.
+            while (KomPult < ConsoleCount && ConsoleType(KomPult) != 2) {
+                if (ConsoleType(KomPult) == 1)
+                    SavePcConsole(KomPult);
+                ++KomPult;
+                ktKrok = 0;
+            }
+            if (KomPult >= ConsoleCount) {
+                FinishSession(false);
+                return;
+            }
+            length = ktKrok > 5 ? 0 : BuildPultWriteRequest();
+            if (!SessionRunning())
+                return;
+            if (length > 0)
+                break;
+            ++KomPult;
+            ktKrok = 0;
+        }
+    }
+    const bool send =
+        KomPult < ConsoleCount && ((Kom == dlg::KomWriteSystem && ktKrok < 10) ||
+                                   (Kom == dlg::KomWriteConsoles && ktKrok < 6 && ConsoleType(KomPult) == 2));
+    if (send && length > 0)
+        SendRequest(length);
+    Tag = 0;
+    TimerKomunik.start(platform::ScaledInterval(TickMs));
+}
+
+int TDialogue::BuildWriteRequest()
+{
+    TAPult *a = host_.Model();
+    auto flag = [a](int i) { return a && a->Vlastnosti[i]; };
+    for (;;) {
+        if (ktKrok == 9 && a && (a->TypDosiek == 0 || ConsoleType(KomPult) == 0))
+            ktKrok = 10;
+        if (ktKrok >= 10) {
+            if (KomPult == 0) {
+                // Console 1's system tables follow, whatever its type.
+                KomPult = 1;
+                ktKrok = 1;
+                if (!EraseFlag && !ConvertForWrite(1))
+                    return 0;
+                continue;
+            }
+            ktKrok = 0;
+            KomPult = 0;
+            Kom = dlg::KomWriteConsoles;
+            return 0;
+        }
+        // The system-wide tables go once, where the system announced them.
+        if ((ktKrok == 4 || ktKrok == 5) && !flag(0)) {
+            ktKrok = 6;
+            continue;
+        }
+        if (ktKrok >= 6 && ktKrok <= 8 && !flag(ktKrok - 4)) {
+            ++ktKrok;
+            continue;
+        }
+        if (ktKrok == 8 && a) {
+            a->SetMBUBFlag(a->CasUkonceniaVyzvanania != 0, a->CasUkonceniaVyzvanania);
+            a->SetPR3Flag(a->RezimDORST);
+        }
+        return dlg::SystemWriteRequest(RequestBuffer, ktKrok, KomPult, host_.Image(), a,
+                                       dlg::SystemWriteTables(a));
+    }
+}
+
+bool TDialogue::SelectPultToWrite()
+{
+    for (int n = KomPult; n < ConsoleCount; ++n) {
+        if (ConsoleType(n) == 0)
+            continue;
+        bool yes = true;
+        if (!host_.Quiet()) {
+            Byte type = ConsoleType(n);
+            UnlockUserInterface();
+            ++boxDepth_;
+            yes = prompt_.AskConsole(n, LoadStrDll(65), LoadStrDll(66), LoadStrDll(13), type);
+            --boxDepth_;
+            if (!SessionRunning())
+                return false; // ended while the question was open
+            LockUserInterface();
+        }
+        if (!yes)
+            break;
+        KomPult = Byte(n);
+        return true;
+    }
+    FinishSession(false);
+    host_.MarkModified();
+    return false;
+}
+
+int TDialogue::BuildPultWriteRequest()
+{
+    TAPult *a = host_.Model();
+    if (ktKrok == 0 && !SelectPultToWrite())
+        return 0;
+    if ((ktKrok == 4 || ktKrok == 5) && (!a || a->TabTelZozOK == 0))
+        ktKrok = 6;
+    if (ktKrok > 5)
+        return 0;
+    return dlg::ConsoleWriteRequest(RequestBuffer, ktKrok, KomPult, host_.Image());
+}
+
+// ---- a port that fails while open ---------------------------------------------------------
+
+void TDialogue::PortFailed(const QString &message)
+{
+    try {
+        // Closed now, whatever runs: the next operation opens it afresh.
+        ClosePort();
+        if (!SessionRunning() && !writePending_)
+            return;
+        TimerKomunik.stop();
+        host_.AddLogEntry(1, message);
+        const Byte mode = OperationMode;
+        const QString text = LoadStrDll(61) + CRLF + CRLF + message;
+        // A box already open (a question, the watchdog) is not stacked with a
+        // second one: the session ends and the status bar says why.
+        if (boxDepth_ == 0)
+            Ask(Prompt::Kind::Error, text, Prompt::Bit(Prompt::Ok));
+        if (SessionRunning()) {
+            if (mode == opmode::BoardsForWrite)
+                OperationMode = opmode::Write; // ends the write that waits for the boards too
+            AbortSession(mode == opmode::Read);
+        }
+        host_.SetStatusText(LoadStrDll(61) + QStringLiteral(" - ") + message);
+    } catch (const std::exception &e) {
+        ReportFailure("PortFailed", e);
+    }
 }
 
 // ---- answers -------------------------------------------------------------------------------
@@ -607,8 +1011,8 @@ TDialogue::Check TDialogue::CheckReadSystem(const DynPole &a)
         const int i = ktKrok - 6;
         if (length <= minimum[i] || a[0] != 0x0F)
             return Check::Ignored;
-        host_.Image().CopyIntoTable(table[i], a.data() + dlg::HeaderSize,
-                                    std::min(AnswerDataLength(a), minimum[i]));
+        TakeTable(host_.Image(), table[i], a.data() + dlg::HeaderSize,
+                  std::min(AnswerDataLength(a), minimum[i]), 0xFF);
         if (apult)
             apult->Vlastnosti[ktKrok - 4] = 0;
         return take();
@@ -631,7 +1035,7 @@ void TDialogue::DataVersion(const DynPole &a)
     const int data = AnswerDataLength(a);
     const Byte *d = a.data() + dlg::HeaderSize;
     const int c = std::min(data - 1, 5);
-    host_.Image().CopyIntoTable(ImageTable::DataVersion, d, c + 1);
+    TakeTable(host_.Image(), ImageTable::DataVersion, d, c + 1, 0x00);
     if (!apult)
         return;
     apult->VerziaDat = 0;
@@ -672,14 +1076,17 @@ void TDialogue::TimeKeeperListing(const DynPole &a)
 
 TDialogue::Check TDialogue::Boards(const DynPole &a)
 {
-    // A failed boards-only read keeps the open project.
-    const bool freeModel = OperationMode != opmode::BoardsOnly;
+    // Only a read frees its model; a boards-only read keeps the open project.
+    const bool freeModel = OperationMode == opmode::Read;
     auto fail = [&](const QString &text) {
-        host_.AddLogEntry(1, text);
-        prompt_.Ask(Prompt::Kind::Error, text, Prompt::Bit(Prompt::Ok));
+        // No watchdog behind a box that may stay open: it would stack its own
+        // box and abort a second time.
         TimerKomunik.stop();
+        host_.AddLogEntry(1, text);
+        Ask(Prompt::Kind::Error, text, Prompt::Bit(Prompt::Ok));
         BoardsReadState = 2;
-        AbortSession(freeModel);
+        if (SessionRunning())
+            AbortSession(freeModel);
         return Check::Ended;
     };
     if (!StoreAnswer(SlotBoards, a))
@@ -793,7 +1200,9 @@ TDialogue::Check TDialogue::CheckWriteSystem(const DynPole &a)
 {
     TAPult *apult = host_.Model();
     if (ktKrok == 0) {
-        if (a[0] != 0x00 || !apult)
+        if (a[0] != 0x00)
+            return TestStepAcknowledgement(a, false);
+        if (!apult)
             return Check::Ignored;
         DecodeSystemReplyField5(a, apult->ReplyField5);
         DecodeSystemReplyField8(a, apult->ReplyField8);
@@ -823,13 +1232,15 @@ TDialogue::Check TDialogue::CheckWriteConsoles(const DynPole &a)
     switch (ktKrok) {
     case 0:
         if (a[0] != 0x00)
-            return Check::Ignored;
+            return TestStepAcknowledgement(a, true);
         DecodeSystemReplyField5(a, apult->ReplyField5);
         DecodeSystemReplyField8(a, apult->ReplyField8);
         apult->TabTelZozOK = apult->ReplyField5.Value >= 14 ? 1 : 0;
         break;
     case 1:
-        if (a[0] != 0x80 || !apult->Pulty[n])
+        if (a[0] != 0x80)
+            return TestStepAcknowledgement(a, true);
+        if (!apult->Pulty[n])
             return Check::Ignored;
         DecodePultReplyField5(a, apult->Pulty[n]->ReplyField5);
         DecodePultReplyField8(a, apult->Pulty[n]->ReplyField8);
@@ -881,6 +1292,20 @@ void TDialogue::Acknowledgement(const DynPole &a, bool console)
         AskFlag = 0;
         return;
     }
+}
+
+// An acknowledgement where a write's test expects its answer: 0 keeps
+// waiting, any other code is an error of the write, with the write's texts.
+TDialogue::Check TDialogue::TestStepAcknowledgement(const DynPole &a, bool console)
+{
+    if (a.size() < 6 || (a[0] != 0x0A && a[0] != 0x87))
+        return Check::Ignored;
+    if (a[5] == 0) {
+        AskFlag = 0;
+        return Check::Ignored;
+    }
+    Acknowledgement(a, console);
+    return Check::Accepted;
 }
 
 // An acknowledgement where a read expects its table: 0 keeps waiting, any
@@ -955,7 +1380,7 @@ void TDialogue::Advance()
             ktKrok = 0;
             KomPult = 0;
         }
-        host_.WriteToSystemStep();
+        WriteToSystemStep();
         return;
     case dlg::KomReadConsoles:
         if (OperationMode == 7 && ktKrok == 2) {
@@ -974,16 +1399,7 @@ void TDialogue::Advance()
         ReadFromSystemStep();
         return;
     case dlg::KomWriteConsoles:
-        if (ktKrok > 5 && KomPult == 0 && !nextConsole()) {
-            FinishSession(false);
-            return;
-        }
-        if (ktKrok > 5 && KomPult == 1) {
-            FinishSession(false);
-            return;
-        }
-        if (Kom == dlg::KomWriteConsoles && ktKrok < 6 && KomPult <= 1)
-            host_.WriteToSystemStep();
+        AfterConsoleWritten();
         return;
     default:
         return;
@@ -1035,14 +1451,22 @@ void TDialogue::TimerKomunikTimer()
             int b;
             {
                 BoxGuard guard(inWatchdogBox_);
-                b = prompt_.Ask(Prompt::Kind::Warning, text, Prompt::Bit(Prompt::Ok) | Prompt::Bit(Prompt::Cancel));
+                b = Ask(Prompt::Kind::Warning, text, Prompt::Bit(Prompt::Ok) | Prompt::Bit(Prompt::Cancel));
             }
+            if (!SessionRunning())
+                return; // the session ended while the box was open
             AskFlag = b == Prompt::Ok ? 1 : 0;
             host_.AddLogEntry(0, text + CRLF + (AskFlag ? QStringLiteral("mrOK") : QStringLiteral("mrCancel")));
             LockUserInterface();
             if (AskFlag) {
+                // The real answer came while the box was open: take it now.
+                if (!AnswerAwaited && LastErrorText.isEmpty()) {
+                    AskFlag = 0;
+                    Advance();
+                    return;
+                }
                 Tag = 0;
-                TimerKomunik.start();
+                TimerKomunik.start(platform::ScaledInterval(TickMs));
                 return;
             }
         }
@@ -1054,9 +1478,9 @@ void TDialogue::TimerKomunikTimer()
         int b;
         {
             BoxGuard guard(inWatchdogBox_);
-            b = prompt_.Ask(Prompt::Kind::Error, message, Prompt::Bit(Prompt::Ok) | Prompt::Bit(Prompt::Retry));
+            b = Ask(Prompt::Kind::Error, message, Prompt::Bit(Prompt::Ok) | Prompt::Bit(Prompt::Retry));
         }
-        if (Kom == 0)
+        if (!SessionRunning() || Kom == 0)
             return; // the session ended while the box was open
 
         if (b == Prompt::Retry) {
@@ -1075,13 +1499,13 @@ void TDialogue::TimerKomunikTimer()
         }
 
         const Byte mode = OperationMode;
-        // A boards-only read keeps the open project as the writes do.
-        const bool keep = mode == opmode::Write || mode == opmode::SaveProject || mode == opmode::BoardsForWrite
-                          || mode == opmode::BoardsOnly;
+        // Only a read frees its model: the writes, the boards-only read and
+        // the time keeper work on the open project.
+        const bool freeModel = mode == opmode::Read;
         if (mode != opmode::TimeKeeper)
             OperationMode = opmode::Read;
         const QString error = LastErrorText;
-        AbortSession(!keep);
+        AbortSession(freeModel);
         host_.SetStatusText(error.isEmpty() ? LoadStrDll(61) : LoadStrDll(61) + QStringLiteral(" - ") + error);
     } catch (const std::exception &e) {
         ReportFailure("TimerKomunikTimer", e);
@@ -1098,7 +1522,8 @@ void TDialogue::ContinueAfterGivingUp()
             ReadFromSystemStep();
         }
     } else {
-        host_.WriteToSystemStep();
+        // The phone book of this console is given up: on with the next one.
+        AfterConsoleWritten();
     }
 }
 
@@ -1109,20 +1534,30 @@ void TDialogue::CopyAnswersToImage(int n)
     TSystemImage &image = host_.Image();
     auto data = [this](int slot) { return Slot(slot).data() + dlg::HeaderSize; };
 
-    image.CopyIntoTable(ImageTable::KeyToLine, data(SlotKeyTable(n, 2)), SlotDataLength(SlotKeyTable(n, 2)));
-    image.CopyIntoTable(ImageTable::LineToLamp, data(SlotKeyTable(n, 3)), SlotDataLength(SlotKeyTable(n, 3)));
-    image.CopyIntoTable(ImageTable::KeyToSubscriber, data(SlotKeyTable(n, 4)),
-                        SlotDataLength(SlotKeyTable(n, 4)));
+    TakeTable(image, ImageTable::KeyToLine, data(SlotKeyTable(n, 2)), SlotDataLength(SlotKeyTable(n, 2)),
+              0xFF);
+    TakeTable(image, ImageTable::LineToLamp, data(SlotKeyTable(n, 3)), SlotDataLength(SlotKeyTable(n, 3)),
+              0xFF);
+    TakeTable(image, ImageTable::KeyToSubscriber, data(SlotKeyTable(n, 4)),
+              SlotDataLength(SlotKeyTable(n, 4)), 0xFF);
     const int uni = std::min(SlotDataLength(SlotUni(n)) / img::UniEntrySize, img::UniCount);
-    image.CopyIntoTable(ImageTable::Uni, data(SlotUni(n)), uni * img::UniEntrySize);
+    TakeTable(image, ImageTable::Uni, data(SlotUni(n)), uni * img::UniEntrySize, 0xFF);
 
     const int names = std::min(SlotDataLength(SlotConsole(n, 0)) / img::KeyNameSize, img::KeyCount);
-    image.CopyIntoTable(ImageTable::KeyNames, data(SlotConsole(n, 0)), names * img::KeyNameSize);
+    TakeTable(image, ImageTable::KeyNames, data(SlotConsole(n, 0)), names * img::KeyNameSize, ' ');
 
+    // Records the answer does not hold are the console's empty record.
     const int records = std::min(SlotDataLength(SlotConsole(n, 1)) / img::KeyRecordWireSize, img::KeyCount);
-    for (int i = 0; i < records; ++i) {
+    for (int i = 0; i < img::KeyCount; ++i) {
         auto r = image.KeyRecord(i);
-        std::copy_n(data(SlotConsole(n, 1)) + i * img::KeyRecordWireSize, img::KeyRecordWireSize, r.begin());
+        if (i < records) {
+            std::copy_n(data(SlotConsole(n, 1)) + i * img::KeyRecordWireSize, img::KeyRecordWireSize,
+                        r.begin());
+        } else {
+            std::fill_n(r.begin(), img::KeyRecordWireSize, Byte(0xFF));
+            r[img::KrObsluhaKlavesy] = 0x01;
+            r[img::KrBitovyByte] = 0x07;
+        }
         r[img::KrVolba] = 0xA0;
         std::fill(r.begin() + img::KrTextColor, r.end(), Byte(0));
     }
@@ -1135,19 +1570,12 @@ void TDialogue::CopyAnswersToImage(int n)
         for (int half = 0; half < 2; ++half) {
             const int slot = SlotConsole(n, 2 + half);
             const int entries = std::min(SlotDataLength(slot) / 64, 128);
-            for (int i = 0; i < entries; ++i) {
-                const Byte *rec = data(slot) + 64 * i;
-                QByteArray name;
-                for (int j = 0; j < 32; ++j)
-                    if (rec[j] != 0xFF)
-                        name.append(char(rec[j]));
-                image.SetPhoneName(128 * half + i, name.left(img::PhoneStringMax));
-                image.SetPhoneNumber(128 * half + i,
-                                     DialCodeToDigits(rec + 32, 32).toLatin1().left(img::PhoneStringMax));
-            }
+            // As the console holds them: the image has one form of the phone book.
+            for (int i = 0; i < entries; ++i)
+                image.SetPhoneBookWire(128 * half + i, data(slot) + 64 * i);
         }
     }
-    image.CopyIntoTable(ImageTable::Symbols, data(SlotConsole(n, 4)), SlotDataLength(SlotConsole(n, 4)));
+    TakeTable(image, ImageTable::Symbols, data(SlotConsole(n, 4)), SlotDataLength(SlotConsole(n, 4)), 0x00);
 }
 
 bool TDialogue::ConvertConsole(int n)
@@ -1212,22 +1640,30 @@ void TDialogue::FinishSession(bool free)
         Kom = ktKrok = KomPult = 0;
         AnswerAwaited = 0;
         host_.SetStatusText(LoadStrDll(71));
-        if (!host_.Quiet() && mode != 6 && mode != 7)
-            prompt_.Ask(Prompt::Kind::Information,
-                        mode == opmode::BoardsOnly ? LoadStrDll(71)
-                                                   : LoadStrDll(71) + QLatin1Char(' ') + LoadStrDll(72),
-                        Prompt::Bit(Prompt::Ok));
+        // A side file that could not be written is no success "without errors".
+        const bool clean = mode != opmode::BoardsOnly && !(mode == opmode::Write && sideFileFailed_);
         OperationMode = opmode::Idle;
+        if (!host_.Quiet() && mode != 6 && mode != 7)
+            Ask(Prompt::Kind::Information,
+                clean ? LoadStrDll(71) + QLatin1Char(' ') + LoadStrDll(72) : LoadStrDll(71),
+                Prompt::Bit(Prompt::Ok));
     }
     if (!host_.Quiet())
         host_.SaveLogPanes();
     EraseFlag = 0;
     BoardsReadState = 1;
+    if (mode == opmode::BoardsForWrite) {
+        // The write that waits for these boards goes on, port and phase as they are.
+        if (writePending_)
+            QTimer::singleShot(0, this, &TDialogue::ContinueWrite);
+        return;
+    }
     emit SessionFinished(true);
 }
 
 void TDialogue::AbortSession(bool freeModel)
 {
+    const Byte mode = OperationMode;
     if (OperationMode != opmode::BoardsForWrite) {
         if (freeModel && OperationMode != opmode::TimeKeeper)
             host_.FreeModel();
@@ -1246,7 +1682,11 @@ void TDialogue::AbortSession(bool freeModel)
         host_.SaveLogPanes();
     EraseFlag = 0;
     host_.SetStatusText(QString());
-    emit SessionFinished(false);
+    // A write waiting for its boards re-read learns of the failure and ends itself.
+    if (writePending_)
+        QTimer::singleShot(0, this, &TDialogue::ContinueWrite);
+    if (mode != opmode::BoardsForWrite)
+        emit SessionFinished(false);
 }
 
 // ---- the board check before a write -------------------------------------------------------------
@@ -1264,7 +1704,7 @@ bool TDialogue::VerifyWrittenTables()
         const QString text = LoadStrDll(135) + CRLF + LoadStrDll(134) + QStringLiteral(": ") + cmp.differing.join(sep)
                              + CRLF + LoadStrDll(139);
         host_.AddLogEntry(1, text);
-        prompt_.Ask(Prompt::Kind::Error, text, Prompt::Bit(Prompt::Ok));
+        Ask(Prompt::Kind::Error, text, Prompt::Bit(Prompt::Ok));
         OperationMode = opmode::Write;
         AbortSession(false);
         return false;
@@ -1272,7 +1712,7 @@ bool TDialogue::VerifyWrittenTables()
     if (!cmp.missing.isEmpty()) {
         const QString text = LoadStrDll(136) + CRLF + LoadStrDll(134) + QStringLiteral(": ") + cmp.missing.join(sep)
                              + CRLF + LoadStrDll(137);
-        const int b = prompt_.Ask(Prompt::Kind::Error, text, Prompt::Bit(Prompt::Yes) | Prompt::Bit(Prompt::No));
+        const int b = Ask(Prompt::Kind::Error, text, Prompt::Bit(Prompt::Yes) | Prompt::Bit(Prompt::No));
         host_.AddLogEntry(0, text + CRLF + (b == Prompt::Yes ? QStringLiteral("mrYes") : QStringLiteral("mrNo")));
         if (b != Prompt::Yes) {
             OperationMode = opmode::Write;

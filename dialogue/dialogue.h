@@ -48,12 +48,26 @@ public:
     // (ImageToModel(console, fromSystem, unconfiguredCount)); false when a
     // board was refused. Without a hook no read can be converted.
     std::function<bool(int console, bool fromSystem, int &unconfiguredCount)> ImageToModelHook;
+    // Turns a console of the configuration into the system image before its
+    // tables are written (ModelToImage); false when it could not. Without a
+    // hook nothing is written.
+    std::function<bool(int console)> ModelToImageHook;
+    // Writes a PC console to its side files beside the project file
+    // (SaveToPC); false when a file could not be written (the hook has said why).
+    std::function<bool(int console, const QString &projectFile)> SaveToPcHook;
 
     // ---- commands ---------------------------------------------------------------------
     void ReadConfigClick();   // read from the system over the serial port
     void DoskySBClick();      // boards only (also the re-read of a write, mode 8)
     void bbTimeKeeperClick(); // the time keeper's memory into Memo2
+    void WriteConfigClick();  // write the project to the system
+    void VymazatPultClick();  // erase the consoles
     void ReadFromSystemStep();
+    void WriteToSystemStep();
+    // The open port failed on its own (adapter pulled out, I/O error): the
+    // running dialogue ends with `message`, which names the port, and the
+    // next operation opens the port afresh.
+    void PortFailed(const QString &message);
     // A received frame (header and data), from port number `port`.
     void WMAnswer(const QByteArray &frame, int port);
     // One tick of the watchdog (TimerKomunik).
@@ -72,6 +86,9 @@ public:
     int BuildReadRequest();
     int BuildPultReadRequest();
     bool SelectPultToRead();
+    int BuildWriteRequest();
+    int BuildPultWriteRequest();
+    bool SelectPultToWrite();
     // Logs the request buffer's first `length` bytes as sent, queues them and
     // arms the watchdog.
     void SendRequest(int length);
@@ -82,7 +99,7 @@ public:
     // " (" + code + " [$" + hex + "H])"
     static QString CodeSuffix(int code);
     int Limit() const;
-    bool Idle() const { return Kom == 0 && OperationMode == 0; }
+    bool Idle() const { return Kom == 0 && OperationMode == 0 && !writePending_; }
 
     // Answer store access (header included); data length from bytes 3 and 4.
     std::span<Byte, dlg::AnswerSlotSize> Slot(int slot);
@@ -137,6 +154,17 @@ private:
     bool ConvertConsole(int console);
     void Resend();
     void ContinueAfterGivingUp();
+    void StartWrite();
+    void ContinueWrite();
+    void WriteStep();
+    bool ConvertForWrite(int console);
+    void SavePcConsole(int console);
+    void ClearImageForErase();
+    void AfterConsoleWritten();
+    void EndWrite(const QString &error);
+    Check TestStepAcknowledgement(const DynPole &a, bool console);
+    bool SessionRunning() const { return Kom != 0 || OperationMode != 0; }
+    int Ask(TDialoguePrompt::Kind kind, const QString &text, TDialoguePrompt::Buttons buttons);
     QString TimeoutText() const;
     void ReportFailure(const char *where, const std::exception &e);
 
@@ -146,4 +174,8 @@ private:
     std::vector<std::array<Byte, dlg::AnswerSlotSize>> store_;
     bool pcAsked_ = false;
     bool inWatchdogBox_ = false;
+    int boxDepth_ = 0;          // boxes of the dialogue open now
+    bool portOpen_ = false;     // opened by this session and not closed since
+    bool writePending_ = false; // a write waits for its boards re-read
+    bool sideFileFailed_ = false;
 };

@@ -86,8 +86,18 @@ public:
     // the console set-up of the image).
     virtual bool RunNewConsoleDialog() = 0;
     virtual void OpenConsoleWindows() {}
+    // The project's file name (a PC console's side files are named after it).
+    virtual QString ProjectName() { return {}; }
     virtual void SetProjectName(const QString &name) { (void)name; }
     virtual void MarkModified() {}
+    // The project has changes that are not saved.
+    virtual bool ProjectModified() { return false; }
+    // The save prompt before a write: 1 save under a chosen name, 4 save
+    // under the current name, 2 cancel.
+    virtual int AskSaveProject() { return 2; }
+    // Saves the project as the prompt's answer says; a save that cannot be
+    // done leaves the project modified.
+    virtual void SaveProject(int choice) { (void)choice; }
 
     // ---- the window around ---------------------------------------------------------
     virtual bool Quiet() = 0;
@@ -96,7 +106,7 @@ public:
     virtual void SetLightsMonitoring(bool on) { (void)on; }
     virtual void RefreshShownCard() {}
     virtual void RefreshMenus() {}
-    // Waits, keeping the event loop running.
+    // Waits, keeping the event loop running (events are served at least once).
     virtual void Delay(int ms);
 
     // ---- logs ------------------------------------------------------------------------
@@ -116,6 +126,4 @@ public:
         (void)frame;
         (void)port;
     }
-    // The write dialogue's next step (phases 2 and 4).
-    virtual void WriteToSystemStep() {}
 };

@@ -35,6 +35,7 @@
 #include "dialogue/dialogue.h"
 #include "editing/mainrules.h"
 #include "mainwindow/consolehostimpl.h"
+#include "mainwindow/mainform_dialogue.h"
 #include "mainwindow/mainwidgets.h"
 #include "model/conversions.h"
 #include "platform/programfolder.h"
@@ -164,6 +165,12 @@ void TMainForm1::createMenus()
     for (QAction *a : {Print1, PrintEmpty1, PrintAll1, PrintOriginal1})
         connect(a, &QAction::triggered, this,
                 [this, a] { Guard("Print1Click", [this, a] { Print1Click(a->objectName()); }); });
+    connect(WriteConfig, &QAction::triggered, this,
+            [this] { Guard("WriteConfigClick", [this] { DialogueSide().WriteConfigClick(); }); });
+    connect(Nacitaniedosiek1, &QAction::triggered, this,
+            [this] { Guard("DoskySBClick", [this] { DialogueSide().DoskySBClick(); }); });
+    connect(VymazatPult, &QAction::triggered, this,
+            [this] { Guard("VymazatPultClick", [this] { DialogueSide().VymazatPultClick(); }); });
     connect(Tile1, &QAction::triggered, this, [this] { Guard("Tile1Click", [this] { Tile1Click(); }); });
     connect(Cascade1, &QAction::triggered, this, [this] { Guard("Cascade1Click", [this] { Cascade1Click(); }); });
     connect(N6404801, &QAction::triggered, this, [this] { Guard("N6404801Click", [this] { N6404801Click(); }); });
@@ -358,7 +365,7 @@ void TMainForm1::createLogPanel()
     connect(sbClearMemo, &QToolButton::clicked, this, [this] { Guard("bClearMemoClick", [this] { bClearMemoClick(); }); });
     connect(sbSaveLogs, &QToolButton::clicked, this, [this] { Guard("sbSaveLogsClick", [this] { sbSaveLogsClick(); }); });
     connect(sbTimeKeeper, &QToolButton::clicked, this,
-            [this] { Guard("bbTimeKeeperClick", [this] { RunCommand(QStringLiteral("sbTimeKeeper")); }); });
+            [this] { Guard("bbTimeKeeperClick", [this] { DialogueSide().bbTimeKeeperClick(); }); });
     connect(Panel1, &TDragBar::pressed, this, [this](int y) { Guard("Panel1MouseDown", [this, y] { Panel1MouseDown(y); }); });
     connect(Panel1, &TDragBar::moved, this, [this](int y) { Guard("Panel1MouseMove", [this, y] { Panel1MouseMove(y); }); });
     connect(Panel1, &TDragBar::released, this, [this] { Guard("Panel1MouseUp", [this] { Panel1MouseUp(); }); });

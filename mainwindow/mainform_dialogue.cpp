@@ -10,6 +10,8 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,11 +37,14 @@
 #include "mainwindow/mainwidgets.h"
 #include "model/objekty.h"
 #include "records/formcards.h"
+#include "records/modeltoimage.h"
+#include "records/sidefiles.h"
 #include "windows/consolehost.h"
 #include "windows/consoleopen.h"
 #include "windows/mdichild.h"
 #include "windows/novypult.h"
 #include "windows/prompt.h"
+#include "windows/ulozitprojekt.h"
 
 // ---- the console windows' view of the main window ----------------------------------------
 
@@ -141,6 +146,91 @@ private:
     bool closing_ = true;
 };
 
+// ---- the side files of PC consoles ----------------------------------------------------------------
+
+// What the side-file routines need of the main window: its configuration,
+// image, record buffers, cards, logs and the open dialog.
+class TFormDialogue::SideFiles : public TSideFileHost, public TConversionLog, public TCardSlots
+{
+public:
+    SideFiles(TFormDialogue &side, TMainForm1 &form)
+        : context{TConfigPlace(form.APult),
+                  form.SystemImage,
+                  form.PcRecord,
+                  form.UniRecord,
+                  *form.Zoznam,
+                  *this,
+                  *this,
+                  *this,
+                  form.ProjectName,
+                  form.Quiet(),
+                  QCoreApplication::applicationFilePath()},
+          side_(side), form_(form)
+    {
+    }
+
+    bool ChooseFile(const QString &title, const QString &defaultExtension, const QString &filter,
+                    QString &fileName) override
+    {
+        QString chosen = fileName;
+        bool ok = false;
+        if (side_.ChooseFileExec) {
+            ok = side_.ChooseFileExec(title, filter, chosen);
+        } else {
+            const QString pattern = filter.section(QLatin1Char('|'), 0, 0);
+            chosen =
+                QFileDialog::getOpenFileName(&form_, title, QFileInfo(fileName).path(),
+                                             pattern + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+            ok = !chosen.isEmpty();
+        }
+        if (!ok)
+            return false;
+        if (QFileInfo(chosen).suffix().isEmpty())
+            chosen += QLatin1Char('.') + defaultExtension;
+        fileName = chosen;
+        return true;
+    }
+    void SetInterfaceLocked(bool locked) override
+    {
+        if (locked)
+            side_.Engine().LockUserInterface();
+        else
+            side_.Engine().UnlockUserInterface();
+    }
+
+    void TraceLine(const QString &line) override { form_.Memo2->appendPlainText(line); }
+    void LogEntry(TReportKind kind, const QString &text) override
+    {
+        form_.AddLogEntry(TMainForm1::LogKind(kind), text);
+    }
+    void ShowBox(TReportKind kind, const QString &text) override
+    {
+        switch (kind) {
+        case TReportKind::Error:
+            form_.Prompt().Error(text);
+            break;
+        case TReportKind::Warning:
+            form_.Prompt().Warning(text);
+            break;
+        default:
+            form_.Prompt().Information(text);
+            break;
+        }
+    }
+
+    TCardOld *CardOfSlot(int slot) override { return form_.CardOfSlot(slot); }
+    bool CreateCardByName(const QString &name, int slot) override
+    {
+        return form_.CreateCardByName(name, slot);
+    }
+
+    TSideFileContext context;
+
+private:
+    TFormDialogue &side_;
+    TMainForm1 &form_;
+};
+
 // ---- the window's side of the engine --------------------------------------------------------
 
 class TFormDialogue::Host : public TDialogueHost
@@ -180,15 +270,34 @@ public:
     bool LoadPcPultFile(bool &asked, bool &failed, int console, bool fromSystem, QString &rejectedBoards,
                         int &unconfiguredCount) override
     {
-        // PC console side files are not read here yet: the console stays empty.
-        (void)asked;
-        (void)fromSystem;
-        (void)rejectedBoards;
-        (void)unconfiguredCount;
-        failed = false;
-        form_.AddLogEntry(0, QStringLiteral("PC console %1: its side file is not loaded; the console stays empty")
-                                 .arg(console));
-        return true;
+        if (!form_.Zoznam) {
+            failed = true;
+            form_.AddLogEntry(
+                1, QStringLiteral("PC console %1: no board-type list to read its side file").arg(console));
+            return true;
+        }
+        SideFiles files(side_, form_);
+        return ::LoadPcPultFile(files.context, asked, failed, console, fromSystem, rejectedBoards,
+                                unconfiguredCount);
+    }
+
+    // A PC console written to its side files beside the project file.
+    bool SaveToPC(int console, const QString &projectFile)
+    {
+        // A project that has no file yet has no place for them.
+        if (projectFile.isEmpty() || projectFile == LoadStrDll(2) || !QFileInfo(projectFile).isAbsolute()) {
+            const QString text =
+                LoadStrDll(1) + QStringLiteral(" \"") + projectFile + QStringLiteral("\": ") +
+                QStringLiteral("the project has no file name; PC console %1 is not written").arg(console);
+            form_.AddLogEntry(1, text);
+            if (!form_.Quiet())
+                form_.Prompt().Error(text);
+            return false;
+        }
+        if (!form_.Zoznam)
+            return false;
+        SideFiles files(side_, form_);
+        return ::SaveToPC(files.context, console, projectFile);
     }
 
     bool CloseAllConsoles() override { return form_.CloseAllConsoles(); }
@@ -234,8 +343,26 @@ public:
     {
         form_.Nove(QStringLiteral("Pult"), LoadStrDll(18), false, form_.APult);
     }
+    QString ProjectName() override { return form_.ProjectName; }
     void SetProjectName(const QString &name) override { form_.ProjectName = name; }
     void MarkModified() override { form_.ModifiedFlag = 1; }
+    bool ProjectModified() override { return form_.ModifiedFlag != 0; }
+    int AskSaveProject() override
+    {
+        TUlozitProjekt dialog(&form_);
+        FillSavePromptTexts(dialog);
+        return side_.SavePromptExec ? side_.SavePromptExec(dialog) : dialog.exec();
+    }
+    void SaveProject(int choice) override
+    {
+        if (side_.SaveProjectRoutine) {
+            side_.SaveProjectRoutine(choice);
+            return;
+        }
+        // Saving lives with the project commands; without them the project
+        // stays unsaved and the write does not start.
+        form_.AddLogEntry(0, QStringLiteral("The project cannot be saved here yet: ") + LoadStrDll(147));
+    }
 
     bool Quiet() override { return form_.Quiet(); }
     void SetConfigEnabled(bool enabled) override
@@ -258,10 +385,33 @@ public:
     }
     // The frames go to the communication log.
     void AppendMemo1(const QString &text) override { form_.Memo2->appendPlainText(text); }
-    void ClearMemo2() override { form_.Memo2->clear(); }
+    // The communication log holds the frames too: the time keeper's listing
+    // is added to it, never clearing them.
+    void ClearMemo2() override {}
     void AppendMemo2(const QString &text) override { form_.Memo2->appendPlainText(text); }
     void AddLogEntry(int kind, const QString &text) override { form_.AddLogEntry(kind, text); }
     void SaveLogPanes() override { form_.sbSaveLogsClick(); }
+
+    // A console of the configuration into the system image, before its tables are written.
+    bool ModelToImage(int console)
+    {
+        class Slots : public TCardSlots
+        {
+        public:
+            explicit Slots(TMainForm1 &form) : form_(form) {}
+            TCardOld *CardOfSlot(int slot) override { return form_.CardOfSlot(slot); }
+            bool CreateCardByName(const QString &name, int slot) override
+            {
+                return form_.CreateCardByName(name, slot);
+            }
+
+        private:
+            TMainForm1 &form_;
+        } cardSlots(form_);
+        TRecordContext context{TConfigPlace(form_.APult), form_.SystemImage, form_.Zoznam.get(), cardSlots,
+                               QCoreApplication::applicationFilePath()};
+        return ::ModelToImage(context, console);
+    }
 
     bool Convert(int console, bool fromSystem, int &unconfigured)
     {
@@ -357,13 +507,16 @@ private:
 class TFormDialogue::Link : public TDialogueLink
 {
 public:
-    explicit Link(TMainForm1 &form) : form_(form) {}
+    Link(TFormDialogue &side, TMainForm1 &form) : side_(side), form_(form) {}
 
     bool Open(int comNumber, QString &reason) override
     {
         if (!form_.ComPort)
             form_.CreateComPort();
         TApdA &port = *form_.ComPort;
+        // The link may be a new one since the last session.
+        QObject::connect(&port, &TApdA::PortFailed, &side_, &TFormDialogue::ComPortFailed,
+                         Qt::UniqueConnection);
         if (port.Open() && port.ComNumber() == comNumber)
             return true;
         if (port.Open())
@@ -384,6 +537,7 @@ public:
     bool Send(const QByteArray &frame) override { return form_.ComPort && form_.ComPort->Send(frame); }
 
 private:
+    TFormDialogue &side_;
     TMainForm1 &form_;
 };
 
@@ -391,7 +545,7 @@ private:
 
 TFormDialogue::TFormDialogue(TMainForm1 &form)
     : QObject(&form), form_(form), host_(std::make_unique<Host>(*this, form)),
-      prompt_(std::make_unique<Prompt>(*this, form)), link_(std::make_unique<Link>(form))
+      prompt_(std::make_unique<Prompt>(*this, form)), link_(std::make_unique<Link>(*this, form))
 {
     setObjectName(QStringLiteral("FormDialogue"));
     consoles_ = std::make_unique<Consoles>(form);
@@ -399,6 +553,10 @@ TFormDialogue::TFormDialogue(TMainForm1 &form)
     engine_->SetLink(link_.get());
     engine_->ImageToModelHook = [this](int console, bool fromSystem, int &unconfigured) {
         return host_->Convert(console, fromSystem, unconfigured);
+    };
+    engine_->ModelToImageHook = [this](int console) { return host_->ModelToImage(console); };
+    engine_->SaveToPcHook = [this](int console, const QString &file) {
+        return host_->SaveToPC(console, file);
     };
     if (!ConsoleHost())
         SetConsoleHost(consoles_.get());
@@ -510,11 +668,15 @@ void TMainForm1::TimerKomunikTimer()
 bool TMainForm1::AbortCommunication()
 {
     TFormDialogue &side = DialogueSide();
-    const Byte kom = side.Engine().Kom;
-    if (kom == 0 && side.Engine().ktKrok == 0)
+    TDialogue &engine = side.Engine();
+    if (engine.Kom == 0 && engine.ktKrok == 0)
         return false;
-    // Phases 1 and 3 read: their half-built model goes with the session.
-    side.Engine().AbortSession(kom == 1 || kom == 3);
+    // Decided by the operation, not the phase: only a read's half-built model
+    // goes with the session; a boards-only read, the time keeper and the
+    // writes keep the open project.
+    if (engine.OperationMode == opmode::BoardsForWrite)
+        engine.OperationMode = opmode::Write; // the write waiting for its boards ends too
+    engine.AbortSession(engine.OperationMode == opmode::Read);
     const QString text = LoadStrDll(118);
     StatusBar1->SetText(0, text);
     AddLogEntry(2, text);
@@ -524,3 +686,35 @@ bool TMainForm1::AbortCommunication()
 }
 
 QString TMainForm1::CommStateText() { return TDialogue::CommStateText(Dialogue().OperationMode); }
+
+// ---- the dialogue's commands -------------------------------------------------------------------
+
+void TFormDialogue::DoskySBClick()
+{
+    engine_->SetComNumber(form_.PortNumber);
+    engine_->DoskySBClick();
+}
+
+void TFormDialogue::bbTimeKeeperClick()
+{
+    engine_->SetComNumber(form_.PortNumber);
+    engine_->bbTimeKeeperClick();
+}
+
+void TFormDialogue::WriteConfigClick()
+{
+    engine_->SetComNumber(form_.PortNumber);
+    engine_->WriteConfigClick();
+}
+
+void TFormDialogue::VymazatPultClick()
+{
+    engine_->SetComNumber(form_.PortNumber);
+    engine_->VymazatPultClick();
+}
+
+void TFormDialogue::ComPortFailed(TLinkError kind, const QString &message)
+{
+    (void)kind;
+    form_.Guard("PortFailed", [this, &message] { engine_->PortFailed(message); });
+}

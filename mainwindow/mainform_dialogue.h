@@ -10,6 +10,8 @@ class QDialog;
 class TDialogue;
 class TMainForm1;
 class TNovyPult;
+class TUlozitProjekt;
+enum class TLinkError;
 
 // The device dialogue as the main window runs it: the engine, the window's
 // side of it (configuration, image, cards, logs, console windows), the serial
@@ -25,6 +27,15 @@ public:
 
     TDialogue &Engine() { return *engine_; }
 
+    // The commands of the device dialogue, on the window's COM number.
+    void DoskySBClick();      // Nacitaniedosiek1, DoskySB: the boards only
+    void bbTimeKeeperClick(); // sbTimeKeeper: the time keeper's memory
+    void WriteConfigClick();  // WriteConfig, DoSystemu: write to the system
+    void VymazatPultClick();  // VymazatPult: erase the consoles
+
+    // The window's serial link failed while open.
+    void ComPortFailed(TLinkError kind, const QString &message);
+
     // The new-console dialog is shown through this when set (tests);
     // otherwise modally. Returns the dialog's result.
     std::function<int(TNovyPult &)> NovyPultExec;
@@ -33,12 +44,24 @@ public:
     // the widget one, the question goes to the prompt as OK/Cancel with the
     // console's type kept.
     std::function<int(QDialog &)> ConsoleDialogExec;
+    // The save prompt before a write is shown through this when set (tests);
+    // otherwise modally. Returns 1 save, 4 save under the current name, 2 cancel.
+    std::function<int(TUlozitProjekt &)> SavePromptExec;
+    // Saves the project for a write: 1 under a chosen name (Save2FileOrv),
+    // 4 under the current name (Save1Click). Set by the project commands;
+    // until then a save is refused and the project stays unsaved, so that
+    // nothing is written.
+    std::function<void(int choice)> SaveProjectRoutine;
+    // The open dialog of a PC console's side file is shown through this when
+    // set (tests): title, filter ("*.cfg|*.cfg"), the proposed and chosen file.
+    std::function<bool(const QString &title, const QString &filter, QString &fileName)> ChooseFileExec;
 
 private:
     class Host;
     class Prompt;
     class Link;
     class Consoles;
+    class SideFiles;
 
     TMainForm1 &form_;
     std::unique_ptr<Consoles> consoles_;

@@ -69,9 +69,10 @@ void TMainForm1::EnterNetworkMode()
         link = nullptr;
     }
     if (!link || !link->Ok()) {
+        const QString text = RelayFailureText(LoadStrDll(151), link);
         delete link;
-        AddLogEntry(0, LoadStrDll(151));
-        Prompt().Warning(LoadStrDll(151));
+        AddLogEntry(0, text);
+        Prompt().Warning(text);
         UDPFailed = 1;
         return;
     }

@@ -811,6 +811,8 @@ class Simulator:
         self.args = args
         self.faults = [Fault(f) for f in (args.fault or [])]
         self.byte_time = BITS_PER_BYTE / float(args.baud) if args.pace else 0.0
+        self.incoming = bytearray()     # received, not yet on the (paced) line
+        self.next_in = 0.0
         self.start = time.monotonic()
         self.seq = 0
         self.last_request = None
@@ -923,6 +925,32 @@ class Simulator:
             if self.current[1] >= len(data):
                 self.current = None
 
+    # -- input with optional pacing: a byte counts as received when the line
+    #    would have carried it, so that a long request takes its line time too
+
+    def pump_input(self, now):
+        """Feed the receiver what has arrived; returns the time of the next byte or None."""
+        if not self.incoming:
+            return None
+        if self.byte_time:
+            if self.next_in > now:
+                return self.next_in
+            n = min(len(self.incoming), 1 + int((now - self.next_in) / self.byte_time))
+            self.next_in += n * self.byte_time
+        else:
+            n = len(self.incoming)
+        data = bytes(self.incoming[:n])
+        del self.incoming[:n]
+        for ev in self.receiver.feed(data, now):
+            if ev[0] == 'frame':
+                self.log('rx', ev[2])
+                self.handle(ev[1], now)
+            elif ev[0] == 'bad':
+                self.log('rx-bad', ev[1])
+            else:
+                self.log('rx-junk', ev[1])
+        return self.next_in if self.incoming else None
+
     # -- serving
 
     def command(self, line):
@@ -968,12 +996,13 @@ class Simulator:
         pending = b''
         while True:
             now = time.monotonic()
+            next_in = self.pump_input(now)
             for ev in self.receiver.expire(now):
                 self.log('rx-cut', ev[1])
             next_out = self.pump_output(master, now)
-            waits = [t for t in (next_out, self.receiver.deadline) if t is not None]
+            waits = [t for t in (next_in, next_out, self.receiver.deadline) if t is not None]
             if self.args.idle_exit and self.last_request is not None and not self.out \
-                    and self.current is None:
+                    and self.current is None and not self.incoming:
                 idle_end = self.last_request + self.args.idle_exit
                 if now >= idle_end:
                     return
@@ -990,14 +1019,11 @@ class Simulator:
                 except OSError:
                     data = b''
                     time.sleep(0.01)   # no slave open just now
-                for ev in self.receiver.feed(data, now):
-                    if ev[0] == 'frame':
-                        self.log('rx', ev[2])
-                        self.handle(ev[1], now)
-                    elif ev[0] == 'bad':
-                        self.log('rx-bad', ev[1])
-                    else:
-                        self.log('rx-junk', ev[1])
+                if data:
+                    if not self.incoming:
+                        self.next_in = max(self.next_in, now)
+                    self.incoming += data
+                    self.pump_input(now)
             if 0 in ready:
                 chunk = os.read(0, 4096)
                 if not chunk:
@@ -1050,7 +1076,9 @@ def build_parser():
     p.add_argument('--system-kind', choices=('P', 'Z'), help='P (Prepojovac, default) or Z')
     p.add_argument('--console-version', type=test_value,
                    help='console test value (default 21; below 21 no phone books)')
-    p.add_argument('--pace', action='store_true', help='pace the output like the line does')
+    p.add_argument('--pace', action='store_true',
+                   help='pace both directions like the line does (a request counts as received '
+                        'when its last byte would have arrived)')
     p.add_argument('--baud', type=int, default=BAUD, help='baud rate for --pace (9600)')
     p.add_argument('--record', metavar='FILE', help='record every frame to FILE')
     p.add_argument('--fault', action='append', metavar='FAULT', help='inject a fault (see below)')

@@ -73,3 +73,75 @@ inline QList<QByteArray> ExpectedReadRequests(const ReadSetup &s)
             r << ExpectedConsoleRequests(s, n);
     return r;
 }
+
+// ---- the write --------------------------------------------------------------------
+
+// The tables one console's write carries, as the system image holds them
+// after the configuration was converted.
+struct ConsoleTables {
+    QByteArray keyToLine, lineToLamp, keyToSubscriber; // 256 each
+    QByteArray uni;                                    // 1040
+    QByteArray keyNames;                               // 8192
+    QByteArray keyRecords;                             // 256 x 32
+    QByteArray phoneBook;                              // 256 x 64: name, then number
+};
+
+// The tables that come from the whole configuration.
+struct SystemTables {
+    QByteArray boards;          // 32
+    QByteArray msn;             // 512
+    QByteArray functionNumbers; // 54
+    QByteArray lineFlags;       // 480
+};
+
+struct WriteSetup {
+    int feature = 15;
+    std::array<int, 2> types{2, 2};
+    int typDosiek = 1;
+    int consoleVersion = 21;
+    bool boardsReRead = true; // a write starts with test and boards
+};
+
+inline QList<QByteArray> ExpectedSystemWrite(const WriteSetup &s, const std::array<ConsoleTables, 2> &t,
+                                             const SystemTables &sys)
+{
+    QList<QByteArray> r;
+    r << Req(0x00, 0);
+    for (int n = 0; n < 2; ++n) {
+        r << Req(0x06, n, t[n].keyToLine) << Req(0x07, n, t[n].lineToLamp)
+          << Req(0x08, n, t[n].keyToSubscriber);
+        if (n == 0 && s.feature >= 14) {
+            r << Req(0x0B, n, QByteArray::fromHex("5645520004F1")) << Req(0x0C, n, sys.boards);
+        }
+        if (n == 0 && s.feature >= 15) {
+            r << Req(0x10, n, QByteArray::fromHex("0000F9000200") + sys.msn);
+            r << Req(0x10, n, QByteArray::fromHex("0000F8200036") + sys.functionNumbers);
+            r << Req(0x10, n, QByteArray::fromHex("0000E70001E0") + sys.lineFlags);
+        }
+        if (s.typDosiek == 1 && s.types[n] != 0)
+            r << Req(0x09, 0, t[n].uni);
+    }
+    return r;
+}
+
+inline QList<QByteArray> ExpectedConsoleWrite(const WriteSetup &s, const ConsoleTables &t, int n)
+{
+    QList<QByteArray> r;
+    r << Req(0x00, n) << Req(0x80, n) << Req(0x84, n, t.keyNames) << Req(0x85, n, t.keyRecords);
+    if (s.feature >= 14 && s.consoleVersion >= 21)
+        r << Req(0x8A, n, t.phoneBook.left(8192)) << Req(0x8B, n, t.phoneBook.mid(8192));
+    return r;
+}
+
+inline QList<QByteArray> ExpectedWriteRequests(const WriteSetup &s, const std::array<ConsoleTables, 2> &t,
+                                               const SystemTables &sys)
+{
+    QList<QByteArray> r;
+    if (s.boardsReRead)
+        r << Req(0x00, 0) << Req(0x01, 0);
+    r << ExpectedSystemWrite(s, t, sys);
+    for (int n = 0; n < 2; ++n)
+        if (s.types[n] == 2)
+            r << ExpectedConsoleWrite(s, t[n], n);
+    return r;
+}

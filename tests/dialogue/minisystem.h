@@ -1,8 +1,9 @@
 #pragma once
 
 // An in-process stand-in for the system behind the dialogue's link: it keeps
-// every frame sent and answers the read requests from small tables, so that a
-// test can let a read run and step in with its own frames where it wants.
+// every frame sent, answers the read requests from small tables and
+// acknowledges every write, so that a test can let a dialogue run and step in
+// with its own frames where it wants.
 
 #include <QByteArray>
 #include <QList>
@@ -45,6 +46,7 @@ public:
     bool open = false;
     bool openFails = false;
     int opens = 0;
+    int refusals = 0; // frames the link does not take
     QList<QByteArray> sent;
     // Replaces the answer of a request; an empty result means no answer.
     std::function<QByteArray(const QByteArray &request, const QByteArray &answer)> filter;
@@ -74,6 +76,10 @@ public:
     void Close() override { open = false; }
     bool Send(const QByteArray &frame) override
     {
+        if (refusals > 0) {
+            --refusals;
+            return false;
+        }
         sent.append(frame);
         if (!answering || !dialogue)
             return true;
@@ -91,6 +97,12 @@ public:
     {
         const char d[] = {char(value / 255), char(value % 255), 0, 0, 1, char(kind)};
         return QByteArray(d, 6);
+    }
+
+    // An acknowledgement: 0x0A from the system, 0x87 from a console.
+    static QByteArray Ack(Byte command, Byte arg, Byte code)
+    {
+        return Frame(command, arg, QByteArray(1, char(code)));
     }
 
     QByteArray Table(Byte command, Byte arg, int size) const
@@ -128,6 +140,22 @@ public:
             }
             return Frame(0x0F, arg, Pattern(count, table));
         }
+        case 0x06:
+        case 0x07:
+        case 0x08:
+        case 0x09:
+        case 0x0B:
+        case 0x0C:
+        case 0x10:
+            return Ack(0x0A, arg, 0);
+        case 0x84:
+        case 0x85:
+        case 0x86:
+        case 0x8A:
+        case 0x8B:
+            if (consoleTypes[arg & 1] != 2)
+                return {};
+            return Ack(0x87, arg, 0);
         case 0x80:
             if (consoleTypes[arg & 1] != 2)
                 return {};

@@ -201,10 +201,11 @@ private slots:
         QCOMPARE(e.conversions.size(), 1);
         TSystemImage img;
         QCOMPARE(img.FromBytes(e.conversions[0].image), RecordResult::Ok);
-        QCOMPARE(img.PhoneName(3), QByteArray("Ab"));
-        QCOMPARE(img.PhoneNumber(3), QByteArray("12"));
-        QCOMPARE(img.PhoneName(4), QByteArray());
-        QCOMPARE(img.PhoneName(130), QByteArray());
+        QCOMPARE(img.PhoneEntryName(3), QByteArray("Ab"));
+        QCOMPARE(img.PhoneEntryNumber(3), QStringLiteral("12"));
+        QCOMPARE(img.PhoneBookWire(3), book.mid(64 * 3, 64));
+        QCOMPARE(img.PhoneEntryName(4), QByteArray());
+        QCOMPARE(img.PhoneEntryName(130), QByteArray());
     }
 
     void boardsOnlySendsTwoRequestsAndKeepsTheProject()
@@ -462,7 +463,7 @@ private slots:
         TSystemImage image;
         QCOMPARE(image.FromBytes(img), RecordResult::Ok);
         for (int i = 0; i < 256; ++i)
-            QVERIFY(image.PhoneName(i).isEmpty());
+            QVERIFY(image.PhoneEntryName(i).isEmpty());
     }
 
     void failedConversionStopsTheSession()

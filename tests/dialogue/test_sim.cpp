@@ -174,10 +174,9 @@ private slots:
                 QCOMPARE(img.mid(img::KeyRecordsOffset + 40 * k, 32), records.mid(32 * k, 32));
             TSystemImage image;
             QCOMPARE(image.FromBytes(img), RecordResult::Ok);
+            // The phone book as the console holds it.
             const QByteArray phone = fx.Console(n, "phone1");
-            QByteArray name = phone.left(32);
-            name.replace(char(0xFF), QByteArray());
-            QCOMPARE(image.PhoneName(0), feature >= 14 ? name : QByteArray());
+            QCOMPARE(image.PhoneBookWire(0), feature >= 14 ? phone.left(64) : QByteArray(64, char(0xFF)));
             const bool msn = feature >= 15 && version > 1, fn = feature >= 15 && version > 2,
                        flags = feature >= 15 && version > 3;
             QCOMPARE(img.mid(img::MsnOffset, 512), msn ? fx.System("msn") : QByteArray(512, char(0xFF)));

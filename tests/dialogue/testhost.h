@@ -49,6 +49,9 @@ public:
     int Ask(Kind kind, const QString &text, Buttons buttons) override
     {
         asked.append({kind, text, buttons});
+        // What happens while the box is open (the event loop keeps running).
+        if (whileOpen)
+            whileOpen(text);
         if (answers.isEmpty()) {
             unscripted.append(text);
             // The first button of the set in the order Ok, Yes, Retry, Abort, No, Cancel.
@@ -83,6 +86,7 @@ public:
     }
 
     QList<int> answers;
+    std::function<void(const QString &text)> whileOpen;
     QList<std::pair<bool, Byte>> consoleAnswers; // OK?, the type chosen (0 keeps it)
     QList<Asked> asked;
     QList<ConsoleAsked> consoleAsked;
@@ -180,8 +184,25 @@ public:
         return true;
     }
     void OpenConsoleWindows() override { ++windowsOpened; }
+    QString ProjectName() override { return projectName; }
     void SetProjectName(const QString &name) override { projectName = name; }
-    void MarkModified() override { ++modifiedMarks; }
+    void MarkModified() override
+    {
+        ++modifiedMarks;
+        modified = true;
+    }
+    bool ProjectModified() override { return modified; }
+    int AskSaveProject() override
+    {
+        ++savePrompts;
+        return saveChoice;
+    }
+    void SaveProject(int choice) override
+    {
+        saves.append(choice);
+        if (saveSucceeds)
+            modified = false;
+    }
 
     // ---- the window around
     bool Quiet() override { return quiet; }
@@ -211,6 +232,11 @@ public:
     bool pcLoadConverts = true;
     double delayScale = 0.0;
     QList<int> pcLoads;
+    bool modified = false;
+    int saveChoice = 2;       // the save prompt's answer
+    bool saveSucceeds = true; // the save clears the modified flag
+    QList<int> saves;
+    int savePrompts = 0;
     QStringList memo1, memo2, log;
     QString status, projectName;
     bool configEnabled = true;

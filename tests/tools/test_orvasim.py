@@ -892,6 +892,19 @@ class LinkTest(OrvasimCase):
         self.assertGreaterEqual(elapsed, wire_len * 11 / 9600 * 0.9)
         self.assertLess(elapsed, wire_len * 11 / 9600 * 3 + 0.5)
 
+    def test_paced_requests_take_their_line_time(self):
+        # A key-to-line write of 261 bytes: acknowledged only once its last
+        # byte would have come down the line.
+        sim = self.start('--pace')
+        t0 = time.monotonic()
+        sim.send(request(0x06, 0, bytes(256)))
+        f = sim.frame()
+        elapsed = time.monotonic() - t0
+        self.assertEqual(f[0], bytes([0x0A, 0, 0, 0, 1, 0]))
+        line = (261 + 3 + len(f[0]) + 3) * 11 / 9600
+        self.assertGreaterEqual(elapsed, line * 0.9)
+        self.assertLess(elapsed, line * 3 + 0.5)
+
     def test_stdin_commands(self):
         sim = self.start()
         self.assertEqual(sim.command('stats'), 'OK requests 0')
