@@ -256,6 +256,8 @@ constexpr Text texts[] = {
     {265, u"Cancel"},
     {290, u"Save as PDF"},
     {291, u"The PDF file cannot be written:"},
+    {300, u"The name %s is already in row"},
+    {301, u"The phone book holds at most 256 entries."},
 };
 
 } // namespace

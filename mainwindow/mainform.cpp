@@ -158,6 +158,8 @@ void TMainForm1::createMenus()
     for (QAction *a : {Print1, PrintEmpty1, PrintAll1, PrintOriginal1})
         connect(a, &QAction::triggered, this,
                 [this, a] { Guard("Print1Click", [this, a] { Print1Click(a->objectName()); }); });
+    connect(miTelZoznam, &QAction::triggered, this,
+            [this] { Guard("miTelZoznamClick", [this] { miTelZoznamClick(); }); });
     connect(Tile1, &QAction::triggered, this, [this] { Guard("Tile1Click", [this] { Tile1Click(); }); });
     connect(Cascade1, &QAction::triggered, this, [this] { Guard("Cascade1Click", [this] { Cascade1Click(); }); });
     connect(N6404801, &QAction::triggered, this, [this] { Guard("N6404801Click", [this] { N6404801Click(); }); });

@@ -428,6 +428,9 @@ public:
     void ReportSBClick();
     void Print1Click(const QString &senderName); // the mode comes from the item's name
 
+    // ---- phone book (mainform_phonebook.cpp) -----------------------------------------
+    void miTelZoznamClick();
+
 protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
