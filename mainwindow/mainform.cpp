@@ -158,6 +158,7 @@ void TMainForm1::createMenus()
     for (QAction *a : {Print1, PrintEmpty1, PrintAll1, PrintOriginal1})
         connect(a, &QAction::triggered, this,
                 [this, a] { Guard("Print1Click", [this, a] { Print1Click(a->objectName()); }); });
+    connect(SaveNew1, &QAction::triggered, this, [this] { Guard("SaveNew1Click", [this] { SaveNew1Click(); }); });
     connect(miTelZoznam, &QAction::triggered, this,
             [this] { Guard("miTelZoznamClick", [this] { miTelZoznamClick(); }); });
     connect(Tile1, &QAction::triggered, this, [this] { Guard("Tile1Click", [this] { Tile1Click(); }); });
