@@ -261,6 +261,8 @@ constexpr Text texts[] = {
     {284, u"cannot be written:"},
     {290, u"Save as PDF"},
     {291, u"The PDF file cannot be written:"},
+    {300, u"The name %s is already in row"},
+    {301, u"The phone book holds at most 256 entries."},
 };
 
 } // namespace

@@ -171,6 +171,9 @@ void TMainForm1::createMenus()
             [this] { Guard("DoskySBClick", [this] { DialogueSide().DoskySBClick(); }); });
     connect(VymazatPult, &QAction::triggered, this,
             [this] { Guard("VymazatPultClick", [this] { DialogueSide().VymazatPultClick(); }); });
+    connect(SaveNew1, &QAction::triggered, this, [this] { Guard("SaveNew1Click", [this] { SaveNew1Click(); }); });
+    connect(miTelZoznam, &QAction::triggered, this,
+            [this] { Guard("miTelZoznamClick", [this] { miTelZoznamClick(); }); });
     connect(Tile1, &QAction::triggered, this, [this] { Guard("Tile1Click", [this] { Tile1Click(); }); });
     connect(Cascade1, &QAction::triggered, this, [this] { Guard("Cascade1Click", [this] { Cascade1Click(); }); });
     connect(N6404801, &QAction::triggered, this, [this] { Guard("N6404801Click", [this] { N6404801Click(); }); });

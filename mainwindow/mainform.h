@@ -457,6 +457,14 @@ public:
     void ReportSBClick();
     void Print1Click(const QString &senderName); // the mode comes from the item's name
 
+    // ---- export file (mainform_export.cpp) ---------------------------------------
+    // Runs the export's save dialog modally (exec unless set); tests replace it.
+    static std::function<int(QFileDialog &)> ExportDialogExec;
+    void SaveNew1Click();
+
+    // ---- phone book (mainform_phonebook.cpp) -----------------------------------------
+    void miTelZoznamClick();
+
 protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
