@@ -39,112 +39,11 @@
 #include "records/formcards.h"
 #include "records/modeltoimage.h"
 #include "records/sidefiles.h"
-#include "windows/consolehost.h"
 #include "windows/consoleopen.h"
 #include "windows/mdichild.h"
 #include "windows/novypult.h"
 #include "windows/prompt.h"
 #include "windows/ulozitprojekt.h"
-
-// ---- the console windows' view of the main window ----------------------------------------
-
-// Stand-in until the main window serves the console windows itself: what the
-// windows need to open, show and close after a read.
-class TFormDialogue::Consoles : public TConsoleHost
-{
-public:
-    explicit Consoles(TMainForm1 &form) : form_(form) {}
-
-    TAPult *Configuration() override { return form_.APult; }
-    TZoznam *BoardList() override { return form_.Zoznam.get(); }
-    Byte ConsoleTypeSetting(int console) override { return console == 0 || console == 1 ? form_.PultTyp[console] : 0; }
-    bool Invert() override { return form_.Invert; }
-    bool SelectOnMove() override { return form_.SelectOnMove; }
-    bool VlAkoHint() override { return form_.VlAkoHint; }
-    void SetInvert(bool on) override { form_.Invert = on; }
-    void SetSelectOnMove(bool on) override { form_.SelectOnMove = on; }
-    QFont KeyFont() override { return form_.KeyFont; }
-    Byte &CloseAccepted() override { return form_.CloseAccepted; }
-    bool AskToSave() override { return form_.AskToSave; }
-    bool ConsoleClosing() override { return closing_; }
-    void SetConsoleClosing(bool on) override { closing_ = on; }
-    bool Modified() override { return form_.ModifiedFlag; }
-    void SetModified(bool on) override { form_.ModifiedFlag = on; }
-    bool DialogueRunning() override { return !form_.DialogueIdle(); }
-    void AbortCommunication() override { form_.AbortCommunication(); }
-    void Save2FileOrv() override {}
-    void ShowCard(bool useSelected, int slot) override
-    {
-        (void)useSelected;
-        (void)slot;
-    }
-    void DisableWriteToSystem() override
-    {
-        if (form_.DoSystemu)
-            form_.DoSystemu->setEnabled(false);
-    }
-    bool CloseAllConsoles() override { return form_.CloseAllConsoles(); }
-    void SyncCardWithActiveConsole() override {}
-    void SelectCardAndLine(bool pressLine) override { (void)pressLine; }
-    void AddLogEntry(int kind, const QString &text) override { form_.AddLogEntry(kind, text); }
-    void Delay(int ms) override { TMainForm1::Delay(ms); }
-    void ClearNewProjectFlag() override { form_.NewProjectFlag = 0; }
-    TPrompt &Prompt() override { return form_.Prompt(); }
-    bool AssignLineToKey(int n, QString &caption) override
-    {
-        (void)n;
-        (void)caption;
-        return false;
-    }
-    bool DeleteKeys(int n, bool confirmed, bool allConsoles, bool testOnly) override
-    {
-        (void)n;
-        (void)confirmed;
-        (void)allConsoles;
-        (void)testOnly;
-        return false;
-    }
-    void MarkBoardKeys(bool mark) override { (void)mark; }
-    int CopiedKeyCount() override { return 0; }
-    void OpenKeyProperties(TMDIChild *window, int n) override
-    {
-        (void)window;
-        (void)n;
-    }
-    Byte OperationMode() override { return form_.Dialogue().OperationMode; }
-    bool CreateCardByName(const QString &name, int slot) override { return form_.CreateCardByName(name, slot); }
-    TCardOld *CardOfSlot(int slot) override { return form_.CardOfSlot(slot); }
-    void FreeCardButtons() override { form_.FreeCardButtons(); }
-    void FreeConfiguration() override
-    {
-        delete form_.APult;
-        form_.APult = nullptr;
-    }
-    void UpdatePultButtons(int console) override { (void)console; }
-    void AdoptConsoleWindow(TMDIChild *window) override
-    {
-        form_.MdiArea->addSubWindow(window);
-        window->PageControl1->setEnabled(ConsoleTypeSetting(window->ConsoleNo) != 0);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    QList<TMDIChild *> ConsoleWindows() override
-    {
-        QList<TMDIChild *> list;
-        for (QMdiSubWindow *w : form_.MdiArea->subWindowList())
-            if (auto *c = qobject_cast<TMDIChild *>(w))
-                list.append(c);
-        return list;
-    }
-    TMDIChild *ActiveConsoleWindow() override { return qobject_cast<TMDIChild *>(form_.MdiArea->activeSubWindow()); }
-    QString CardLineText(int slot, int line) override { return form_.CardLineText(slot, line); }
-    QString CardTypeName(int slot) override { return form_.CardTypeName(slot); }
-    QString LineName(int slot, int line) override { return form_.LineName(slot, line); }
-    QString SystemTypeText() override { return QString(); }
-
-private:
-    TMainForm1 &form_;
-    bool closing_ = true;
-};
 
 // ---- the side files of PC consoles ----------------------------------------------------------------
 
@@ -548,7 +447,6 @@ TFormDialogue::TFormDialogue(TMainForm1 &form)
       prompt_(std::make_unique<Prompt>(*this, form)), link_(std::make_unique<Link>(*this, form))
 {
     setObjectName(QStringLiteral("FormDialogue"));
-    consoles_ = std::make_unique<Consoles>(form);
     engine_ = std::make_unique<TDialogue>(*host_, *prompt_);
     engine_->SetLink(link_.get());
     engine_->ImageToModelHook = [this](int console, bool fromSystem, int &unconfigured) {
@@ -558,9 +456,6 @@ TFormDialogue::TFormDialogue(TMainForm1 &form)
     engine_->SaveToPcHook = [this](int console, const QString &file) {
         return host_->SaveToPC(console, file);
     };
-    if (!ConsoleHost())
-        SetConsoleHost(consoles_.get());
-
     // Lock and unlock: the ten controls keep their states across the session.
     connect(engine_.get(), &TDialogue::UserInterfaceLocked, this, [this](bool locked) {
         TMainForm1 &f = form_;
@@ -604,8 +499,6 @@ TFormDialogue::TFormDialogue(TMainForm1 &form)
 
 TFormDialogue::~TFormDialogue()
 {
-    if (ConsoleHost() == consoles_.get())
-        SetConsoleHost(nullptr);
     if (engine_ && !engine_->UserInterfaceUnlocked)
         QApplication::restoreOverrideCursor();
 }

@@ -60,11 +60,9 @@ private:
     class Host;
     class Prompt;
     class Link;
-    class Consoles;
     class SideFiles;
 
     TMainForm1 &form_;
-    std::unique_ptr<Consoles> consoles_;
     std::unique_ptr<Host> host_;
     std::unique_ptr<Prompt> prompt_;
     std::unique_ptr<Link> link_;
