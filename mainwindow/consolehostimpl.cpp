@@ -125,8 +125,7 @@ void TMainConsoleHost::ClearNewProjectFlag() { form_.NewProjectFlag = 0; }
 // ---- actions -----------------------------------------------------------------------------
 
 void TMainConsoleHost::AbortCommunication() { form_.AbortCommunication(); }
-// Saving the project comes with the project files; until then nothing is written.
-void TMainConsoleHost::Save2FileOrv() {}
+bool TMainConsoleHost::Save2FileOrv() { return form_.Save2FileOrv(); }
 void TMainConsoleHost::DisableWriteToSystem()
 {
     if (form_.DoSystemu)

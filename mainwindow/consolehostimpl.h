@@ -80,7 +80,7 @@ public:
     void SetModified(bool on) override;
     bool DialogueRunning() override;
     void AbortCommunication() override;
-    void Save2FileOrv() override;
+    bool Save2FileOrv() override;
     void ShowCard(bool useSelected, int slot) override;
     void DisableWriteToSystem() override;
     bool CloseAllConsoles() override;

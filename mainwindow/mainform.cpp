@@ -181,6 +181,9 @@ void TMainForm1::createMenus()
     connect(N10247681, &QAction::triggered, this, [this] { Guard("N10247681Click", [this] { N10247681Click(); }); });
     connect(comunication1, &QAction::triggered, this,
             [this] { Guard("comunication1Click", [this] { comunication1Click(); }); });
+    connect(New1, &QAction::triggered, this, [this] { Guard("New1Click", [this] { New1Click(); }); });
+    connect(Open1, &QAction::triggered, this, [this] { Guard("Open1Click", [this] { Open1Click(); }); });
+    connect(Save1, &QAction::triggered, this, [this] { Guard("Save1Click", [this] { Save1Click(true); }); });
 }
 
 QToolButton *TMainForm1::addSpeedButton(const char *name, const QIcon &icon, const QString &text)
@@ -239,13 +242,15 @@ void TMainForm1::createToolBar()
             a->setVisible(false);
 
     const QList<QPair<QToolButton *, QAction *>> sameAs = {
-        {NewSB, New1},           {OpenSB, Open1},           {SaveSB, Save1},         {ZoSystemu, ReadConfig},
+        {NewSB, New1},           {OpenSB, Open1},           {ZoSystemu, ReadConfig},
         {DoSystemu, WriteConfig}, {DoskySB, Nacitaniedosiek1}, {ReportSB, Report2},  {PrintSB, Print1},
         {PrintEmptySB, PrintEmpty1}, {sbConfig, Config1},   {sbKopirujDo0, Kopirujpult211},
         {sbKopirujDo1, Kopirujpult121}, {sbTelZoz, miTelZoznam}, {SpeedButton1, Tile1}, {SpeedButton2, Cascade1},
         {ExitSB, Close1}};
     for (const auto &[button, action] : sameAs)
         connect(button, &QToolButton::clicked, action, &QAction::trigger);
+    // The tool button saves under the current name; the menu item asks for one.
+    connect(SaveSB, &QToolButton::clicked, this, [this] { Guard("Save1Click", [this] { Save1Click(false); }); });
     for (QToolButton *b : {sbPult0, sbPult1}) {
         const QString name = b->objectName();
         connect(b, &QToolButton::clicked, this, [this, b, name] {
@@ -563,6 +568,8 @@ void TMainForm1::FormCreate()
 
     // 21.
     FillCardTypeMenu();
+    // A write saves a modified project through the project commands.
+    DialogueSide().SaveProjectRoutine = [this](int choice) { SaveForWrite(choice); };
 
     // 22.
     TimerStatus->start();

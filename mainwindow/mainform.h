@@ -278,7 +278,7 @@ public:
     void CreateComPort(); // built (mainform_start.cpp)
     void WMAnswer(const QByteArray &frame, int port);
     void RunStartAction(Byte udpFailed);
-    bool OpenProjectByName(const QString &name);
+    bool OpenProjectByName(const QString &name); // built (mainform_project.cpp)
     bool AbortCommunication();
     QString CommStateText();
     void TimerStatusTimer();
@@ -448,9 +448,9 @@ public:
     void KonverziaACFClick();
     void KonverziaCFGClick();
     void readcfg1Click();
-    void New1Click();
+    void New1Click();  // built (mainform_project.cpp)
     void ReadConfigClick();
-    void Open1Click();
+    void Open1Click(); // built (mainform_project.cpp)
 
     // ---- printing and the report (mainform_print.cpp) ----------------------------
     void GenerateReport(const QStringList &Lines);
@@ -464,6 +464,23 @@ public:
 
     // ---- phone book (mainform_phonebook.cpp) -----------------------------------------
     void miTelZoznamClick();
+    // ---- projects: new, open, save (mainform_project.cpp) ------------------------
+    QString SaveFileName;       // the name the save step writes; empty: it asks for one
+    Byte AllConsolesClosed = 0; // CloseAllConsoles closed every window for the running command
+    // The open and save dialogs run through this when set (tests): fileName
+    // holds the proposed name and receives the chosen one; returns the
+    // dialog's result (QDialog::Accepted when confirmed).
+    static std::function<int(QFileDialog &, QString &fileName)> FileDialogExec;
+    // Save1 asks for the name (fromMenu); SaveSB only for a new project.
+    void Save1Click(bool fromMenu);
+    // Writes the project file; true when it was written.
+    bool Save2FileOrv();
+    // Opens the project file with its side files; the result of Nove.
+    bool OpenProjectFile(const QString &name);
+    // The new-console dialog: 0 read the boards, 1 do not read them, 2 cancel.
+    int RunNewConsoleDialog(bool showFirst, bool showSecond);
+    // The save prompt's answer before a write: 1 Save2FileOrv, 4 Save1Click.
+    void SaveForWrite(int choice);
 
 protected:
     bool event(QEvent *event) override;

@@ -19,15 +19,7 @@ void TMainForm1::Config1Click() { RunCommand(QStringLiteral("Config1")); }
 void TMainForm1::KonverziaACFClick() { RunCommand(QStringLiteral("KonverziaACF")); }
 void TMainForm1::KonverziaCFGClick() { RunCommand(QStringLiteral("KonverziaCFG")); }
 void TMainForm1::readcfg1Click() { RunCommand(QStringLiteral("NacitaniezUNI1")); }
-void TMainForm1::New1Click() { RunCommand(QStringLiteral("New1")); }
 void TMainForm1::ReadConfigClick() { ReadFromSystemClick(); }
-void TMainForm1::Open1Click() { RunCommand(QStringLiteral("Open1")); }
-
-bool TMainForm1::OpenProjectByName(const QString &name)
-{
-    Q_UNUSED(name);
-    return false;
-}
 
 
 // ---- card buttons and consoles -----------------------------------------------------------
@@ -76,7 +68,8 @@ void TMainForm1::RunCommand(const QString &name)
         return About1Click();
     if (name == QLatin1String("miHelp"))
         return miHelpClick();
-    // New1, Open1, Save1, SaveNew1, WriteConfig, Nacitaniedosiek1,
+    // New1, Open1 and Save1 have their own connections (mainform_project.cpp).
+    // SaveNew1, WriteConfig, Nacitaniedosiek1,
     // KonverziaACF, KonverziaCFG, NacitaniezUNI1, Report2, Print1, PrintEmpty1,
     // PrintAll1, PrintOriginal1, Config1, Kopirujpult121, Kopirujpult211,
     // miTelZoznam, VymazatPult, Odlozitakualnukonfiguraciu1,

@@ -45,7 +45,9 @@ public:
     // ---- main-window actions ----
     virtual bool DialogueRunning() = 0;
     virtual void AbortCommunication() = 0;
-    virtual void Save2FileOrv() = 0;          // may clear CloseAccepted when the save fails
+    // Saves the project; true when the file was written (false when the save
+    // was cancelled or failed).
+    virtual bool Save2FileOrv() = 0;
     virtual void ShowCard(bool useSelected, int slot) = 0;
     virtual void DisableWriteToSystem() = 0;  // the DoSystemu tool button
     virtual bool CloseAllConsoles() = 0;

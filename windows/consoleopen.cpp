@@ -121,7 +121,7 @@ bool OpenConsoleWindows(TConsoleHost &host, const QString &prefix, const QString
             showKeys(*window, *console, true);
     }
     if (upgraded)
-        host.Save2FileOrv();
+        (void)host.Save2FileOrv();
     host.CloseAccepted() = 0;
     return true;
 }

@@ -470,7 +470,9 @@ void TMDIChild::FormCloseQuery(bool &canClose)
         const int answer = host->Prompt().Ask(TPrompt::Kind::Warning, LoadStrDll(33), TPrompt::YesNoCancel);
         if (answer == TPrompt::Yes) {
             host->CloseAccepted() = 1;
-            host->Save2FileOrv();
+            // A save that was cancelled or failed keeps the window and its changes.
+            if (!host->Save2FileOrv())
+                host->CloseAccepted() = 0;
             canClose = host->CloseAccepted() != 0;
         } else if (answer == TPrompt::No) {
             host->CloseAccepted() = 1;

@@ -47,7 +47,7 @@ public:
     int copied = 0;
     bool assignResult = true;
     bool deleteResult = true;
-    bool saveKeepsAccepted = true;
+    bool saveKeepsAccepted = true; // what Save2FileOrv answers: the project was written
     QStringList calls;
     QList<int> deleted;
     QList<int> propertiesOpened;
@@ -74,11 +74,10 @@ public:
     void SetModified(bool on) override { modified = on; }
     bool DialogueRunning() override { return dialogue; }
     void AbortCommunication() override { calls << QStringLiteral("AbortCommunication"); }
-    void Save2FileOrv() override
+    bool Save2FileOrv() override
     {
         calls << QStringLiteral("Save2FileOrv");
-        if (!saveKeepsAccepted)
-            closeAccepted = 0;
+        return saveKeepsAccepted;
     }
     void ShowCard(bool, int) override { calls << QStringLiteral("ShowCard"); }
     void DisableWriteToSystem() override { calls << QStringLiteral("DisableWriteToSystem"); }

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QMdiArea>
 #include <QMenu>
@@ -15,11 +16,13 @@
 #include "cardpack/dll_load.h"
 #include "dialogue/dialogue.h"
 #include "mainwindow/mainform.h"
+#include "mainwindow/mainform_dialogue.h"
 #include "mainwindow/mainwidgets.h"
 #include "model/objekty.h"
 #include "platform/langlib.h"
 #include "platform/programfolder.h"
 #include "platform/timing.h"
+#include "windows/novypult.h"
 #include "windows/prompt.h"
 #include "windows/wizard.h"
 
@@ -35,6 +38,8 @@ std::unique_ptr<TMainForm1> makeForm()
     form->TimerStatus->stop();
     form->FirstActivation = 0;
     form->Arguments = testArguments;
+    // New and Open from the start dialog: their own dialogs are cancelled.
+    form->DialogueSide().NovyPultExec = [](TNovyPult &) { return int(NovyPultCancel); };
     return form;
 }
 
@@ -64,6 +69,7 @@ private slots:
         QVERIFY(HInstDll > 32);
         scope_ = std::make_unique<TPromptScope>(&prompt_);
         platform::SetTimeScale(0.05);
+        TMainForm1::FileDialogExec = [](QFileDialog &, QString &) { return int(QDialog::Rejected); };
     }
 
     void init()

@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include <QFileInfo>
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
@@ -125,6 +126,8 @@ private slots:
     void initTestCase()
     {
         TMainForm1::StartDialogExec = [](TWizard &) { return 0; };
+        // A save that asks for a file name is cancelled there.
+        TMainForm1::FileDialogExec = [](QFileDialog &, QString &) { return int(QDialog::Rejected); };
         HInstDll = platform::LoadLanguageLibrary(QStringLiteral(KELVARA_BIN_DIR "/LANG.DLL"));
         QVERIFY(HInstDll > 32);
         QVERIFY(folder_.isValid());
@@ -143,6 +146,7 @@ private slots:
 
     void cleanupTestCase()
     {
+        TMainForm1::FileDialogExec = nullptr;
         platform::SetTimeScale(1.0);
         platform::SetProgramFolder(QString());
     }
@@ -236,8 +240,9 @@ private slots:
         QCOMPARE(after.split(QLatin1Char('\n')), before.split(QLatin1Char('\n')));
     }
 
-    // A project with unsaved changes is not written when the save cannot be
-    // done: no confirmation, no frame.
+    // A project with unsaved changes is not written when its save is
+    // cancelled (the read project has no file name yet: the save asks for
+    // one): no confirmation, no frame.
     void unsavedProjectIsNeverWritten()
     {
         TSimPeer sim({});
