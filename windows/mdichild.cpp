@@ -510,6 +510,10 @@ void TMDIChild::closeEvent(QCloseEvent *event)
 
 bool TMDIChild::event(QEvent *event)
 {
+    // A shortcut acts in the situations where the menu would show its item,
+    // also when the menu was not opened since the keys were marked.
+    if (event->type() == QEvent::ShortcutOverride)
+        guarded("UpdatePopupItems", [this] { UpdatePopupItems(); });
     const bool result = QMdiSubWindow::event(event);
     if (event->type() == QEvent::ParentChange)
         watchArea();

@@ -118,6 +118,8 @@ public:
                          Qt::KeyboardModifiers shift, QPoint pos);
     void ButtonMouseMove(TColorButton *sender, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPoint pos);
     void ContextPopup(TColorButton *sender, QPoint pos, bool *handled);
+    // Shows and enables the pop-up items for the keys as they are now marked.
+    void UpdatePopupItems();
     void PageControl1MouseMove();
     void MyHintTimerTimer();
     void HideHint();

@@ -281,7 +281,6 @@ void TMDIChild::ContextPopup(TColorButton *sender, QPoint pos, bool *handled)
 {
     Q_UNUSED(pos);
     Q_UNUSED(handled);
-    TConsoleHost *host = ConsoleHost();
     raise();
     if (mdiArea())
         mdiArea()->setActiveSubWindow(this);
@@ -294,6 +293,12 @@ void TMDIChild::ContextPopup(TColorButton *sender, QPoint pos, bool *handled)
     }
     PresuvatLinky->setText(LoadStrDll(PresuvatLinky->isChecked() ? 167 : 50));
     HideHint();
+    UpdatePopupItems();
+}
+
+void TMDIChild::UpdatePopupItems()
+{
+    TConsoleHost *host = ConsoleHost();
     PropertiesKey = nullptr;
     InvertL->setChecked(host && host->Invert());
     SelectOnMoveP->setChecked(host && host->SelectOnMove());

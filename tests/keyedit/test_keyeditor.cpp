@@ -1,6 +1,7 @@
 // The key editing commands in a console window, offscreen: real mouse
 // presses and moves on the key controls, real key strokes, the menu items.
 #include <QAction>
+#include <QApplication>
 #include <QTest>
 
 #include "cardpack/dll_load.h"
@@ -97,6 +98,9 @@ private slots:
     void keyboardMoveAndPlace();
     void deleteMarkedKeys();
     void copyAndPasteIntoTheOtherConsole();
+    void deleteShortcuts_data();
+    void deleteShortcuts();
+    void copyAndPasteShortcuts();
     void keyboardNavigation_data();
     void keyboardNavigation();
 };
@@ -225,6 +229,67 @@ void TestKeyEditor::copyAndPasteIntoTheOtherConsole()
     QVERIFY(!w1->Moving());
     QCOMPARE(host->prompt.asked().size(), 1);
     QCOMPARE(host->prompt.asked()[0].text, LoadStrDll(75));
+    CHECK_BINDINGS(*rig->cfg);
+}
+
+// The delete commands from their keys alone, without the menu opened first:
+// Ctrl+Del the active key, Del the marked keys of this console, Shift+Del the
+// marked keys on all panels.
+void TestKeyEditor::deleteShortcuts_data()
+{
+    QTest::addColumn<QKeyCombination>("keys");
+    QTest::addColumn<bool>("mark");
+    QTest::addColumn<bool>("otherConsoleToo");
+    QTest::newRow("Ctrl+Del active key") << QKeyCombination(Qt::ControlModifier, Qt::Key_Delete) << false << false;
+    QTest::newRow("Del marked keys") << QKeyCombination(Qt::NoModifier, Qt::Key_Delete) << true << false;
+    QTest::newRow("Shift+Del on all panels") << QKeyCombination(Qt::ShiftModifier, Qt::Key_Delete) << true << true;
+}
+
+void TestKeyEditor::deleteShortcuts()
+{
+    QFETCH(QKeyCombination, keys);
+    QFETCH(bool, mark);
+    QFETCH(bool, otherConsoleToo);
+    // The same line bound to key 5 in both consoles.
+    QVERIFY(rig->bindLine(1, 5, 3, 0));
+    TMDIChild *w = open(0);
+    if (mark)
+        QTest::mouseClick(w->GetButton(5), Qt::LeftButton);
+    else
+        QTest::mousePress(w->GetButton(5), Qt::LeftButton), QTest::mouseRelease(w->GetButton(5), Qt::LeftButton);
+    w->activateWindow();
+    w->setFocus();
+    QTRY_VERIFY(w->hasFocus() || w->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(QApplication::focusWidget(), keys.key(), keys.keyboardModifiers());
+    QCOMPARE(host->deleted, QList<int>{5});
+    QVERIFY(rig->key(0, 5).IsUnconfigured());
+    QCOMPARE(w->GetButton(5)->Caption(), QString());
+    QCOMPARE(rig->key(1, 5).IsUnconfigured(), otherConsoleToo);
+    QCOMPARE(w->GetButton(6)->Caption(), rig->key(0, 6).MenoKlavesy);
+    CHECK_BINDINGS(*rig->cfg);
+}
+
+void TestKeyEditor::copyAndPasteShortcuts()
+{
+    TMDIChild *w0 = open(0);
+    host->area.setActiveSubWindow(w0);
+    QTest::mouseClick(w0->GetButton(5), Qt::LeftButton);
+    QTest::mouseClick(w0->GetButton(6), Qt::LeftButton);
+    w0->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(host->buffer.Count, 2);
+
+    TMDIChild *w1 = open(1);
+    host->area.setActiveSubWindow(w1);
+    w1->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(w1->Moving());
+    QTest::mouseMove(w1->GetButton(56), QPoint(4, 4));
+    QTRY_COMPARE(colourOf(w1->GetButton(56)), KeyColors::Move);
+    QTest::mouseClick(w1->GetButton(56), Qt::LeftButton);
+    QVERIFY(!w1->Moving());
+    QCOMPARE(rig->line(1, 3, 0)->Klavesa, Byte(56));
+    QCOMPARE(rig->line(1, 3, 1)->Klavesa, Byte(57));
     CHECK_BINDINGS(*rig->cfg);
 }
 
