@@ -307,15 +307,15 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         auto outer = [&] { return form.frameGeometry().size(); };
         // 640 by 480 is narrower than the window may be: it stops at 755.
-        form.N6404801Click();
+        form.N6404801->trigger();
         QTRY_COMPARE(outer(), QSize(755, 480));
         QVERIFY(!form.N6404801->isChecked());
-        form.N10247681Click();
+        form.N10247681->trigger();
         QTRY_COMPARE(outer(), offer1024 ? QSize(1024, 768) : QSize(755, 480));
         QCOMPARE(form.N10247681->isChecked(), offer1024);
-        form.N6404801Click();
+        form.N6404801->trigger();
         QTRY_COMPARE(outer(), QSize(755, 480));
-        form.N8006001Click();
+        form.N8006001->trigger();
         QTRY_COMPARE(outer(), offer800 ? QSize(800, 600) : QSize(755, 480));
         QCOMPARE(form.N8006001->isChecked(), offer800);
         QVERIFY(!form.N10247681->isChecked());
