@@ -154,7 +154,7 @@ public:
 
     // ---- state ----------------------------------------------------------------------
     TAPult *APult = nullptr;       // the configuration, none when nothing is loaded
-    TAPult *StoredAPult = nullptr; // stored copy for compare and merge
+    std::unique_ptr<TAPult> StoredAPult; // stored copy for compare and merge, from the first store on
     std::unique_ptr<TZoznam> Zoznam; // the board-type list (card package)
     TApdA *ComPort = nullptr;
     TUDPR_S *UDPR_S = nullptr;
@@ -311,6 +311,8 @@ public:
     void FreeOwnedLinks();
     void CloseHelp();
     void RunCommand(const QString &name); // every menu command not yet built
+    // Windows and configuration follow PultTyp and PultScreens.
+    void RefreshMdiChilds();
 
     // ---- card buttons, board selection, consoles (mainform_cards.cpp) -----------
     // Card buttons by slot (32 entries once the first is made); none before.
@@ -461,6 +463,19 @@ public:
     // Runs the export's save dialog modally (exec unless set); tests replace it.
     static std::function<int(QFileDialog &)> ExportDialogExec;
     void SaveNew1Click();
+
+    // ---- stored copy, compare, merge, copy of consoles (mainform_stored.cpp) -----
+    void ConnectStoredCommands();
+    void Odlozitakualnukonfiguraciu1Click();
+    void Porovnatsodlozenoukonfiguraciou1Click();
+    void Zlucitsodlozenou1Click();
+    void Kopirujpult121Click();
+    void Kopirujpult211Click();
+    void CopyPult(int Source, int Target);
+    // The keys of one console shown again on its windows, then the selected board.
+    void RefreshPultKeys(int Console);
+    // Marks the project modified and shows the mark at once.
+    void ShowModified();
 
     // ---- phone book (mainform_phonebook.cpp) -----------------------------------------
     void miTelZoznamClick();

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "comm/com_orva.h"
+#include "model/objekty.h"
 #include "mainwindow/speedbutton.h"
 #include "platform/timing.h"
 
@@ -45,6 +46,23 @@ void TMainForm1::PopupMenu1Popup()
     }
 }
 
+// ---- console layout ---------------------------------------------------------------------
+
+// Until the layout change lands: the consoles take the layout and the console
+// buttons show it; open windows keep the pages they were built with.
+void TMainForm1::RefreshMdiChilds()
+{
+    ShowModified();
+    if (APult)
+        for (int p = 0; p < 2; ++p)
+            if (TPult *c = APult->Pulty[p].get()) {
+                c->TypPultu = PultTyp[p];
+                c->PocetObrazoviek = PultScreens[p];
+            }
+    UpdatePultButtons(0);
+    UpdatePultButtons(1);
+}
+
 // ---- status timer, menus, windows ---------------------------------------------------------
 
 void TMainForm1::comunication1Click()
@@ -68,12 +86,11 @@ void TMainForm1::RunCommand(const QString &name)
         return About1Click();
     if (name == QLatin1String("miHelp"))
         return miHelpClick();
-    // New1, Open1 and Save1 have their own connections (mainform_project.cpp).
+    // New1, Open1 and Save1 have their own connections (mainform_project.cpp),
+    // so have the stored-copy and console-copy commands (mainform_stored.cpp).
     // SaveNew1, WriteConfig, Nacitaniedosiek1,
     // KonverziaACF, KonverziaCFG, NacitaniezUNI1, Report2, Print1, PrintEmpty1,
-    // PrintAll1, PrintOriginal1, Config1, Kopirujpult121, Kopirujpult211,
-    // miTelZoznam, VymazatPult, Odlozitakualnukonfiguraciu1,
-    // Porovnatsodlozenoukonfiguraciou1, Zlucitsodlozenou1, Uloipult0akoPC1,
+    // PrintAll1, PrintOriginal1, Config1, miTelZoznam, VymazatPult, Uloipult0akoPC1,
     // Uloipult1akoPC1, UlozitpultyakoPC1, Delete2,
     // predchadzajuca, dalsia, sbTimeKeeper.
     Q_UNUSED(name);

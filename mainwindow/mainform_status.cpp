@@ -113,7 +113,7 @@ void TMainForm1::TakeRelayReply()
 void TMainForm1::MenuClick()
 {
     const int active = ActiveConsoleNumber(); // 255: none
-    ApplyMenuStates(StatusRules::MenuStates(StatusRules::MenuInputsFrom(APult, StoredAPult, active < 2 ? active : -1)));
+    ApplyMenuStates(StatusRules::MenuStates(StatusRules::MenuInputsFrom(APult, StoredAPult.get(), active < 2 ? active : -1)));
 }
 
 void TMainForm1::ApplyMenuStates(const StatusRules::TMenuStates &m)

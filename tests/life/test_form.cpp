@@ -421,11 +421,10 @@ private slots:
         QVERIFY(form->Kopirujpult211->isEnabled());
         QVERIFY(item1->isEnabled());
         QVERIFY(!form->Zlucitsodlozenou1->isEnabled());
-        form->StoredAPult = new TAPult;
+        form->StoredAPult = std::make_unique<TAPult>();
         form->MenuClick();
         QVERIFY(form->Zlucitsodlozenou1->isEnabled());
-        delete form->StoredAPult;
-        form->StoredAPult = nullptr;
+        form->StoredAPult.reset();
         delete form->APult;
         form->APult = nullptr;
     }
