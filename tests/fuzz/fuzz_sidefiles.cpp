@@ -147,7 +147,16 @@ void load(const QString &project, std::uint8_t flags, std::uint8_t more)
     Host host;
     host.cancel = more & 0x40;
     QString name = project;
-    TSideFileContext ctx{config, *image, *pc,  *uni, list, cards, log, host, name, bool(flags & 0x40),
+    TSideFileContext ctx{config,
+                         *image,
+                         *pc,
+                         *uni,
+                         list,
+                         cards,
+                         log,
+                         host,
+                         name,
+                         bool(flags & 0x40),
                          QStringLiteral("/opt/kelvara/kelvara")};
     bool asked = !(more & 0x20);
     bool failed = false;
@@ -202,7 +211,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     const int console = (flags >> 5) & 1;
     const bool byCfgName = (more & 0x02) && !(flags & 0x80);
-    const QString project = folder() + (byCfgName ? QStringLiteral("/PULT.CFG") : QStringLiteral("/stanica.orv"));
+    const QString project =
+        folder() + (byCfgName ? QStringLiteral("/PULT.CFG") : QStringLiteral("/stanica.orv"));
     const QString consoleFile = byCfgName ? project : PcConsoleFileName(project, console);
     // Nothing of an earlier input is left.
     for (const QString &stale : QDir(folder()).entryList(QDir::Files))

@@ -490,7 +490,16 @@ void sideFileSeeds()
     RecordingLog log;
     NoDialogHost host;
     QString project = dir.path() + QStringLiteral("/stanica.orv");
-    TSideFileContext ctx{config, *image, *pc, *uni, list, cards, log, host, project, true,
+    TSideFileContext ctx{config,
+                         *image,
+                         *pc,
+                         *uni,
+                         list,
+                         cards,
+                         log,
+                         host,
+                         project,
+                         true,
                          QStringLiteral("/opt/kelvara/kelvara")};
     for (int c = 0; c < ConsoleCount; ++c) {
         if (!SaveToPC(ctx, c, project)) {
@@ -500,8 +509,8 @@ void sideFileSeeds()
         const QByteArray files = readFile(PcConsoleFileName(project, c)) + readFile(UniFileName(project));
         const Byte console = Byte(c << 5);
         // From the system into a fresh configuration, with and without the .uni file read.
-        seed("sidefiles", QStringLiteral("load-%1").arg(c), QByteArray(1, char(console | 0x10 | 0x08 | 1)) +
-                                                                QByteArray(1, char(0)) + files);
+        seed("sidefiles", QStringLiteral("load-%1").arg(c),
+             QByteArray(1, char(console | 0x10 | 0x08 | 1)) + QByteArray(1, char(0)) + files);
         seed("sidefiles", QStringLiteral("load-per-console-%1").arg(c),
              QByteArray(1, char(console | 0x10 | 0x08 | 5)) + QByteArray(1, char(0)) + files);
         // Into the project, its boards taken from the record.
@@ -545,8 +554,7 @@ void exportSeeds()
     p0.Klavesy[13] = fixture::BoundKey(QStringLiteral("Kamera 1"), 5, 1, 255, 42, 9);
     p0.Klavesy[14] = fixture::BoundKey(QStringLiteral("Rozšírenie"), 16, 3, 255, 48, 10);
     seed("exportfile", QStringLiteral("boards.cfn"), exportBytes(*config, valid));
-    seed("exportfile", QStringLiteral("version-only.cfn"),
-         exportBytes(TAPult(), [](int) { return false; }));
+    seed("exportfile", QStringLiteral("version-only.cfn"), exportBytes(TAPult(), [](int) { return false; }));
     seed("exportfile", QStringLiteral("empty.cfn"), QByteArray("TPF0\x01\x00", 6));
 }
 
