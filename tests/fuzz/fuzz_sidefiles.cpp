@@ -16,9 +16,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
+#include <cerrno>
+#include <csignal>
 #include <memory>
+#include <unistd.h>
 
 #include "fuzzinput.h"
 #include "model/cardset.h"
@@ -49,15 +51,32 @@ public:
 };
 
 // One folder for the process, on a memory file system where there is one.
+// libFuzzer ends without running destructors, so the folder is named by the
+// process and those of processes that are gone are removed here.
 const QString &folder()
 {
-    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
-                                 ? QStringLiteral("/dev/shm/kelvara-fuzz-sidefiles-XXXXXX")
-                                 : QDir::tempPath() + QStringLiteral("/kelvara-fuzz-sidefiles-XXXXXX"));
-    static const QString path = dir.path();
-    if (!dir.isValid())
-        fuzz::Fail("no folder for the side files");
+    static const QString path = [] {
+        const QString base =
+            QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+        const QString prefix = QStringLiteral("kelvara-fuzz-sidefiles-");
+        for (const QString &name : QDir(base).entryList({prefix + u'*'}, QDir::Dirs)) {
+            bool ok = false;
+            const pid_t pid = pid_t(name.mid(prefix.size()).toLong(&ok));
+            if (ok && pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH)
+                QDir(base + u'/' + name).removeRecursively();
+        }
+        const QString own = base + u'/' + prefix + QString::number(::getpid());
+        if (!QDir().mkpath(own))
+            fuzz::Fail("no folder for the side files");
+        return own;
+    }();
     return path;
+}
+
+void clearFolder()
+{
+    for (const QString &stale : QDir(folder()).entryList(QDir::Files))
+        QFile::remove(folder() + u'/' + stale);
 }
 
 void put(const QString &name, const QByteArray &bytes, bool present)
@@ -214,9 +233,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QString project =
         folder() + (byCfgName ? QStringLiteral("/PULT.CFG") : QStringLiteral("/stanica.orv"));
     const QString consoleFile = byCfgName ? project : PcConsoleFileName(project, console);
-    // Nothing of an earlier input is left.
-    for (const QString &stale : QDir(folder()).entryList(QDir::Files))
-        QFile::remove(folder() + u'/' + stale);
+    clearFolder();
     put(consoleFile, pcFile, !(more & 0x10));
     put(UniFileName(project), uniFile, !(more & 0x08));
 
@@ -224,5 +241,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         openHints(project, console, flags & 0x40);
     else
         load(project, flags, more);
+    clearFolder();
     return 0;
 }
