@@ -27,6 +27,8 @@ while getopts "t:j:r:h" option; do
 done
 shift $((OPTIND - 1))
 all="projectfile records imagetomodel dialogue serial udp settings handover"
+all="$all sidefiles"
+all="$all exportfile"
 harnesses=${*:-$all}
 
 # The largest input each harness takes: a whole record, image or read.
@@ -40,6 +42,8 @@ max_len() {
   udp) echo 300 ;;
   settings) echo 4096 ;;
   handover) echo 10000 ;;
+  sidefiles) echo 52000 ;;
+  exportfile) echo 65536 ;;
   *) echo "run.sh: no harness $1" >&2; exit 2 ;;
   esac
 }

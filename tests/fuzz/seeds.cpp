@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <memory>
@@ -20,15 +21,19 @@
 #include "comm/udpspravy.h"
 #include "dialogue/dialogue.h"
 #include "editing/settingsfile.h"
+#include "model/export.h"
+#include "model/listorva.h"
 #include "model/objekty.h"
 #include "platform/codepage.h"
 #include "records/pcrecord.h"
+#include "records/sidefiles.h"
 #include "records/systemimage.h"
 #include "records/unitable.h"
 #include "tests/dialogue/minisystem.h"
 #include "tests/dialogue/testhost.h"
 #include "tests/fixture/fixture.h"
 #include "tests/image/imagefixture.h"
+#include "tests/image/roundtripfixture.h"
 #include "tests/model/oldfiles.h"
 
 namespace
@@ -449,6 +454,110 @@ void handOverSeeds()
     seed("handover", QStringLiteral("no-terminator"), QByteArray(1, char(0xFF)) + QByteArray(5000, 'a'));
 }
 
+// ---- console side files -------------------------------------------------------------------------
+
+class NoDialogHost : public TSideFileHost
+{
+public:
+    bool ChooseFile(const QString &, const QString &, const QString &, QString &) override { return false; }
+};
+
+QByteArray readFile(const QString &name)
+{
+    QFile f(name);
+    if (!f.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "fuzz_seeds: cannot read %s\n", qPrintable(name));
+        std::exit(1);
+    }
+    return f.readAll();
+}
+
+// The layout of the side-file harness: flags, more flags, the console file, the .uni file.
+void sideFileSeeds()
+{
+    QTemporaryDir dir;
+    TCardSet cards;
+    std::unique_ptr<TAPult> config = roundtrip::ConsistentFixture(cards);
+    auto image = std::make_unique<TSystemImage>();
+    for (int c = 0; c < ConsoleCount; ++c) {
+        config->Pulty[c]->TypPultu = 1;
+        image->ConsoleType(c) = 1;
+        image->ScreenCount(c) = config->Pulty[c]->PocetObrazoviek;
+    }
+    auto pc = std::make_unique<TPcRecord>();
+    auto uni = std::make_unique<TUniRecord>();
+    TZOZ list;
+    RecordingLog log;
+    NoDialogHost host;
+    QString project = dir.path() + QStringLiteral("/stanica.orv");
+    TSideFileContext ctx{config,
+                         *image,
+                         *pc,
+                         *uni,
+                         list,
+                         cards,
+                         log,
+                         host,
+                         project,
+                         true,
+                         QStringLiteral("/opt/kelvara/kelvara")};
+    for (int c = 0; c < ConsoleCount; ++c) {
+        if (!SaveToPC(ctx, c, project)) {
+            std::fprintf(stderr, "fuzz_seeds: the side files could not be written\n");
+            std::exit(1);
+        }
+        const QByteArray files = readFile(PcConsoleFileName(project, c)) + readFile(UniFileName(project));
+        const Byte console = Byte(c << 5);
+        // From the system into a fresh configuration, with and without the .uni file read.
+        seed("sidefiles", QStringLiteral("load-%1").arg(c),
+             QByteArray(1, char(console | 0x10 | 0x08 | 1)) + QByteArray(1, char(0)) + files);
+        seed("sidefiles", QStringLiteral("load-per-console-%1").arg(c),
+             QByteArray(1, char(console | 0x10 | 0x08 | 5)) + QByteArray(1, char(0)) + files);
+        // Into the project, its boards taken from the record.
+        seed("sidefiles", QStringLiteral("load-boards-%1").arg(c),
+             QByteArray(1, char(console | 0x08 | 1)) + QByteArray(1, char(0x04)) + files);
+        // The open dialog, the file chosen by its own name.
+        seed("sidefiles", QStringLiteral("chosen-%1").arg(c),
+             QByteArray(1, char(console | 0x10 | 0x08 | 5)) + QByteArray(1, char(0x20 | 0x02)) + files);
+        // The hints when the project is opened.
+        seed("sidefiles", QStringLiteral("hints-%1").arg(c),
+             QByteArray(1, char(0x80 | console)) + QByteArray(1, char(0)) + files);
+    }
+    // A short console file, its length given.
+    const QByteArray cut = readFile(PcConsoleFileName(project, 0)).left(300);
+    seed("sidefiles", QStringLiteral("short"),
+         QByteArray(1, char(0x10 | 1)) + QByteArray(1, char(0x01)) + u16(int(cut.size())) + cut +
+             readFile(UniFileName(project)));
+}
+
+// ---- export files -------------------------------------------------------------------------
+
+QByteArray exportBytes(const TAPult &config, const TSlotValidity &valid)
+{
+    auto list = BuildExportList(config, valid, QTime(13, 45, 30, 250));
+    TWriter writer;
+    list->WriteData(writer);
+    return writer.Data();
+}
+
+void exportSeeds()
+{
+    const auto valid = [](int slot) { return (slot >= 0 && slot <= 6) || slot == 16; };
+    auto config = fixture::BuildFixture();
+    seed("exportfile", QStringLiteral("fixture.cfn"), exportBytes(*config, valid));
+    // Boards with record classes of their own and texts longer than 255 characters.
+    config->SlotyDosiek[5] = {QStringLiteral("TKamera"), 42};
+    config->SlotyDosiek[16] = {QStringLiteral("TISDN"), 48};
+    TPult &p0 = *config->Pulty[0];
+    p0.Klavesy[11] = fixture::BoundKey(QStringLiteral("Výpravca"), 3, 2, 255, 16, 7);
+    p0.Klavesy[12] = fixture::BoundKey(QStringLiteral("Dlhý názov ") + QString(289, u'x'), 2, 0, 255, 0, 8);
+    p0.Klavesy[13] = fixture::BoundKey(QStringLiteral("Kamera 1"), 5, 1, 255, 42, 9);
+    p0.Klavesy[14] = fixture::BoundKey(QStringLiteral("Rozšírenie"), 16, 3, 255, 48, 10);
+    seed("exportfile", QStringLiteral("boards.cfn"), exportBytes(*config, valid));
+    seed("exportfile", QStringLiteral("version-only.cfn"), exportBytes(TAPult(), [](int) { return false; }));
+    seed("exportfile", QStringLiteral("empty.cfn"), QByteArray("TPF0\x01\x00", 6));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -469,6 +578,8 @@ int main(int argc, char **argv)
     udpSeeds();
     settingsSeeds();
     handOverSeeds();
+    sideFileSeeds();
+    exportSeeds();
     std::printf("fuzz_seeds: %d seeds in %s\n", written, qPrintable(root));
     return 0;
 }
