@@ -34,7 +34,7 @@
 #include "tests/fixture/fixture.h"
 #include "tests/image/imagefixture.h"
 #include "tests/image/roundtripfixture.h"
-#include "tests/model/oldfiles.h"
+#include "tests/fixture/oldfiles.h"
 
 namespace
 {

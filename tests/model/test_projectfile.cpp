@@ -13,7 +13,7 @@
 #include "platform/codepage.h"
 #include "platform/programfolder.h"
 #include "tests/fixture/fixture.h"
-#include "tests/model/oldfiles.h"
+#include "tests/fixture/oldfiles.h"
 
 using fixture::DumpFields;
 
