@@ -16,9 +16,6 @@
 
 // The start dialog's choices whose commands are not built yet.
 void TMainForm1::Config1Click() { RunCommand(QStringLiteral("Config1")); }
-void TMainForm1::KonverziaACFClick() { RunCommand(QStringLiteral("KonverziaACF")); }
-void TMainForm1::KonverziaCFGClick() { RunCommand(QStringLiteral("KonverziaCFG")); }
-void TMainForm1::readcfg1Click() { RunCommand(QStringLiteral("NacitaniezUNI1")); }
 void TMainForm1::ReadConfigClick() { ReadFromSystemClick(); }
 
 
@@ -68,9 +65,14 @@ void TMainForm1::RunCommand(const QString &name)
         return About1Click();
     if (name == QLatin1String("miHelp"))
         return miHelpClick();
+    if (name == QLatin1String("KonverziaACF"))
+        return KonverziaACFClick();
+    if (name == QLatin1String("KonverziaCFG"))
+        return KonverziaCFGClick();
+    if (name == QLatin1String("NacitaniezUNI1"))
+        return readcfg1Click();
     // New1, Open1 and Save1 have their own connections (mainform_project.cpp).
-    // SaveNew1, WriteConfig, Nacitaniedosiek1,
-    // KonverziaACF, KonverziaCFG, NacitaniezUNI1, Report2, Print1, PrintEmpty1,
+    // SaveNew1, WriteConfig, Nacitaniedosiek1, Report2, Print1, PrintEmpty1,
     // PrintAll1, PrintOriginal1, Config1, Kopirujpult121, Kopirujpult211,
     // miTelZoznam, VymazatPult, Odlozitakualnukonfiguraciu1,
     // Porovnatsodlozenoukonfiguraciou1, Zlucitsodlozenou1, Uloipult0akoPC1,
