@@ -26,7 +26,7 @@ while getopts "t:j:r:h" option; do
   esac
 done
 shift $((OPTIND - 1))
-all="projectfile records imagetomodel dialogue serial udp settings handover"
+all="projectfile records imagetomodel dialogue serial udp settings handover oldimport"
 harnesses=${*:-$all}
 
 # The largest input each harness takes: a whole record, image or read.
@@ -40,6 +40,7 @@ max_len() {
   udp) echo 300 ;;
   settings) echo 4096 ;;
   handover) echo 10000 ;;
+  oldimport) echo 50000 ;;
   *) echo "run.sh: no harness $1" >&2; exit 2 ;;
   esac
 }

@@ -21,6 +21,8 @@
 #include "mainwindow/mainform_dialogue.h"
 #include "model/objekty.h"
 #include "platform/programfolder.h"
+#include "records/oldimport.h"
+#include "records/sidefiles.h"
 #include "tests/fixture/fixture.h"
 #include "tests/records/oldrecords.h"
 #include "windows/mdichild.h"
@@ -198,6 +200,85 @@ private slots:
         QVERIFY(form->NewProjectFlag);
         QCOMPARE(form->Dialogue().OperationMode, opmode::Idle);
         QCOMPARE(ImportFolders(), QStringList());
+    }
+
+    // Two CFG files, one per console: the lines of both stay on their
+    // boards, also a line that both consoles use.
+    void cfgForBothConsoles()
+    {
+        QTemporaryDir dir;
+        auto form = MakeForm();
+        form->show();
+        type0_ = 1;
+        type1_ = 1;
+        fileAnswers_ << WriteFile(dir, QStringLiteral("p0.cfg"), KeysFile(false, 0));
+        oldfile::Builder second(false);
+        second.Board(0, 71).Board(1, 71).KeyLine(1, 32, 7).KeyLine(1, 37, 4).Name(32, "GHI");
+        fileAnswers_ << WriteFile(dir, QStringLiteral("p1.cfz"), second.Bytes());
+        form->KonverziaCFG->trigger();
+
+        QVERIFY2(prompt_.asked().isEmpty(), qPrintable(Texts()));
+        QCOMPARE(fileSuffixes_.size(), 2);
+        QVERIFY(fileSuffixes_[1].contains(QStringLiteral(" 1. CFG ")));
+        QCOMPARE(ConsoleWindows(*form).size(), 2);
+        const TPult &p0 = *form->APult->Pulty[0];
+        const TPult &p1 = *form->APult->Pulty[1];
+        QCOMPARE(p0.Klavesy[0]->PozicLinky, Byte(2));
+        QCOMPARE(p0.Klavesy[5]->PozicLinky, Byte(4));
+        QCOMPARE(p1.Klavesy[0]->HWPozicDosky, Byte(1));
+        QCOMPARE(p1.Klavesy[0]->PozicLinky, Byte(2));
+        QCOMPARE(p1.Klavesy[0]->MenoKlavesy, QStringLiteral("GHI"));
+        QCOMPARE(p1.Klavesy[5]->HWPozicDosky, Byte(0));
+        QCOMPARE(p1.Klavesy[5]->PozicLinky, Byte(4));
+        QCOMPARE(p1.Klavesy[5]->NumLin, p0.Klavesy[5]->NumLin);
+        QCOMPARE(ImportFolders(), QStringList());
+    }
+
+    // The start dialog's "Open from UNI file": the side-file loader asks for
+    // the UNI file, the console files beside it are read, and the project is
+    // named after them with ".orv", never after the UNI file.
+    void uniFromTheStartDialog()
+    {
+        QTemporaryDir dir;
+        TOldRecord old;
+        TPcRecord pc;
+        TUniRecord uni;
+        InitUniRecord(uni);
+        TOldRecord parsed;
+        QCOMPARE(parsed.FromBytes(KeysFile(false, 0), false), RecordResult::Ok);
+        QString error;
+        QVERIFY(ConvertOldCfgRecord(parsed, pc, uni, nullptr, error));
+        QVERIFY(WriteRecordFile(dir.filePath(QStringLiteral("stanica_0.cfg")), pc.ToBytes(), true, error));
+        QVERIFY(WriteRecordFile(dir.filePath(QStringLiteral("stanica.uni")), uni.ToBytes(), false, error));
+
+        auto form = MakeForm();
+        form->show();
+        form->SystemImage.ConsoleType(0) = 1;
+        form->SystemImage.ConsoleType(1) = 0;
+        QStringList titles;
+        form->DialogueSide().ChooseFileExec = [&](const QString &title, const QString &filter, QString &name) {
+            titles << title + QLatin1Char(' ') + filter;
+            name = dir.filePath(QStringLiteral("stanica.uni"));
+            return true;
+        };
+        TMainForm1::StartDialogExec = [](TWizard &dialog) {
+            QTimer::singleShot(0, &dialog, [&dialog] {
+                QTest::mouseClick(dialog.Button(QStringLiteral("BitBtn8")), Qt::LeftButton);
+            });
+            return dialog.exec();
+        };
+        form->RunStartAction(0);
+        TMainForm1::StartDialogExec = [](TWizard &) { return 0; };
+
+        QVERIFY2(prompt_.asked().isEmpty(), qPrintable(Texts()));
+        QCOMPARE(titles, QStringList{LoadStrDll(200) + QStringLiteral(" UNI ") + LoadStrDll(201) +
+                                     QStringLiteral(" *.uni|*.uni")});
+        QCOMPARE(ConsoleWindows(*form).size(), 1);
+        const TPult &p0 = *form->APult->Pulty[0];
+        QCOMPARE(p0.Klavesy[0]->PozicLinky, Byte(2));
+        QCOMPARE(p0.Klavesy[0]->HintKlavesy, QStringLiteral("Line two"));
+        QCOMPARE(form->ProjectName, dir.filePath(QStringLiteral("stanica.orv")));
+        QVERIFY(form->ModifiedFlag);
     }
 
     // A file that cannot be imported: its name and reason in an error box,
