@@ -4,6 +4,7 @@
 // as it was; no temporary side file remains.
 #include <QtTest>
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -16,6 +17,7 @@
 #include <optional>
 
 #include "cardpack/dll_load.h"
+#include "cardpack/registry.h"
 #include "dialogue/dialogue.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/mainform_dialogue.h"
@@ -74,6 +76,21 @@ QStringList ImportFolders()
     return QDir(platform::WriteFolder())
         .entryList({QStringLiteral(".kelvara-import-*")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
 }
+
+// A four-wire card of two line types, as a later card package may register it.
+class TFourWireProbe : public TCardOld
+{
+public:
+    QString ClassName() const override { return QStringLiteral("T4W2Card"); }
+    QString GetCardName() override { return QStringLiteral("4W2"); }
+    Byte TypLinCount() override { return 3; }
+    QString GetTypLinName(Byte index, Byte &code) override
+    {
+        code = index;
+        return QStringLiteral("type%1").arg(index);
+    }
+    QString GetHelpLin(Byte i) override { return QStringLiteral("help%1").arg(i); }
+};
 
 } // namespace
 
@@ -279,6 +296,44 @@ private slots:
         QCOMPARE(p0.Klavesy[0]->HintKlavesy, QStringLiteral("Line two"));
         QCOMPARE(form->ProjectName, dir.filePath(QStringLiteral("stanica.orv")));
         QVERIFY(form->ModifiedFlag);
+    }
+
+    // The card-type question: without a four-wire card class nothing is
+    // asked (255); with one the two groups list its line types, and the
+    // clicked ones are the answers.
+    void cardTypeQuestion()
+    {
+        auto form = MakeForm();
+        int shown = 0;
+        QStringList items;
+        TMainForm1::CardTypeDialogExec = [&](QDialog &dialog) {
+            ++shown;
+            QTimer::singleShot(0, &dialog, [&dialog, &items] {
+                const auto radios = dialog.findChildren<QRadioButton *>();
+                for (QRadioButton *r : radios)
+                    items << r->text();
+                QTest::mouseClick(radios.value(2), Qt::LeftButton, {}, QPoint(6, radios.value(2)->height() / 2));
+                QTest::mouseClick(radios.value(4), Qt::LeftButton, {}, QPoint(6, radios.value(4)->height() / 2));
+                QTest::mouseClick(dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok),
+                                  Qt::LeftButton);
+            });
+            return dialog.exec();
+        };
+        Byte second = 0;
+        QCOMPARE(form->CardTypeDialog(3, 1, second), Byte(255));
+        QCOMPARE(second, Byte(255));
+        QCOMPARE(shown, 0);
+
+        Registry::RegisterClass(QStringLiteral("T4W2Card"), [] { return std::unique_ptr<TPersistent>(new TFourWireProbe); });
+        const Byte first = form->CardTypeDialog(3, 1, second);
+        Registry::UnregisterClass(QStringLiteral("T4W2Card"));
+        TMainForm1::CardTypeDialogExec = nullptr;
+        QCOMPARE(shown, 1);
+        QCOMPARE(items, (QStringList{QStringLiteral("0. type0: help0"), QStringLiteral("1. type1: help1"),
+                                     QStringLiteral("2. type2: help2"), QStringLiteral("0. type0: help0"),
+                                     QStringLiteral("1. type1: help1"), QStringLiteral("2. type2: help2")}));
+        QCOMPARE(first, Byte(2));
+        QCOMPARE(second, Byte(1));
     }
 
     // A file that cannot be imported: its name and reason in an error box,
