@@ -263,6 +263,10 @@ constexpr Text texts[] = {
     {291, u"The PDF file cannot be written:"},
     {300, u"The name %s is already in row"},
     {301, u"The phone book holds at most 256 entries."},
+    {320, u"is not an older console file: the mark \"KAV2\" is missing."},
+    {321, u"uses more lines than the 130 entries of the UNI table can hold."},
+    {322, u"Line types of the four-wire board at"},
+    {323, u"No console is set up: the UNI import has nothing to load."},
 };
 
 } // namespace

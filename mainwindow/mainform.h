@@ -21,6 +21,7 @@
 #include "records/systemimage.h"
 
 class QAction;
+class QDialog;
 class QFileDialog;
 class QFrame;
 class QLabel;
@@ -447,9 +448,9 @@ public:
     void About1Click();
     // Placeholders of the start dialog's choices until their parts land (mainform_pending.cpp).
     void Config1Click();
-    void KonverziaACFClick();
-    void KonverziaCFGClick();
-    void readcfg1Click();
+    void KonverziaACFClick(); // built (mainform_import.cpp)
+    void KonverziaCFGClick(); // built (mainform_import.cpp)
+    void readcfg1Click();     // built (mainform_import.cpp)
     void New1Click();  // built (mainform_project.cpp)
     void ReadConfigClick();
     void Open1Click(); // built (mainform_project.cpp)
@@ -494,6 +495,20 @@ public:
     bool OpenProjectFile(const QString &name);
     // The new-console dialog: 0 read the boards, 1 do not read them, 2 cancel.
     int RunNewConsoleDialog(bool showFirst, bool showSecond);
+    // The same dialog without touching the configuration: the one it made
+    // goes to `config` (result 0 or 1), none on cancel (2).
+    int AskNewConsoleSetup(bool showFirst, bool showSecond, std::unique_ptr<TAPult> &config);
+    // Frees the configuration; `config` and its console set-up take its place.
+    void InstallConfiguration(std::unique_ptr<TAPult> config);
+
+    // ---- imports of older files (mainform_import.cpp) ----------------------------
+    // The line types of a four-wire board (two answers); 255 when no card
+    // class for it is registered.
+    Byte CardTypeDialog(int boardPosition, int linePosition, Byte &second);
+    // The card-type dialog runs through this when set (tests).
+    static std::function<int(QDialog &)> CardTypeDialogExec;
+    // The UNI import's loader (mode 17): see TDialogue::LoadUniConfig.
+    bool LoadUniConfig(const QString &fileName);
     // The save prompt's answer before a write: 1 Save2FileOrv, 4 Save1Click.
     void SaveForWrite(int choice);
 

@@ -17,9 +17,6 @@
 
 // The start dialog's choices whose commands are not built yet.
 void TMainForm1::Config1Click() { RunCommand(QStringLiteral("Config1")); }
-void TMainForm1::KonverziaACFClick() { RunCommand(QStringLiteral("KonverziaACF")); }
-void TMainForm1::KonverziaCFGClick() { RunCommand(QStringLiteral("KonverziaCFG")); }
-void TMainForm1::readcfg1Click() { RunCommand(QStringLiteral("NacitaniezUNI1")); }
 void TMainForm1::ReadConfigClick() { ReadFromSystemClick(); }
 
 
@@ -86,11 +83,13 @@ void TMainForm1::RunCommand(const QString &name)
         return About1Click();
     if (name == QLatin1String("miHelp"))
         return miHelpClick();
-    // New1, Open1 and Save1 have their own connections (mainform_project.cpp),
-    // so have the stored-copy and console-copy commands (mainform_stored.cpp).
-    // SaveNew1, WriteConfig, Nacitaniedosiek1,
-    // KonverziaACF, KonverziaCFG, NacitaniezUNI1, Report2, Print1, PrintEmpty1,
-    // PrintAll1, PrintOriginal1, Config1, miTelZoznam, VymazatPult, Uloipult0akoPC1,
+    if (name == QLatin1String("KonverziaACF"))
+        return KonverziaACFClick();
+    if (name == QLatin1String("KonverziaCFG"))
+        return KonverziaCFGClick();
+    if (name == QLatin1String("NacitaniezUNI1"))
+        return readcfg1Click();
+    // Commands not built yet: Config1, Uloipult0akoPC1,
     // Uloipult1akoPC1, UlozitpultyakoPC1, Delete2,
     // predchadzajuca, dalsia, sbTimeKeeper.
     Q_UNUSED(name);

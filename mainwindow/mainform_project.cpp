@@ -202,6 +202,15 @@ void TMainForm1::New1Click()
 
 int TMainForm1::RunNewConsoleDialog(bool showFirst, bool showSecond)
 {
+    std::unique_ptr<TAPult> config;
+    const int result = AskNewConsoleSetup(showFirst, showSecond, config);
+    if (result != 2)
+        InstallConfiguration(std::move(config));
+    return result;
+}
+
+int TMainForm1::AskNewConsoleSetup(bool showFirst, bool showSecond, std::unique_ptr<TAPult> &config)
+{
     TZoznam *list = Zoznam.get();
     const Byte type = list ? list->GetType() : 0;
     const int pc = list ? list->XKey(1) * list->YKey(1) : KeysPerScreenPC;
@@ -228,9 +237,16 @@ int TMainForm1::RunNewConsoleDialog(bool showFirst, bool showSecond)
     }
     if (result != NovyPultRead && result != NovyPultNoRead)
         return 2;
-    std::unique_ptr<TAPult> config = dialog.TakeConfiguration();
+    config = dialog.TakeConfiguration();
     if (!config)
         return 2;
+    return result == NovyPultNoRead ? 1 : 0;
+}
+
+void TMainForm1::InstallConfiguration(std::unique_ptr<TAPult> config)
+{
+    if (!config)
+        return;
     const TConsoleSetup chosen = ConsoleSetupOf(*config);
     FreeConfiguration();
     APult = config.release();
@@ -240,7 +256,6 @@ int TMainForm1::RunNewConsoleDialog(bool showFirst, bool showSecond)
         SystemImage.ConsoleType(n) = PultTyp[n];
         SystemImage.ScreenCount(n) = PultScreens[n];
     }
-    return result == NovyPultNoRead ? 1 : 0;
 }
 
 // ---- Open -----------------------------------------------------------------------------------

@@ -29,6 +29,7 @@ shift $((OPTIND - 1))
 all="projectfile records imagetomodel dialogue serial udp settings handover"
 all="$all sidefiles"
 all="$all exportfile"
+all="$all oldimport"
 harnesses=${*:-$all}
 
 # The largest input each harness takes: a whole record, image or read.
@@ -44,6 +45,7 @@ max_len() {
   handover) echo 10000 ;;
   sidefiles) echo 52000 ;;
   exportfile) echo 65536 ;;
+  oldimport) echo 50000 ;;
   *) echo "run.sh: no harness $1" >&2; exit 2 ;;
   esac
 }

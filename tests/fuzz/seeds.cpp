@@ -152,6 +152,10 @@ void records()
         cfgRecord.replace(base + oldrec::NameOffset + 1, name.size(), name);
     }
     seed("records", QStringLiteral("old.cfg"), QByteArray(1, char(3)) + cfgRecord);
+    // The imports: an ACF file for both consoles, a CFG file per console.
+    seed("oldimport", QStringLiteral("both.acf"), QByteArray(1, char(0x03)) + old);
+    seed("oldimport", QStringLiteral("one.cfg"), QByteArray(1, char(0x08)) + cfgRecord);
+    seed("oldimport", QStringLiteral("pc.cfg"), QByteArray(1, char(0x06)) + pc.ToBytes());
 }
 
 // ---- images and the answers of a whole read --------------------------------------------------

@@ -141,6 +141,12 @@ private slots:
         // Cancel ends the program through Exit.
         QCOMPARE(form->Dialogue().OperationMode, Byte(result == WizardResultCancel ? 11 : 0));
         QCOMPARE(form->NotFromStartDialog, Byte(1));
+        // The UNI import loads the consoles of the console set-up; a fresh
+        // program has none and says so.
+        if (choice == 4) {
+            QCOMPARE(prompt_.texts(), QStringList{QStringLiteral("T323")});
+            prompt_.clear();
+        }
     }
 
     // A failed relay link leaves only close, about and help.

@@ -1,0 +1,394 @@
+// The imports of older files through the main window's menu items: an ACF
+// file and an old CFG file made by the test become a new project with the
+// keys on their lines; a file that cannot be imported leaves the open project
+// as it was; no temporary side file remains.
+#include <QtTest>
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <optional>
+
+#include "cardpack/dll_load.h"
+#include "cardpack/registry.h"
+#include "dialogue/dialogue.h"
+#include "mainwindow/mainform.h"
+#include "mainwindow/mainform_dialogue.h"
+#include "model/objekty.h"
+#include "platform/programfolder.h"
+#include "records/oldimport.h"
+#include "records/sidefiles.h"
+#include "tests/fixture/fixture.h"
+#include "tests/records/oldrecords.h"
+#include "windows/mdichild.h"
+#include "windows/novypult.h"
+#include "windows/prompt.h"
+#include "windows/wizard.h"
+
+namespace
+{
+
+QStringList gArgs{QStringLiteral("kelvara")};
+QStringList testArguments()
+{
+    return gArgs;
+}
+
+QStringList ConsoleWindows(TMainForm1 &form)
+{
+    QStringList names;
+    for (QMdiSubWindow *w : form.MdiArea->subWindowList())
+        if (auto *c = qobject_cast<TMDIChild *>(w); c && !c->isHidden())
+            names << c->objectName();
+    names.sort();
+    return names;
+}
+
+QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        return {};
+    return path;
+}
+
+// Key 0 (address 32) on line 2 and key 5 (address 37) on line 4 of the
+// UL10 in slot 0, both in the block of `console`.
+QByteArray KeysFile(bool acf, int console)
+{
+    oldfile::Builder b(acf);
+    b.Board(0, 71).KeyLine(console, 32, 2).KeyLine(console, 37, 4);
+    if (!acf)
+        b.Name(32, "ABC").Hint(32, "Line two").Name(37, "DEF").Hint(37, "Line four");
+    return b.Bytes();
+}
+
+QStringList ImportFolders()
+{
+    return QDir(platform::WriteFolder())
+        .entryList({QStringLiteral(".kelvara-import-*")}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+// A four-wire card of two line types, as a later card package may register it.
+class TFourWireProbe : public TCardOld
+{
+public:
+    QString ClassName() const override { return QStringLiteral("T4W2Card"); }
+    QString GetCardName() override { return QStringLiteral("4W2"); }
+    Byte TypLinCount() override { return 3; }
+    QString GetTypLinName(Byte index, Byte &code) override
+    {
+        code = index;
+        return QStringLiteral("type%1").arg(index);
+    }
+    QString GetHelpLin(Byte i) override { return QStringLiteral("help%1").arg(i); }
+};
+
+} // namespace
+
+class TestImports : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir program_;
+    TScriptedPrompt prompt_;
+    std::unique_ptr<TPromptScope> scope_;
+    QStringList fileSuffixes_;
+    QList<std::optional<QString>> fileAnswers_;
+    int newShown_ = 0;
+    int type0_ = 1, type1_ = 0;
+
+    std::unique_ptr<TMainForm1> MakeForm()
+    {
+        auto form = std::make_unique<TMainForm1>(nullptr, QSize(1280, 1024));
+        form->TimerStatus->stop();
+        form->FirstActivation = 0;
+        form->Arguments = testArguments;
+        form->resize(1200, 900);
+        form->DialogueSide().NovyPultExec = [this](TNovyPult &dialog) {
+            ++newShown_;
+            QTimer::singleShot(0, &dialog, [&dialog, this] {
+                const int types[2] = {type0_, type1_};
+                for (int n = 0; n < 2; ++n) {
+                    QGroupBox *box = n == 0 ? dialog.RadioGroup1 : dialog.RadioGroup2;
+                    auto *item = box->findChild<QRadioButton *>(box->objectName() +
+                                                                QStringLiteral("Item%1").arg(types[n]));
+                    QTest::mouseClick(item, Qt::LeftButton, {}, QPoint(6, item->height() / 2));
+                }
+                QTest::mouseClick(dialog.Nacitanie, Qt::LeftButton);
+            });
+            return dialog.exec();
+        };
+        return form;
+    }
+
+    QString Texts() const { return prompt_.texts().join(QStringLiteral(" | ")); }
+
+private slots:
+    void initTestCase()
+    {
+        fixture::LoadLanguage();
+        QVERIFY(program_.isValid());
+        platform::SetProgramFolder(program_.path());
+        scope_ = std::make_unique<TPromptScope>(&prompt_);
+        TMainForm1::StartDialogExec = [](TWizard &) { return 0; };
+        TMainForm1::FileDialogExec = [this](QFileDialog &dialog, QString &name) {
+            fileSuffixes_ << dialog.defaultSuffix() + QLatin1Char(' ') + dialog.windowTitle();
+            const std::optional<QString> answer = fileAnswers_.isEmpty() ? std::nullopt : fileAnswers_.takeFirst();
+            if (!answer)
+                return int(QDialog::Rejected);
+            name = *answer;
+            return int(QDialog::Accepted);
+        };
+    }
+
+    void init()
+    {
+        prompt_.clear();
+        fileSuffixes_.clear();
+        fileAnswers_.clear();
+        newShown_ = 0;
+        type0_ = 1;
+        type1_ = 0;
+    }
+
+    void cleanupTestCase()
+    {
+        TMainForm1::FileDialogExec = nullptr;
+        platform::SetProgramFolder(QString());
+    }
+
+    // File > Import ACF and File > Import CFG: the new project's console
+    // holds the keys on their lines with their texts (the ACF file has none).
+    void importThroughTheMenu_data()
+    {
+        QTest::addColumn<bool>("acf");
+        QTest::addColumn<int>("console");
+        QTest::newRow("ACF, console 0") << true << 0;
+        QTest::newRow("ACF, console 1 only") << true << 1;
+        QTest::newRow("CFG, console 0") << false << 0;
+        QTest::newRow("CFG, console 1 only") << false << 1;
+    }
+
+    void importThroughTheMenu()
+    {
+        QFETCH(bool, acf);
+        QFETCH(int, console);
+        QTemporaryDir dir;
+        auto form = MakeForm();
+        form->show();
+        type0_ = console == 0 ? 1 : 0;
+        type1_ = console == 1 ? 1 : 0;
+        fileAnswers_ << WriteFile(dir, acf ? QStringLiteral("old.acf") : QStringLiteral("old.cfg"),
+                                  KeysFile(acf, console));
+        (acf ? form->KonverziaACF : form->KonverziaCFG)->trigger();
+
+        QVERIFY2(prompt_.asked().isEmpty(), qPrintable(Texts()));
+        QCOMPARE(newShown_, 1);
+        QCOMPARE(fileSuffixes_, QStringList{acf ? QStringLiteral("acf ") + LoadStrDll(200) + QStringLiteral(" ACF ") +
+                                                      LoadStrDll(201)
+                                                : QStringLiteral("cfg ") + LoadStrDll(200) +
+                                                      QStringLiteral(" %1. CFG ").arg(console) + LoadStrDll(201)});
+        QVERIFY(form->APult);
+        QCOMPARE(ConsoleWindows(*form).size(), 1);
+        TPult *pult = form->APult->Pulty[console].get();
+        QVERIFY(pult);
+        QCOMPARE(form->APult->SlotyDosiek[0].Kod, Byte(71));
+        const TKlavesa &k0 = *pult->Klavesy[0];
+        const TKlavesa &k5 = *pult->Klavesy[5];
+        QCOMPARE(k0.HWPozicDosky, Byte(0));
+        QCOMPARE(k0.PozicLinky, Byte(2));
+        QCOMPARE(k5.HWPozicDosky, Byte(0));
+        QCOMPARE(k5.PozicLinky, Byte(4));
+        QVERIFY(k0.NumLin != 255 && k5.NumLin != 255 && k0.NumLin != k5.NumLin);
+        QCOMPARE(k0.MenoKlavesy, acf ? QString() : QStringLiteral("ABC"));
+        QCOMPARE(k5.HintKlavesy, acf ? QString() : QStringLiteral("Line four"));
+        QCOMPARE(pult->Klavesy[1]->PozicLinky, Byte(255));
+        // A new project: the next save asks for its name.
+        QCOMPARE(form->ProjectName, LoadStrDll(2));
+        QVERIFY(form->NewProjectFlag);
+        QCOMPARE(form->Dialogue().OperationMode, opmode::Idle);
+        QCOMPARE(ImportFolders(), QStringList());
+    }
+
+    // Two CFG files, one per console: the lines of both stay on their
+    // boards, also a line that both consoles use.
+    void cfgForBothConsoles()
+    {
+        QTemporaryDir dir;
+        auto form = MakeForm();
+        form->show();
+        type0_ = 1;
+        type1_ = 1;
+        fileAnswers_ << WriteFile(dir, QStringLiteral("p0.cfg"), KeysFile(false, 0));
+        oldfile::Builder second(false);
+        second.Board(0, 71).Board(1, 71).KeyLine(1, 32, 7).KeyLine(1, 37, 4).Name(32, "GHI");
+        fileAnswers_ << WriteFile(dir, QStringLiteral("p1.cfz"), second.Bytes());
+        form->KonverziaCFG->trigger();
+
+        QVERIFY2(prompt_.asked().isEmpty(), qPrintable(Texts()));
+        QCOMPARE(fileSuffixes_.size(), 2);
+        QVERIFY(fileSuffixes_[1].contains(QStringLiteral(" 1. CFG ")));
+        QCOMPARE(ConsoleWindows(*form).size(), 2);
+        const TPult &p0 = *form->APult->Pulty[0];
+        const TPult &p1 = *form->APult->Pulty[1];
+        QCOMPARE(p0.Klavesy[0]->PozicLinky, Byte(2));
+        QCOMPARE(p0.Klavesy[5]->PozicLinky, Byte(4));
+        QCOMPARE(p1.Klavesy[0]->HWPozicDosky, Byte(1));
+        QCOMPARE(p1.Klavesy[0]->PozicLinky, Byte(2));
+        QCOMPARE(p1.Klavesy[0]->MenoKlavesy, QStringLiteral("GHI"));
+        QCOMPARE(p1.Klavesy[5]->HWPozicDosky, Byte(0));
+        QCOMPARE(p1.Klavesy[5]->PozicLinky, Byte(4));
+        QCOMPARE(p1.Klavesy[5]->NumLin, p0.Klavesy[5]->NumLin);
+        QCOMPARE(ImportFolders(), QStringList());
+    }
+
+    // The start dialog's "Open from UNI file": the side-file loader asks for
+    // the UNI file, the console files beside it are read, and the project is
+    // named after them with ".orv", never after the UNI file.
+    void uniFromTheStartDialog()
+    {
+        QTemporaryDir dir;
+        TOldRecord old;
+        TPcRecord pc;
+        TUniRecord uni;
+        InitUniRecord(uni);
+        TOldRecord parsed;
+        QCOMPARE(parsed.FromBytes(KeysFile(false, 0), false), RecordResult::Ok);
+        QString error;
+        QVERIFY(ConvertOldCfgRecord(parsed, pc, uni, nullptr, error));
+        QVERIFY(WriteRecordFile(dir.filePath(QStringLiteral("stanica_0.cfg")), pc.ToBytes(), true, error));
+        QVERIFY(WriteRecordFile(dir.filePath(QStringLiteral("stanica.uni")), uni.ToBytes(), false, error));
+
+        auto form = MakeForm();
+        form->show();
+        form->SystemImage.ConsoleType(0) = 1;
+        form->SystemImage.ConsoleType(1) = 0;
+        QStringList titles;
+        form->DialogueSide().ChooseFileExec = [&](const QString &title, const QString &filter, QString &name) {
+            titles << title + QLatin1Char(' ') + filter;
+            name = dir.filePath(QStringLiteral("stanica.uni"));
+            return true;
+        };
+        TMainForm1::StartDialogExec = [](TWizard &dialog) {
+            QTimer::singleShot(0, &dialog, [&dialog] {
+                QTest::mouseClick(dialog.Button(QStringLiteral("BitBtn8")), Qt::LeftButton);
+            });
+            return dialog.exec();
+        };
+        form->RunStartAction(0);
+        TMainForm1::StartDialogExec = [](TWizard &) { return 0; };
+
+        QVERIFY2(prompt_.asked().isEmpty(), qPrintable(Texts()));
+        QCOMPARE(titles, QStringList{LoadStrDll(200) + QStringLiteral(" UNI ") + LoadStrDll(201) +
+                                     QStringLiteral(" *.uni|*.uni")});
+        QCOMPARE(ConsoleWindows(*form).size(), 1);
+        const TPult &p0 = *form->APult->Pulty[0];
+        QCOMPARE(p0.Klavesy[0]->PozicLinky, Byte(2));
+        QCOMPARE(p0.Klavesy[0]->HintKlavesy, QStringLiteral("Line two"));
+        QCOMPARE(form->ProjectName, dir.filePath(QStringLiteral("stanica.orv")));
+        QVERIFY(form->ModifiedFlag);
+    }
+
+    // The card-type question: without a four-wire card class nothing is
+    // asked (255); with one the two groups list its line types, and the
+    // clicked ones are the answers.
+    void cardTypeQuestion()
+    {
+        auto form = MakeForm();
+        int shown = 0;
+        QStringList items;
+        TMainForm1::CardTypeDialogExec = [&](QDialog &dialog) {
+            ++shown;
+            QTimer::singleShot(0, &dialog, [&dialog, &items] {
+                const auto radios = dialog.findChildren<QRadioButton *>();
+                for (QRadioButton *r : radios)
+                    items << r->text();
+                QTest::mouseClick(radios.value(2), Qt::LeftButton, {}, QPoint(6, radios.value(2)->height() / 2));
+                QTest::mouseClick(radios.value(4), Qt::LeftButton, {}, QPoint(6, radios.value(4)->height() / 2));
+                QTest::mouseClick(dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok),
+                                  Qt::LeftButton);
+            });
+            return dialog.exec();
+        };
+        Byte second = 0;
+        QCOMPARE(form->CardTypeDialog(3, 1, second), Byte(255));
+        QCOMPARE(second, Byte(255));
+        QCOMPARE(shown, 0);
+
+        Registry::RegisterClass(QStringLiteral("T4W2Card"), [] { return std::unique_ptr<TPersistent>(new TFourWireProbe); });
+        const Byte first = form->CardTypeDialog(3, 1, second);
+        Registry::UnregisterClass(QStringLiteral("T4W2Card"));
+        TMainForm1::CardTypeDialogExec = nullptr;
+        QCOMPARE(shown, 1);
+        QCOMPARE(items, (QStringList{QStringLiteral("0. type0: help0"), QStringLiteral("1. type1: help1"),
+                                     QStringLiteral("2. type2: help2"), QStringLiteral("0. type0: help0"),
+                                     QStringLiteral("1. type1: help1"), QStringLiteral("2. type2: help2")}));
+        QCOMPARE(first, Byte(2));
+        QCOMPARE(second, Byte(1));
+    }
+
+    // A file that cannot be imported: its name and reason in an error box,
+    // the open project untouched with its windows, no temporary files.
+    void hostileFileKeepsTheProject_data()
+    {
+        QTest::addColumn<bool>("acf");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("reason");
+        QTest::newRow("ACF short") << true << KeysFile(true, 0).left(100) << 280;
+        QTest::newRow("ACF wrong magic") << true << oldfile::Builder(true).Magic("KAV1").Bytes() << 320;
+        QTest::newRow("CFG short") << false << KeysFile(false, 0).left(16862) << 280;
+        QTest::newRow("CFG neither old nor PC") << false << oldfile::Builder(false).Magic("").Bytes() << 280;
+        oldfile::Builder full(true);
+        for (int a = 0; a < 255; ++a)
+            full.KeyLine(0, a, Byte(a));
+        QTest::newRow("ACF too many lines") << true << full.Bytes() << 321;
+    }
+
+    void hostileFileKeepsTheProject()
+    {
+        QFETCH(bool, acf);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, reason);
+        QTemporaryDir dir;
+        auto form = MakeForm();
+        form->show();
+        const QString project = dir.filePath(QStringLiteral("stanica.orv"));
+        auto cfg = fixture::BuildFixture();
+        for (int s = 2; s <= 4; ++s)
+            cfg->SlotyDosiek[s].Meno.clear();
+        cfg->SaveToFile(project);
+        QVERIFY(form->OpenProjectByName(project));
+        const TAPult *before = form->APult;
+        const QStringList windows = ConsoleWindows(*form);
+        const QString dump = fixture::DumpFields(*form->APult);
+        QVERIFY(!windows.isEmpty());
+        prompt_.clear();
+
+        const QString file = WriteFile(dir, acf ? QStringLiteral("bad.acf") : QStringLiteral("bad.cfg"), bytes);
+        fileAnswers_ << file;
+        (acf ? form->KonverziaACF : form->KonverziaCFG)->trigger();
+
+        QCOMPARE(prompt_.asked().size(), 1);
+        QCOMPARE(prompt_.asked()[0].kind, TPrompt::Kind::Error);
+        QVERIFY2(Texts().contains(QLatin1Char('"') + file + QLatin1Char('"')) && Texts().contains(LoadStrDll(reason)),
+                 qPrintable(Texts()));
+        QCOMPARE(form->APult, before);
+        QCOMPARE(fixture::DumpFields(*form->APult), dump);
+        QCOMPARE(ConsoleWindows(*form), windows);
+        QCOMPARE(form->ProjectName, project);
+        QCOMPARE(form->Dialogue().OperationMode, opmode::Idle);
+        QCOMPARE(ImportFolders(), QStringList());
+    }
+};
+
+QTEST_MAIN(TestImports)
+#include "test_import.moc"
