@@ -65,7 +65,10 @@ bool removeLeftovers()
 
 void checkBounds(const TAPult &cfg)
 {
-    FUZZ_CHECK(cfg.PocetPultov == 1 || cfg.PocetPultov == 2);
+    // A count of 0 is what the writer writes for a project without consoles.
+    FUZZ_CHECK(cfg.PocetPultov <= 2);
+    for (int p = cfg.PocetPultov; p < ConsoleCount; ++p)
+        FUZZ_CHECK(!cfg.Pulty[p]);
     for (const auto &pult : cfg.Pulty) {
         if (!pult)
             continue;
