@@ -19,7 +19,6 @@ void TMainForm1::Config1Click() { RunCommand(QStringLiteral("Config1")); }
 void TMainForm1::KonverziaACFClick() { RunCommand(QStringLiteral("KonverziaACF")); }
 void TMainForm1::KonverziaCFGClick() { RunCommand(QStringLiteral("KonverziaCFG")); }
 void TMainForm1::readcfg1Click() { RunCommand(QStringLiteral("NacitaniezUNI1")); }
-void TMainForm1::ReadConfigClick() { ReadFromSystemClick(); }
 
 
 // ---- card buttons and consoles -----------------------------------------------------------
@@ -59,7 +58,7 @@ void TMainForm1::comunication1Click()
 void TMainForm1::RunCommand(const QString &name)
 {
     if (name == QLatin1String("ReadConfig"))
-        return ReadFromSystemClick();
+        return ReadConfigClick();
     if (name == QLatin1String("Help1"))
         return HelpClick();
     if (name == QLatin1String("History1"))
