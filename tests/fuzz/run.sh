@@ -27,6 +27,7 @@ while getopts "t:j:r:h" option; do
 done
 shift $((OPTIND - 1))
 all="projectfile records imagetomodel dialogue serial udp settings handover"
+all="$all netfiles"
 harnesses=${*:-$all}
 
 # The largest input each harness takes: a whole record, image or read.
@@ -40,6 +41,7 @@ max_len() {
   udp) echo 300 ;;
   settings) echo 4096 ;;
   handover) echo 10000 ;;
+  netfiles) echo 93000 ;;
   *) echo "run.sh: no harness $1" >&2; exit 2 ;;
   esac
 }

@@ -419,6 +419,34 @@ private slots:
         QVERIFY(form->UDPRForm1->M->toPlainText().contains(QStringLiteral("FTP STATUS 208  - Download success")));
     }
 
+    // The tables file read from the program folder without any transfer.
+    void readTablesFileCommand()
+    {
+        const QByteArray tables = ProjectTables();
+        QCOMPARE(tables.size(), 2 + 2 * 46380);
+        QVERIFY(StartRelay());
+        auto form = MakeForm(server_.First().toInt());
+        QAction *item = MenuItem(*form, "ReadFromFile4FTP1");
+        QVERIFY(item);
+        item->trigger();
+        // No boards file came: the tables bring their boards, and say so.
+        QCOMPARE(prompt_.asked().size(), 1);
+        QCOMPARE(prompt_.asked()[0].kind, TPrompt::Kind::Warning);
+        QVERIFY2(prompt_.texts()[0].startsWith(LoadStrDll(140)) && prompt_.texts()[0].endsWith("E0-L0, E0-L1"),
+                 qPrintable(prompt_.texts()[0]));
+        prompt_.clear();
+        ExpectIdle(*form);
+        QCOMPARE(newShown_, 1);
+        QCOMPARE(form->APult->SlotyDosiek[0].Meno, QStringLiteral("TUL10"));
+        QCOMPARE(form->APult->SlotyDosiek[1].Meno, QStringLiteral("T4W5"));
+        QVERIFY(form->NetOperations().LastSucceeded);
+        QVERIFY(form->APult && form->APult->Pulty[1]);
+        QCOMPARE(Keys(*form->APult->Pulty[1]), Keys(*Project()->Pulty[1]));
+        QCOMPARE(ConsoleWindows(*form), (QStringList{QStringLiteral("Pult0"), QStringLiteral("Pult1")}));
+        QVERIFY(Parse(relay_.Lines()).rx.isEmpty());
+        QCOMPARE(ReadAll(Local("tabulky.dat")), tables);
+    }
+
     // Write to system: the texts, the relay commands and whether tabulky.dat
     // was uploaded, for a whole write and each way it can fail.
     void write_data()
