@@ -78,7 +78,7 @@ private:
     bool CloseConsoles();
     int ConnectedConsoles() const;
     void Fail(const QString &text);
-    // The boards of `slot` with its line types for keys after a tables load.
+    // After a tables load: each key takes the line type its card gives it; missing keys come unconfigured.
     void FixKeys(int console);
 
     TDialogue &engine_;

@@ -453,7 +453,7 @@ public:
     void KonverziaCFGClick();
     void readcfg1Click();
     void New1Click();  // built (mainform_project.cpp)
-    void ReadConfigClick();
+    void ReadConfigClick(); // built (mainform_network.cpp)
     void Open1Click(); // built (mainform_project.cpp)
 
     // ---- network operations (mainform_network.cpp) ---------------------------------
