@@ -433,6 +433,13 @@ int TFTPCL::AddCommand(std::int32_t kind, const QString &remote, const QString &
     return int(FQueue.size()) - 1;
 }
 
+void TFTPCL::ClearQueue()
+{
+    // A running command stays at the head until its end removes it.
+    const std::size_t keep = FBusy && !FQueue.empty() ? 1 : 0;
+    FQueue.erase(FQueue.begin() + std::ptrdiff_t(keep), FQueue.end());
+}
+
 void TFTPCL::ExecuteNext()
 {
     if (FQueue.empty() || FBusy)

@@ -86,6 +86,8 @@ public:
 
     int AddCommand(std::int32_t kind, const QString &remote, const QString &local = QString());
     void ExecuteNext();
+    // Drops the commands not yet started.
+    void ClearQueue();
 
     // 21 unless set; the control connection's port.
     void SetPort(int port) { FPort = port; }

@@ -73,8 +73,43 @@ bool ApplyRelayReply(TNetSlots &table, std::uint32_t code)
     case 12: return set({3}, 0);
     case 14: return set({1, 4}, 1);
     case 15: return set({1, 4}, 0);
+    // The relay's answer to command 9 (the uploaded tables taken): 16 done, 17 refused.
+    case 16: return set({8}, 1);
+    case 17: return set({8}, 0);
     default: return false;
     }
+}
+
+namespace
+{
+
+// An answered slot keeps its answer: later events of the session (its
+// disconnect, a transfer's informational notes) do not overwrite it.
+void fillUnanswered(TNetSlot &slot, Byte done, std::int32_t code)
+{
+    if (slot.Code != -1)
+        return;
+    slot.Done = done;
+    slot.Code = code;
+}
+
+} // namespace
+
+void ApplyFtpStatus(TNetSlots &table, std::int32_t code)
+{
+    if (code == -1)
+        return;
+    const Byte ok = code >= 200 && code < 300 ? 1 : 0;
+    fillUnanswered(table[FetchSlot], ok, code);
+    fillUnanswered(table[UploadSlot], ok, code);
+}
+
+void ApplyFtpError(TNetSlots &table, std::int32_t code)
+{
+    // An error without its own number still answers the wait, as a failure.
+    const std::int32_t answer = code == -1 ? 0 : code;
+    fillUnanswered(table[FetchSlot], 0, answer);
+    fillUnanswered(table[UploadSlot], 0, answer);
 }
 
 QString DatagramLogText(int counter, std::uint32_t code, const QString &text)

@@ -45,8 +45,17 @@ using TNetSlots = std::array<TNetSlot, NetSlotCount>;
 
 void ResetSlot(TNetSlots &table, int slot);
 
-// A relay reply's effect on the slots; true when it touched one.
+// A relay reply's effect on the slots; true when it touched one. Replies 16
+// and 17 answer command 9 (slot 8): done and refused.
 bool ApplyRelayReply(TNetSlots &table, std::uint32_t code);
+
+// The FTP client's events on the fetch (5) and upload (6) slots: a status of
+// 200..299 is a success, any other numbered status a failure, an error a
+// failure; informational events (code -1) and events after a slot was
+// answered change nothing.
+constexpr int FetchSlot = 5, UploadSlot = 6;
+void ApplyFtpStatus(TNetSlots &table, std::int32_t code);
+void ApplyFtpError(TNetSlots &table, std::int32_t code);
 
 // The status window's line for a counted reply. The datagram text is data,
 // never a format.

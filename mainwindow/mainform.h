@@ -57,6 +57,10 @@ class TAPult;
 class TApdA;
 class TUDPR_S;
 class TFTPCL;
+class TErrMsg;
+class TStatusMsg;
+class TNetOperations;
+class TNetLink;
 
 // The program's one main window (null before it is created and after it is gone).
 class TMainForm1;
@@ -452,8 +456,29 @@ public:
     void KonverziaCFGClick(); // built (mainform_import.cpp)
     void readcfg1Click();     // built (mainform_import.cpp)
     void New1Click();  // built (mainform_project.cpp)
-    void ReadConfigClick();
+    void ReadConfigClick(); // built (mainform_network.cpp)
     void Open1Click(); // built (mainform_project.cpp)
+
+    // ---- network operations (mainform_network.cpp) ---------------------------------
+    std::shared_ptr<TNetLink> NetLink;      // made with NetOps
+    std::shared_ptr<TNetOperations> NetOps; // made on first use
+    QAction *writeFile4FTP1 = nullptr, *ReadFromFile4FTP1 = nullptr; // network mode's file commands
+    TNetOperations &NetOperations();
+    void SendNetCommand(int Code, const QString &Text);
+    bool WaitNetResult(int Slot); // true = failed
+    bool ReadBoardsByNet(bool OnlySystemList, bool CloseAfter);
+    bool LoadBoardsFile(bool OnlySystemList);
+    bool SaveTablesFile();
+    bool LoadTablesFile();
+    void WriteConfigByNet();
+    void ReadConfigByNet();
+    void writeFile4FTP1Click();
+    void ReadFromFile4FTP1Click();
+    void FtpError(const TErrMsg &message);
+    void FtpStatus(const TStatusMsg &message);
+    // Network mode's controls: the FTP client's events, the status window's
+    // buttons and the two file commands.
+    void BindNetworkControls();
 
     // ---- printing and the report (mainform_print.cpp) ----------------------------
     void GenerateReport(const QStringList &Lines);

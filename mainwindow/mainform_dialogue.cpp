@@ -497,6 +497,9 @@ TFormDialogue::TFormDialogue(TMainForm1 &form)
     });
 }
 
+TDialogueHost &TFormDialogue::HostSide() { return *host_; }
+TDialoguePrompt &TFormDialogue::PromptSide() { return *prompt_; }
+
 TFormDialogue::~TFormDialogue()
 {
     if (engine_ && !engine_->UserInterfaceUnlocked)
@@ -596,6 +599,14 @@ void TFormDialogue::bbTimeKeeperClick()
 
 void TFormDialogue::WriteConfigClick()
 {
+    // In network mode the write goes through the relay and FTP.
+    if (form_.FTPCL) {
+        if (engine_->Idle()) {
+            form_.MenuClick();
+            form_.WriteConfigByNet();
+        }
+        return;
+    }
     engine_->SetComNumber(form_.PortNumber);
     engine_->WriteConfigClick();
 }

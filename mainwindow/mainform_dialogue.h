@@ -8,6 +8,8 @@
 
 class QDialog;
 class TDialogue;
+class TDialogueHost;
+class TDialoguePrompt;
 class TMainForm1;
 class TNovyPult;
 class TUlozitProjekt;
@@ -26,6 +28,9 @@ public:
     ~TFormDialogue() override;
 
     TDialogue &Engine() { return *engine_; }
+    // The window's side and questions, for the network operations.
+    TDialogueHost &HostSide();
+    TDialoguePrompt &PromptSide();
 
     // The commands of the device dialogue, on the window's COM number.
     void DoskySBClick();      // Nacitaniedosiek1, DoskySB: the boards only

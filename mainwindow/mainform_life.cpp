@@ -84,6 +84,7 @@ void TMainForm1::CreateFtpClient()
     // Host, user and password as given with -i; the network commands bind its events.
     delete FTPCL;
     FTPCL = new TFTPCL(NetParams[1], NetParams[0], NetParams[2], this);
+    BindNetworkControls();
 }
 
 void TMainForm1::StatusWindowClick()

@@ -17,8 +17,6 @@
 
 // The start dialog's choices whose commands are not built yet.
 void TMainForm1::Config1Click() { RunCommand(QStringLiteral("Config1")); }
-void TMainForm1::ReadConfigClick() { ReadFromSystemClick(); }
-
 
 // ---- card buttons and consoles -----------------------------------------------------------
 
@@ -74,7 +72,7 @@ void TMainForm1::comunication1Click()
 void TMainForm1::RunCommand(const QString &name)
 {
     if (name == QLatin1String("ReadConfig"))
-        return ReadFromSystemClick();
+        return ReadConfigClick();
     if (name == QLatin1String("Help1"))
         return HelpClick();
     if (name == QLatin1String("History1"))

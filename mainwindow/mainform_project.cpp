@@ -178,8 +178,7 @@ void TMainForm1::New1Click()
     }
     if (answer == 0) {
         if (FTPCL) {
-            // The boards of a networked system come with the network operations.
-            AddLogEntry(0, LoadStrDll(8) + QStringLiteral(": not available in network mode yet"));
+            ReadBoardsByNet(false, true);
         } else {
             // The boards-only read runs as its own operation and ends in mode 0.
             engine.OperationMode = opmode::Idle;

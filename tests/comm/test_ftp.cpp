@@ -176,6 +176,30 @@ private slots:
         QCOMPARE(ftp.QueueCount(), 2);
     }
 
+    // Dropping the queue keeps the command that runs and removes the rest.
+    void clearQueueKeepsTheRunningCommand()
+    {
+        Client c(server->Port());
+        c.ftp->AddCommand(TCommand::Connect, QString());
+        c.ftp->AddCommand(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("dropped.dat")));
+        c.ftp->ClearQueue();
+        QCOMPARE(c.ftp->QueueCount(), 0);
+
+        c.ftp->AddCommand(TCommand::Connect, QString());
+        c.ftp->AddCommand(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("dropped.dat")));
+        QSignalSpy finished(c.ftp.get(), &TFTPCL::CommandFinished);
+        c.ftp->ExecuteNext();
+        QVERIFY(c.ftp->Busy());
+        c.ftp->ClearQueue();
+        QCOMPARE(c.ftp->QueueCount(), 1);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(c.ftp->QueueCount(), 0);
+        QCOMPARE(c.events, QStringList{QStringLiteral("S -1 connect!")});
+        c.ftp->ExecuteNext();
+        QVERIFY(!finished.wait(200));
+        QVERIFY(!QFile::exists(Local(QStringLiteral("dropped.dat"))));
+    }
+
     void executeNextOnAnEmptyQueueDoesNothing()
     {
         Client c(server->Port());

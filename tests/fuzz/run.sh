@@ -30,6 +30,7 @@ all="projectfile records imagetomodel dialogue serial udp settings handover"
 all="$all sidefiles"
 all="$all exportfile"
 all="$all oldimport"
+all="$all netfiles"
 harnesses=${*:-$all}
 
 # The largest input each harness takes: a whole record, image or read.
@@ -46,6 +47,7 @@ max_len() {
   sidefiles) echo 52000 ;;
   exportfile) echo 65536 ;;
   oldimport) echo 50000 ;;
+  netfiles) echo 93000 ;;
   *) echo "run.sh: no harness $1" >&2; exit 2 ;;
   esac
 }

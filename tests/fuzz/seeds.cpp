@@ -25,6 +25,7 @@
 #include "model/listorva.h"
 #include "model/objekty.h"
 #include "platform/codepage.h"
+#include "records/netfiles.h"
 #include "records/pcrecord.h"
 #include "records/sidefiles.h"
 #include "records/systemimage.h"
@@ -562,6 +563,28 @@ void exportSeeds()
     seed("exportfile", QStringLiteral("empty.cfn"), QByteArray("TPF0\x01\x00", 6));
 }
 
+// ---- network files -------------------------------------------------------------------------
+
+void netfilesSeeds()
+{
+    const QByteArray boards("\x00\x00\x47\x00\x10\x00\x90\x00\x20\x00\xFF\x00\x30\xFE\xA0\x00", 16);
+    seed("netfiles", QStringLiteral("boards"), QByteArray(1, char(0)) + boards);
+    seed("netfiles", QStringLiteral("boards-13-slots"), QByteArray(1, char(2)) + boards);
+    seed("netfiles", QStringLiteral("boards-odd"), QByteArray(1, char(0)) + boards.left(7));
+    seed("netfiles", QStringLiteral("boards-doubled"), QByteArray(1, char(0)) + boards + boards.left(4));
+    const auto cfg = fixture::BuildFixture();
+    TSystemImage image;
+    image.ConsoleType(0) = 1;
+    image.ConsoleType(1) = 2;
+    for (int k = 0; k < KeyCount; ++k)
+        if (const TKlavesa *key = cfg->Pulty[1]->Klavesy[k].get())
+            image.SetKeyName(k, key->MenoKlavesy.toLatin1());
+    const QByteArray one = image.ToBytes();
+    seed("netfiles", QStringLiteral("tables-1"), QByteArray(1, char(3)) + netfiles::BuildTablesFile({one}));
+    seed("netfiles", QStringLiteral("tables-2"), QByteArray(1, char(5)) + netfiles::BuildTablesFile({one, one}));
+    seed("netfiles", QStringLiteral("tables-short"), QByteArray(1, char(5)) + netfiles::BuildTablesFile({one}));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -584,6 +607,7 @@ int main(int argc, char **argv)
     handOverSeeds();
     sideFileSeeds();
     exportSeeds();
+    netfilesSeeds();
     std::printf("fuzz_seeds: %d seeds in %s\n", written, qPrintable(root));
     return 0;
 }

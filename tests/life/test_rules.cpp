@@ -111,6 +111,8 @@ private slots:
         QTest::newRow("13") << 13u << QList<int>{} << 0;
         QTest::newRow("14") << 14u << QList<int>{1, 4} << 1;
         QTest::newRow("15") << 15u << QList<int>{1, 4} << 0;
+        QTest::newRow("16 (command 9 done)") << 16u << QList<int>{8} << 1;
+        QTest::newRow("17 (command 9 refused)") << 17u << QList<int>{8} << 0;
         QTest::newRow("0") << 0u << QList<int>{} << 0;
         QTest::newRow("large") << 0xFFFFFFF0u << QList<int>{} << 0;
     }
@@ -137,6 +139,44 @@ private slots:
         QCOMPARE(s[4].Code, -1);
         ResetSlot(s, NetSlotCount); // beyond the slots: nothing happens
         ResetSlot(s, -1);
+    }
+
+    // FTP events on the fetch and upload slots: 2xx answers done, any other
+    // numbered status or an error answers failed, code -1 notes answer nothing,
+    // and nothing overwrites an answered slot.
+    void ftpEvents_data()
+    {
+        QTest::addColumn<QStringList>("events"); // "S code" or "E code"
+        QTest::addColumn<int>("done");
+        QTest::addColumn<int>("code");
+        QTest::newRow("download success") << QStringList{"S -1", "S -1", "S 208"} << 1 << 208;
+        QTest::newRow("upload success") << QStringList{"S 209"} << 1 << 209;
+        QTest::newRow("unsupported") << QStringList{"S 309"} << 0 << 309;
+        QTest::newRow("failure") << QStringList{"S -1", "E 109"} << 0 << 109;
+        QTest::newRow("error without number") << QStringList{"E -1"} << 0 << 0;
+        QTest::newRow("success, then notes and an error") << QStringList{"S 208", "S -1", "E 102", "S 300"} << 1 << 208;
+        QTest::newRow("failure, then success") << QStringList{"E 421", "S 209"} << 0 << 421;
+        QTest::newRow("notes only") << QStringList{"S -1", "S -1"} << 0 << -1;
+    }
+    void ftpEvents()
+    {
+        QFETCH(QStringList, events);
+        QFETCH(int, done);
+        QFETCH(int, code);
+        TNetSlots s{};
+        for (const QString &e : events) {
+            const int c = e.mid(2).toInt();
+            if (e.startsWith(u'S'))
+                ApplyFtpStatus(s, c);
+            else
+                ApplyFtpError(s, c);
+        }
+        for (int slot : {FetchSlot, UploadSlot}) {
+            QCOMPARE(int(s[slot].Done), done);
+            QCOMPARE(s[slot].Code, code);
+        }
+        for (int i : {0, 1, 2, 3, 4, 7, 8, 9, 10})
+            QCOMPARE(s[i].Code, -1);
     }
 
     void datagramText()

@@ -1,0 +1,439 @@
+#include "dialogue/netoperations.h"
+
+#include <QFile>
+#include <memory>
+
+#include "cardpack/dll_load.h"
+#include "cardpack/registry.h"
+#include "cardpack/sablona.h"
+#include "comm/ftpclient.h"
+#include "dialogue/dialogue.h"
+#include "model/conversions.h"
+#include "model/objekty.h"
+#include "platform/programfolder.h"
+#include "records/netfiles.h"
+#include "records/systemimage.h"
+
+using Prompt = TDialoguePrompt;
+
+namespace
+{
+
+const QString CRLF = QStringLiteral("\r\n");
+
+// The message of a failed wait by slot; 0 none.
+int FailureText(int slot)
+{
+    switch (slot) {
+    case 1: return 152;
+    case 2: return 151;
+    case 3: return 153;
+    case 5: return 154;
+    case 6: return 155;
+    default: return 0;
+    }
+}
+
+bool CardClassExists(const QString &name)
+{
+    return Registry::CreateCard(name + QStringLiteral("Card")) != nullptr || Registry::CreateCard(name) != nullptr;
+}
+
+} // namespace
+
+TNetOperations::TNetOperations(TDialogue &engine, TDialogueHost &host, TDialoguePrompt &prompt, TNetLink &link)
+    : engine_(engine), host_(host), prompt_(prompt), link_(link)
+{
+}
+
+QString TNetOperations::BoardsFilePath() { return platform::WritePath(netfiles::BoardsFileName); }
+QString TNetOperations::TablesFilePath() { return platform::WritePath(netfiles::TablesFileName); }
+QString TNetOperations::FetchedTablesPath()
+{
+    return platform::WritePath(netfiles::TablesFileName + QStringLiteral(".fetched"));
+}
+
+void TNetOperations::Fail(const QString &text)
+{
+    host_.AddLogEntry(1, text);
+    prompt_.Ask(Prompt::Kind::Error, text, Prompt::Bit(Prompt::Ok));
+}
+
+int TNetOperations::ConnectedConsoles() const
+{
+    const TAPult *apult = host_.Model();
+    int n = 0;
+    if (apult)
+        for (const auto &p : apult->Pulty)
+            if (p && p->TypPultu != 0)
+                ++n;
+    return n;
+}
+
+bool TNetOperations::WaitNetResult(int slot)
+{
+    link_.WaitSlot(slot, WaitMs);
+    const bool failed = link_.SlotDone(slot) == 0;
+    int text = 0;
+    if (link_.SlotCode(slot) == -1)
+        text = 150;
+    else if (failed)
+        text = FailureText(slot);
+    if (text != 0) {
+        link_.SendNetCommand(text, CommandText);
+        host_.AddLogEntry(0, LoadStrDll(text));
+        prompt_.Ask(Prompt::Kind::Warning, LoadStrDll(text), Prompt::Bit(Prompt::Ok));
+    }
+    if (failed)
+        link_.DropQueuedFtp();
+    return failed;
+}
+
+bool TNetOperations::ReadBoardsByNet(bool onlySystemList, bool closeAfter)
+{
+    if (!link_.HasFtp())
+        return false;
+    engine_.LockUserInterface();
+    const bool wasVisible = link_.ShowStatusWindow();
+    auto fail = [&](bool disconnect) {
+        link_.RestoreStatusWindow(wasVisible);
+        engine_.UnlockUserInterface();
+        if (disconnect)
+            link_.QueueFtp(TCommand::Disconnect, QString(), QString());
+        return false;
+    };
+    link_.ResetSlot(2);
+    link_.SendNetCommand(LeaveConfig, CommandText);
+    if (WaitNetResult(2))
+        return fail(false);
+    link_.ResetSlot(3);
+    link_.SendNetCommand(PrepareBoards, CommandText);
+    if (WaitNetResult(3))
+        return fail(false);
+
+    // Fetched to the very file it is read from; an old copy never stands in.
+    const QString path = BoardsFilePath();
+    QFile::remove(path);
+    link_.ResetSlot(5);
+    link_.QueueFtp(TCommand::Connect, QString(), QString());
+    link_.QueueFtp(TCommand::Download, netfiles::BoardsFileName, path);
+    if (WaitNetResult(5))
+        return fail(true);
+
+    const bool loaded = LoadBoardsFile(onlySystemList);
+    if (closeAfter || !loaded) {
+        engine_.UnlockUserInterface();
+        link_.QueueFtp(TCommand::Disconnect, QString(), QString());
+    }
+    link_.RestoreStatusWindow(wasVisible);
+    return loaded;
+}
+
+bool TNetOperations::LoadBoardsFile(bool onlySystemList)
+{
+    QFile file(BoardsFilePath());
+    if (!file.exists())
+        return false;
+    auto fail = [&](const QString &text) {
+        Fail(text);
+        engine_.AbortSession(false);
+        return false;
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.fileName() + QStringLiteral(": ") + file.errorString());
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    // The whole file is checked against a fresh list before anything changes.
+    std::unique_ptr<TZoznam> check = Registry::CreateBoardList(QStringLiteral("TZOZ"));
+    if (!check)
+        return fail(file.fileName() + QStringLiteral(": no board-type list to read it with"));
+    const netfiles::TBoardsRead read =
+        netfiles::ReadBoardsFile(bytes, *check, [this](int slot) { return host_.IsBoardSlotValid(slot); });
+    if (read.error != netfiles::BoardError::None) {
+        QString text = read.detail;
+        if (read.error == netfiles::BoardError::SlotNotAllowed || read.error == netfiles::BoardError::UnknownCode)
+            text = LoadStrDll(read.error == netfiles::BoardError::SlotNotAllowed ? 127 : 129) + QLatin1Char(' ')
+                   + QString::number(read.slot) + QStringLiteral(" (") + LinePosName(read.slot)
+                   + QLatin1Char(')') + CRLF + read.detail;
+        return fail(text);
+    }
+
+    host_.CreateCardByName(QStringLiteral("TZOZ"), -1);
+    TZoznam *list = host_.BoardList();
+    TAPult *apult = host_.Model();
+    if (!apult) {
+        apult = &host_.CreateModel();
+        if (list)
+            apult->TypNumlinov = list->TypNumlin();
+    }
+    if (onlySystemList)
+        for (TSlotEntry &e : apult->DoskySystemu) {
+            e.Meno.clear();
+            e.Kod = 255;
+        }
+    for (const netfiles::TBoardEntry &b : read.boards) {
+        if (onlySystemList) {
+            apult->DoskySystemu[std::size_t(b.slot)].Meno = b.name;
+            continue;
+        }
+        apult->SlotyDosiek[std::size_t(b.slot)].Meno = b.name;
+        host_.CreateCardByName(b.name, b.slot);
+        if (TCardOld *card = host_.Card(b.slot))
+            apult->SlotyDosiek[std::size_t(b.slot)].Kod = card->GetCardNum(apult->TypSystemu);
+        if (list)
+            apult->TypDosiek = list->GetType() & 1;
+    }
+    return true;
+}
+
+bool TNetOperations::SaveTablesFile()
+{
+    TAPult *apult = host_.Model();
+    if (!apult)
+        return false;
+    QList<QByteArray> images;
+    for (int n = 0; n < ConsoleCount; ++n) {
+        const TPult *p = apult->Pulty[std::size_t(n)].get();
+        if (!p || p->TypPultu == 0)
+            continue;
+        bool ok = false;
+        if (p->TypPultu == 1) {
+            // Its side files first: they fill the image. A project without a
+            // file name has no place for them and writes nothing.
+            ok = engine_.SaveToPcHook && engine_.SaveToPcHook(n, host_.ProjectName());
+        } else {
+            ok = engine_.ModelToImageHook && engine_.ModelToImageHook(n);
+            if (!ok)
+                Fail(netfiles::TablesFileName + QStringLiteral(": console %1 cannot be converted").arg(n));
+        }
+        if (!ok)
+            return false;
+        images.append(host_.Image().ToBytes());
+    }
+    QString error;
+    if (!netfiles::WriteWholeFile(TablesFilePath(), netfiles::BuildTablesFile(images), error)) {
+        Fail(error);
+        return false;
+    }
+    return true;
+}
+
+bool TNetOperations::LoadTablesFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return false;
+    if (!file.open(QIODevice::ReadOnly)) {
+        Fail(path + QStringLiteral(": ") + file.errorString());
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+    QList<QByteArray> images;
+    QString reason;
+    if (!netfiles::ReadTablesFile(bytes, ConnectedConsoles(), images, reason)) {
+        Fail(reason);
+        return false;
+    }
+    TAPult *apult = host_.Model();
+    if (!apult)
+        return false;
+    int i = 0;
+    for (int n = 0; n < ConsoleCount; ++n) {
+        const TPult *p = apult->Pulty[std::size_t(n)].get();
+        if (!p || p->TypPultu == 0)
+            continue;
+        TSystemImage &image = host_.Image();
+        if (image.FromBytes(images[i++]) != RecordResult::Ok) {
+            Fail(path + QStringLiteral(": the image of console %1 cannot be read").arg(n));
+            return false;
+        }
+        // The file's images name the console set-up; the configuration's holds.
+        for (int c = 0; c < ConsoleCount; ++c)
+            if (const TPult *q = apult->Pulty[std::size_t(c)].get()) {
+                image.ConsoleType(c) = q->TypPultu;
+                image.ScreenCount(c) = q->PocetObrazoviek;
+            }
+        int unconfigured = 0;
+        if (!engine_.ImageToModelHook || !engine_.ImageToModelHook(n, true, unconfigured))
+            return false;
+        FixKeys(n);
+    }
+    return true;
+}
+
+void TNetOperations::FixKeys(int console)
+{
+    TAPult *apult = host_.Model();
+    TZoznam *list = host_.BoardList();
+    if (!apult || !apult->Pulty[std::size_t(console)])
+        return;
+    TPult &p = *apult->Pulty[std::size_t(console)];
+    const bool byCard = list && (list->GetType() & 1) == 0;
+    for (auto &key : p.Klavesy) {
+        if (!key) {
+            key = std::make_unique<TKlavesa>();
+            continue;
+        }
+        if (byCard)
+            key->TypLinky = host_.CardLineTypeNumber(key->HWPozicDosky, key->PozicLinky);
+    }
+}
+
+bool TNetOperations::CloseConsoles()
+{
+    host_.CloseAllConsoles();
+    host_.Delay(500);
+    while (host_.ConsoleWindowsOpen()) {
+        if (!host_.CloseAccepted())
+            return false;
+        const int b = prompt_.Ask(Prompt::Kind::Warning, LoadStrDll(29),
+                                  Prompt::Bit(Prompt::Abort) | Prompt::Bit(Prompt::Retry));
+        if (b != Prompt::Retry)
+            return false;
+        host_.CloseAllConsoles();
+    }
+    return true;
+}
+
+void TNetOperations::WriteConfigByNet()
+{
+    LastSucceeded = false;
+    if (!link_.HasFtp() || !host_.Model())
+        return;
+    engine_.OperationMode = opmode::NetWrite;
+    engine_.LockUserInterface();
+    const bool wasVisible = link_.ShowStatusWindow();
+
+    bool ok = ReadBoardsByNet(true, false) && engine_.VerifyWrittenTables();
+    // The board check may have ended the session: the write still holds its mode.
+    engine_.OperationMode = opmode::NetWrite;
+    if (ok)
+        ok = SaveTablesFile();
+    if (ok) {
+        link_.ResetSlot(6);
+        link_.QueueFtp(TCommand::Upload, netfiles::TablesFileName, TablesFilePath());
+        ok = !WaitNetResult(6);
+    }
+    if (ok) {
+        link_.ResetSlot(1);
+        link_.SendNetCommand(EnterConfig, CommandText);
+        ok = !WaitNetResult(1);
+    }
+    if (ok) {
+        link_.ResetSlot(8);
+        link_.SendNetCommand(TakeTables, CommandText);
+        ok = !WaitNetResult(8);
+    }
+    if (!ok)
+        link_.DropQueuedFtp();
+    link_.ResetSlot(2);
+    link_.SendNetCommand(LeaveConfig, CommandText);
+    link_.QueueFtp(TCommand::Disconnect, QString(), QString());
+    link_.RestoreStatusWindow(wasVisible);
+    engine_.UnlockUserInterface();
+    if (ok)
+        prompt_.Ask(Prompt::Kind::Information, LoadStrDll(71), Prompt::Bit(Prompt::Ok));
+    LastSucceeded = ok;
+    engine_.OperationMode = opmode::Idle;
+}
+
+void TNetOperations::ReadConfigByNet()
+{
+    LastSucceeded = false;
+    if (!link_.HasFtp())
+        return;
+    engine_.OperationMode = opmode::NetRead;
+    struct TEnd {
+        TNetOperations &op;
+        ~TEnd()
+        {
+            op.engine_.UnlockUserInterface();
+            op.engine_.OperationMode = opmode::Idle;
+        }
+    } end{*this};
+
+    if (!CloseConsoles())
+        return;
+    link_.DropFileFromCaption();
+    if (link_.RunNewConsoleDialog() == 2)
+        return;
+    host_.FreeCardButtons();
+    const bool wasVisible = link_.ShowStatusWindow();
+    engine_.LockUserInterface();
+    if (!ReadBoardsByNet(false, false)) {
+        link_.RestoreStatusWindow(wasVisible);
+        return;
+    }
+    engine_.OperationMode = opmode::NetRead;
+
+    link_.ResetSlot(1);
+    link_.SendNetCommand(EnterConfig, CommandText);
+    bool ok = !WaitNetResult(1);
+    const QString fetched = FetchedTablesPath();
+    if (ok) {
+        QFile::remove(fetched);
+        link_.ResetSlot(5);
+        link_.QueueFtp(TCommand::Download, netfiles::TablesFileName, fetched);
+        ok = !WaitNetResult(5);
+    }
+    if (ok)
+        ok = LoadTablesFile(fetched);
+    if (ok) {
+        // The checked file becomes the program's tabulky.dat.
+        QFile::remove(TablesFilePath());
+        QFile::rename(fetched, TablesFilePath());
+        engine_.Kom = engine_.ktKrok = engine_.KomPult = 0;
+        engine_.OperationMode = opmode::Idle;
+        host_.OpenConsoleWindows();
+        host_.SetStatusText(LoadStrDll(71));
+    } else {
+        QFile::remove(fetched);
+    }
+    link_.ResetSlot(2);
+    link_.SendNetCommand(LeaveConfig, CommandText);
+    link_.QueueFtp(TCommand::Disconnect, QString(), QString());
+    link_.RestoreStatusWindow(wasVisible);
+    LastSucceeded = ok;
+}
+
+void TNetOperations::WriteTablesFileClick()
+{
+    host_.RefreshMenus();
+    LastSucceeded = SaveTablesFile();
+}
+
+void TNetOperations::ReadTablesFileClick()
+{
+    LastSucceeded = false;
+    host_.RefreshMenus();
+    if (engine_.OperationMode != opmode::Idle)
+        return;
+    TAPult *apult = host_.Model();
+    if (!apult)
+        apult = &host_.CreateModel();
+    for (const TSlotEntry &e : apult->SlotyDosiek)
+        if (!e.Meno.isEmpty() && !CardClassExists(e.Meno))
+            return;
+    engine_.OperationMode = opmode::NetRead;
+    struct TEnd {
+        TNetOperations &op;
+        ~TEnd()
+        {
+            op.engine_.Kom = op.engine_.ktKrok = op.engine_.KomPult = 0;
+            op.engine_.OperationMode = opmode::Idle;
+        }
+    } end{*this};
+    if (!CloseConsoles())
+        return;
+    if (link_.RunNewConsoleDialog() == 2)
+        return;
+    if (TAPult *model = host_.Model(); model && host_.BoardList())
+        model->TypDosiek = host_.BoardList()->GetType() & 1;
+    host_.FreeCardButtons();
+    LastSucceeded = LoadTablesFile(TablesFilePath());
+    engine_.Kom = engine_.ktKrok = engine_.KomPult = 0;
+    engine_.OperationMode = opmode::Idle;
+    host_.OpenConsoleWindows();
+}

@@ -1,0 +1,649 @@
+// Network mode in the running main window: Read from system, Write to system,
+// New's boards read, the status window's buttons and the tables file command,
+// against tools/fakerelay.py (real UDP on 127.0.0.1:60001/60000) and a real
+// FTP server (pyftpdlib) on a free loopback port.
+#include <QtTest>
+
+#include <QAction>
+#include <QGroupBox>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QPlainTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "cardpack/dll_load.h"
+#include "comm/ftpclient.h"
+#include "dialogue/dialogue.h"
+#include "dialogue/netoperations.h"
+#include "mainwindow/mainform.h"
+#include "mainwindow/mainform_dialogue.h"
+#include "mainwindow/mainwidgets.h"
+#include "model/objekty.h"
+#include "platform/programfolder.h"
+#include "platform/timing.h"
+#include "records/netfiles.h"
+#include "tests/fixture/fixture.h"
+#include "windows/mdichild.h"
+#include "windows/novypult.h"
+#include "windows/prompt.h"
+#include "windows/udprform.h"
+#include "windows/wizard.h"
+
+namespace
+{
+
+constexpr double Scale = 0.3; // network waits of 1.5 s
+const QString User = QStringLiteral("u");
+const QString Password = QStringLiteral("p");
+
+QStringList gArgs;
+QStringList testArguments() { return gArgs; }
+
+QByteArray ReadAll(const QString &name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool WriteAll(const QString &name, const QByteArray &bytes)
+{
+    QFile f(name);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// A peer process whose first stdout line says it is ready.
+class Peer
+{
+public:
+    ~Peer() { Stop(); }
+    bool Start(const QStringList &args)
+    {
+        Stop();
+        process_ = std::make_unique<QProcess>();
+        process_->setProcessChannelMode(QProcess::SeparateChannels);
+        process_->start(QStringLiteral("/usr/bin/python3"), args);
+        if (!process_->waitForStarted(5000))
+            return false;
+        QDeadlineTimer deadline(10000);
+        while (!process_->canReadLine() && !deadline.hasExpired())
+            process_->waitForReadyRead(50);
+        first_ = QString::fromUtf8(process_->readLine()).trimmed();
+        lines_.clear();
+        return !first_.isEmpty();
+    }
+    void Stop()
+    {
+        if (process_) {
+            process_->kill();
+            process_->waitForFinished(5000);
+            process_.reset();
+        }
+    }
+    QString First() const { return first_; }
+    QStringList Lines()
+    {
+        if (process_) {
+            QCoreApplication::processEvents();
+            process_->waitForReadyRead(0);
+            while (process_->canReadLine())
+                lines_ << QString::fromUtf8(process_->readLine()).trimmed();
+        }
+        return lines_;
+    }
+    void Clear()
+    {
+        Lines();
+        lines_.clear();
+    }
+
+private:
+    std::unique_ptr<QProcess> process_;
+    QString first_;
+    QStringList lines_;
+};
+
+// The relay's record: the datagrams it took.
+struct Received {
+    QList<QJsonObject> rx;
+    QStringList dropped;
+    QList<int> Codes() const
+    {
+        QList<int> codes;
+        for (const QJsonObject &o : rx)
+            codes << o.value("code").toInt();
+        return codes;
+    }
+};
+
+Received Parse(const QStringList &lines)
+{
+    Received r;
+    for (const QString &line : lines) {
+        if (line.startsWith(QLatin1String("RX ")))
+            r.rx << QJsonDocument::fromJson(line.mid(3).toUtf8()).object();
+        else if (line.startsWith(QLatin1String("DROP ")))
+            r.dropped << line;
+    }
+    return r;
+}
+
+int FreePort()
+{
+    QTcpServer s;
+    s.listen(QHostAddress::LocalHost, 0);
+    return s.serverPort();
+}
+
+// The fixture's project with the card types the card package knows: console
+// 0 a PC console, console 1 a mechanical one; boards TUL10 in slot 0, T4W5 in 1.
+std::unique_ptr<TAPult> Project()
+{
+    auto cfg = fixture::BuildFixture();
+    for (int s = 2; s <= 4; ++s)
+        cfg->SlotyDosiek[s].Meno.clear();
+    return cfg;
+}
+
+// osadenie.dat for that system: slot 0 UL10, slot 1 4W5, an empty position.
+QByteArray BoardsFile()
+{
+    return QByteArray("\x00\x00\x47\x00"
+                      "\x10\x00\x90\x00"
+                      "\x20\x00\xFF\x00",
+                      12);
+}
+
+QStringList ConsoleWindows(TMainForm1 &form)
+{
+    QStringList names;
+    for (QMdiSubWindow *w : form.MdiArea->subWindowList())
+        if (auto *c = qobject_cast<TMDIChild *>(w); c && !c->isHidden())
+            names << c->objectName();
+    names.sort();
+    return names;
+}
+
+// A key's place and name: what the tables carry for a mechanical console.
+QStringList Keys(const TPult &p)
+{
+    QStringList keys;
+    for (int k = 0; k < int(p.Klavesy.size()); ++k)
+        if (const TKlavesa *key = p.Klavesy[std::size_t(k)].get(); key && key->HWPozicDosky != 255)
+            keys << QStringLiteral("%1 %2 %3/%4/%5").arg(k).arg(key->MenoKlavesy).arg(key->HWPozicDosky)
+                        .arg(key->PozicLinky).arg(key->PozicRLinky);
+    return keys;
+}
+
+// The project's fields without its unconfigured keys.
+QStringList Configured(const TAPult &a)
+{
+    QStringList lines = fixture::DumpFields(a, fixture::DumpScope::Stored).split(u'\n');
+    lines.removeIf([](const QString &line) {
+        return line.contains(QLatin1String("MenoLinky=\"nekonf\"")) && line.contains(QLatin1String("HWPozicDosky=255"));
+    });
+    return lines;
+}
+
+QAction *MenuItem(TMainForm1 &form, const char *name)
+{
+    return form.findChild<QAction *>(QLatin1String(name));
+}
+
+} // namespace
+
+class TestNetworkMode : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir program_; // the program folder: osadenie.dat and tabulky.dat go here
+    QTemporaryDir ftp_;     // the FTP server's folder
+    QTemporaryDir projects_;
+    Peer server_;
+    Peer relay_;
+    TScriptedPrompt prompt_;
+    std::unique_ptr<TPromptScope> scope_;
+    int newShown_ = 0;
+    int types_[2] = {1, 2};
+    QString project_;
+
+    QString Local(const QString &name) const { return program_.filePath(name); }
+    QString Remote(const QString &name) const { return ftp_.filePath(name); }
+
+    bool StartRelay(const QStringList &options = {})
+    {
+        return relay_.Start(QStringList{QStringLiteral(KELVARA_SOURCE_DIR "/tools/fakerelay.py")} + options) &&
+               relay_.First().startsWith(QLatin1String("READY 127.0.0.1:60001"));
+    }
+
+    // The main window after its first activation with -i: relay link, FTP client, status window.
+    std::unique_ptr<TMainForm1> MakeForm(int ftpPort)
+    {
+        gArgs = {QStringLiteral("kelvara"), QStringLiteral("-i"), QStringLiteral("127.0.0.1"), User, Password,
+                 QStringLiteral("x")};
+        auto form = std::make_unique<TMainForm1>(nullptr, QSize(1280, 1024));
+        form->Arguments = testArguments;
+        form->CreateStatusWindow();
+        form->resize(1200, 900);
+        form->DialogueSide().NovyPultExec = [this](TNovyPult &dialog) {
+            ++newShown_;
+            QTimer::singleShot(0, &dialog, [&dialog, this] {
+                for (int n = 0; n < 2; ++n) {
+                    QGroupBox *box = n == 0 ? dialog.RadioGroup1 : dialog.RadioGroup2;
+                    auto *item = box->findChild<QRadioButton *>(box->objectName() +
+                                                                QStringLiteral("Item%1").arg(types_[n]));
+                    QTest::mouseClick(item, Qt::LeftButton, {}, QPoint(6, item->height() / 2));
+                }
+                QTest::mouseClick(dialog.Nacitanie, Qt::LeftButton);
+            });
+            return dialog.exec();
+        };
+        form->FormActivate();
+        if (form->FTPCL)
+            form->FTPCL->SetPort(ftpPort);
+        form->show();
+        return form;
+    }
+
+    // The fixture project opened from its file, as the command line does.
+    void OpenProject(TMainForm1 &form)
+    {
+        QVERIFY(form.OpenProjectByName(project_));
+        QCOMPARE(int(form.Dialogue().OperationMode), 0);
+        QVERIFY(form.APult);
+        form.ModifiedFlag = 0;
+    }
+
+    void ExpectNoBoxes()
+    {
+        QVERIFY2(prompt_.asked().isEmpty(), qPrintable(prompt_.texts().join(QStringLiteral(" | "))));
+    }
+
+    // The end of every network command: mode 0, interface unlocked.
+    void ExpectIdle(TMainForm1 &form)
+    {
+        QCOMPARE(int(form.Dialogue().OperationMode), 0);
+        QCOMPARE(int(form.Dialogue().UserInterfaceUnlocked), 1);
+        QVERIFY(form.File1->menuAction()->isEnabled());
+        QVERIFY(form.SpeedBar1->isEnabled());
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // The relay's datagrams, once `count` have come.
+    Received RelayRecord(int count)
+    {
+        QDeadlineTimer deadline(5000);
+        Received r;
+        do {
+            QTest::qWait(20);
+            r = Parse(relay_.Lines());
+        } while (r.rx.size() < count && !deadline.hasExpired());
+        QTest::qWait(100); // nothing more comes
+        return Parse(relay_.Lines());
+    }
+
+    void ExpectRelayCommands(const Received &r, const QList<int> &codes)
+    {
+        QCOMPARE(r.Codes(), codes);
+        QVERIFY2(r.dropped.isEmpty(), qPrintable(r.dropped.join(u'\n')));
+        for (const QJsonObject &o : r.rx) {
+            // Taken by the relay: 264 bytes with a valid sum, body code, address and text.
+            QCOMPARE(o.value("size").toInt(), 264);
+            QCOMPARE(o.value("body_code").toInt(), o.value("code").toInt());
+            QCOMPARE(o.value("address").toString(), QStringLiteral("127.0.0.1"));
+            QCOMPARE(o.value("text").toString(), QStringLiteral("SetMod "));
+            const QByteArray bytes = QByteArray::fromHex(o.value("hex").toString().toLatin1());
+            QCOMPARE(bytes.size(), 264);
+            quint32 sum = 0;
+            for (int i = 0; i < 260; ++i)
+                sum += Byte(bytes[i]);
+            QCOMPARE(quint32(Byte(bytes[260]) | Byte(bytes[261]) << 8 | Byte(bytes[262]) << 16 |
+                             quint32(Byte(bytes[263])) << 24),
+                     sum);
+        }
+    }
+
+    QString SavedText() const
+    {
+        return LoadStrDll(222).replace(QStringLiteral("%s"), projects_.filePath("stanica_0.cfg"));
+    }
+
+    // The tables file of the fixture project, as the program writes it.
+    QByteArray ProjectTables()
+    {
+        auto form = MakeForm(FreePort());
+        OpenProject(*form);
+        QFile::remove(Local(netfiles::TablesFileName));
+        QAction *item = MenuItem(*form, "writeFile4FTP1");
+        if (!item)
+            return {};
+        item->trigger();
+        // The PC console goes to its side file first, which says so.
+        if (prompt_.texts() != QStringList{SavedText()})
+            return {};
+        prompt_.clear();
+        return ReadAll(Local(netfiles::TablesFileName));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        fixture::LoadLanguage();
+        QVERIFY(HInstDll > 32);
+        platform::SetTimeScale(Scale);
+        platform::SetProgramFolder(program_.path());
+        scope_ = std::make_unique<TPromptScope>(&prompt_);
+        TMainForm1::StartDialogExec = [](TWizard &) { return 0; };
+        project_ = projects_.filePath(QStringLiteral("stanica.orv"));
+        Project()->SaveToFile(project_);
+        QVERIFY(server_.Start({QStringLiteral(KELVARA_SOURCE_DIR "/tests/comm/ftpserver.py"), "--user", User,
+                               "--password", Password, "--dir", ftp_.path()}));
+        QVERIFY(server_.First().toInt() > 0);
+    }
+
+    void init()
+    {
+        prompt_.clear();
+        newShown_ = 0;
+        types_[0] = 1;
+        types_[1] = 2;
+        for (const QString &name : {QStringLiteral("osadenie.dat"), QStringLiteral("tabulky.dat")}) {
+            QFile::remove(Remote(name));
+            QFile::remove(Local(name));
+        }
+    }
+
+    void cleanup()
+    {
+        relay_.Stop();
+        ExpectNoBoxes();
+    }
+
+    void cleanupTestCase()
+    {
+        TMainForm1::StartDialogExec = nullptr;
+        platform::SetProgramFolder(QString());
+        platform::SetTimeScale(1.0);
+    }
+
+    // The file command writes tabulky.dat: 00, 2, then the two images; a
+    // network read from the menu then sends 5, 10, 3, 5 and brings the boards
+    // of osadenie.dat and the tables of tabulky.dat into the model.
+    void tablesFileThenNetworkRead()
+    {
+        const QByteArray tables = ProjectTables();
+        ExpectNoBoxes();
+        QCOMPARE(tables.size(), 2 + 2 * 46380);
+        QCOMPARE(int(Byte(tables[0])), 0);
+        QCOMPARE(int(Byte(tables[1])), 2);
+        // The PC console went to its side file first.
+        QVERIFY(QFile::exists(projects_.filePath(QStringLiteral("stanica_0.cfg"))));
+
+        QVERIFY(WriteAll(Remote("tabulky.dat"), tables));
+        QVERIFY(WriteAll(Remote("osadenie.dat"), BoardsFile()));
+        QVERIFY(StartRelay());
+        auto form = MakeForm(server_.First().toInt());
+        QVERIFY(form->UDPR_S && form->FTPCL);
+        form->ReadConfig->trigger();
+
+        ExpectRelayCommands(RelayRecord(4), {5, 10, 3, 5});
+        ExpectNoBoxes();
+        ExpectIdle(*form);
+        QCOMPARE(newShown_, 1);
+        QVERIFY(form->APult);
+        const TAPult &a = *form->APult;
+        QCOMPARE(a.SlotyDosiek[0].Meno, QStringLiteral("TUL10"));
+        QCOMPARE(a.SlotyDosiek[1].Meno, QStringLiteral("T4W5"));
+        QVERIFY(a.SlotyDosiek[2].Meno.isEmpty());
+        QVERIFY(form->CardOfSlot(0) && form->CardOfSlot(1));
+        // The tables: console 1's keys where the project has them.
+        const auto original = Project();
+        QVERIFY(a.Pulty[1]);
+        QCOMPARE(Keys(*a.Pulty[1]), Keys(*original->Pulty[1]));
+        QVERIFY(!Keys(*a.Pulty[1]).isEmpty());
+        QCOMPARE(ConsoleWindows(*form), (QStringList{QStringLiteral("Pult0"), QStringLiteral("Pult1")}));
+        QCOMPARE(form->StatusBar1->Text(0), LoadStrDll(71));
+        // The files as fetched; the checked tables replace the program's copy.
+        QCOMPARE(ReadAll(Local("osadenie.dat")), BoardsFile());
+        QCOMPARE(ReadAll(Local("tabulky.dat")), tables);
+        QVERIFY(!QFile::exists(TNetOperations::FetchedTablesPath()));
+        QVERIFY(!form->UDPRForm1->isVisible()); // hidden before, hidden after
+        QVERIFY(form->UDPRForm1->M->toPlainText().contains(QStringLiteral("FTP STATUS 208  - Download success")));
+    }
+
+    // The tables file read from the program folder without any transfer.
+    void readTablesFileCommand()
+    {
+        const QByteArray tables = ProjectTables();
+        QCOMPARE(tables.size(), 2 + 2 * 46380);
+        QVERIFY(StartRelay());
+        auto form = MakeForm(server_.First().toInt());
+        QAction *item = MenuItem(*form, "ReadFromFile4FTP1");
+        QVERIFY(item);
+        item->trigger();
+        // No boards file came: the tables bring their boards, and say so.
+        QCOMPARE(prompt_.asked().size(), 1);
+        QCOMPARE(prompt_.asked()[0].kind, TPrompt::Kind::Warning);
+        QVERIFY2(prompt_.texts()[0].startsWith(LoadStrDll(140)) && prompt_.texts()[0].endsWith("E0-L0, E0-L1"),
+                 qPrintable(prompt_.texts()[0]));
+        prompt_.clear();
+        ExpectIdle(*form);
+        QCOMPARE(newShown_, 1);
+        QCOMPARE(form->APult->SlotyDosiek[0].Meno, QStringLiteral("TUL10"));
+        QCOMPARE(form->APult->SlotyDosiek[1].Meno, QStringLiteral("T4W5"));
+        QVERIFY(form->NetOperations().LastSucceeded);
+        QVERIFY(form->APult && form->APult->Pulty[1]);
+        QCOMPARE(Keys(*form->APult->Pulty[1]), Keys(*Project()->Pulty[1]));
+        QCOMPARE(ConsoleWindows(*form), (QStringList{QStringLiteral("Pult0"), QStringLiteral("Pult1")}));
+        QVERIFY(Parse(relay_.Lines()).rx.isEmpty());
+        QCOMPARE(ReadAll(Local("tabulky.dat")), tables);
+    }
+
+    // Write to system: the texts, the relay commands and whether tabulky.dat
+    // was uploaded, for a whole write and each way it can fail.
+    void write_data()
+    {
+        QTest::addColumn<QStringList>("relay");    // fakerelay options
+        QTest::addColumn<QByteArray>("boards");    // osadenie.dat on the server
+        QTest::addColumn<bool>("ftpUp");
+        QTest::addColumn<QList<int>>("commands");
+        QTest::addColumn<QString>("box");          // kind letter and text start; empty: none
+        QTest::addColumn<bool>("uploaded");
+        QTest::addColumn<QString>("via");
+        const QByteArray good = BoardsFile();
+        QTest::newRow("success") << QStringList{} << good << true << QList<int>{5, 10, 3, 9, 5}
+                                 << QStringLiteral("I:") + LoadStrDll(71) << true << "WriteConfig";
+        QTest::newRow("success from the status window") << QStringList{} << good << true
+                                                        << QList<int>{5, 10, 3, 9, 5}
+                                                        << QStringLiteral("I:") + LoadStrDll(71) << true << "Button8";
+        QTest::newRow("command 10 refused") << QStringList{"--refuse", "10"} << good << true
+                                            << QList<int>{5, 10, 153, 5} << QStringLiteral("W:") + LoadStrDll(153)
+                                            << false << "DoSystemu";
+        QTest::newRow("command 5 refused") << QStringList{"--refuse", "5"} << good << true
+                                           << QList<int>{5, 151, 5} << QStringLiteral("W:") + LoadStrDll(151) << false
+                                           << "WriteConfig";
+        QTest::newRow("command 3 refused after the upload")
+            << QStringList{"--refuse", "3"} << good << true << QList<int>{5, 10, 3, 152, 5}
+            << QStringLiteral("W:") + LoadStrDll(152) << true << "WriteConfig";
+        QTest::newRow("command 9 refused") << QStringList{"--refuse", "9"} << good << true
+                                           << QList<int>{5, 10, 3, 9, 5} << QString() << true << "WriteConfig";
+        QTest::newRow("command 3 answered by 14") << QStringList{"--reply", "3=14"} << good << true
+                                                  << QList<int>{5, 10, 3, 9, 5}
+                                                  << QStringLiteral("I:") + LoadStrDll(71) << true << "WriteConfig";
+        QTest::newRow("silent relay") << QStringList{"--silent", "5"} << good << true << QList<int>{5, 150, 5}
+                                      << QStringLiteral("W:") + LoadStrDll(150) << false << "Button8";
+        QTest::newRow("silent on command 9") << QStringList{"--silent", "9"} << good << true
+                                             << QList<int>{5, 10, 3, 9, 150, 5}
+                                             << QStringLiteral("W:") + LoadStrDll(150) << true << "WriteConfig";
+        QTest::newRow("FTP down") << QStringList{} << good << false << QList<int>{5, 10, 154, 5}
+                                  << QStringLiteral("W:") + LoadStrDll(154) << false << "WriteConfig";
+        QTest::newRow("boards file of odd length")
+            << QStringList{} << good + QByteArray(3, 0) << true << QList<int>{5, 10, 5}
+            << QStringLiteral("E:osadenie.dat: 15 bytes, not a whole number of 4-byte records") << false
+            << "WriteConfig";
+        QTest::newRow("boards file naming a slot twice")
+            << QStringList{} << good + QByteArray("\x10\x00\x90\x00", 4) << true << QList<int>{5, 10, 5}
+            << QStringLiteral("E:osadenie.dat, record 4 (offset 12): a second board for slot 1") << false
+            << "WriteConfig";
+        QTest::newRow("unknown board code") << QStringList{} << QByteArray("\x30\x00\x33\x00", 4) << true
+                                            << QList<int>{5, 10, 5} << QStringLiteral("E:") + LoadStrDll(129) + " 3 ("
+                                            << false << "WriteConfig";
+        QTest::newRow("a different board in a slot")
+            << QStringList{} << QByteArray("\x00\x00\xA0\x00\x10\x00\x90\x00", 8) << true << QList<int>{5, 10, 5}
+            << QStringLiteral("E:") + LoadStrDll(135) << false << "WriteConfig";
+    }
+    void write()
+    {
+        QFETCH(QStringList, relay);
+        QFETCH(QByteArray, boards);
+        QFETCH(bool, ftpUp);
+        QFETCH(QList<int>, commands);
+        QFETCH(QString, box);
+        QFETCH(bool, uploaded);
+        QFETCH(QString, via);
+        QVERIFY(WriteAll(Remote("osadenie.dat"), boards));
+        QVERIFY(StartRelay(relay));
+        auto form = MakeForm(ftpUp ? server_.First().toInt() : FreePort());
+        OpenProject(*form);
+        ExpectNoBoxes();
+        TAPult *before = form->APult;
+        const QStringList stored = Configured(*before);
+        relay_.Clear();
+
+        // Opening disables writing until the next status tick refreshes the menus.
+        QTRY_VERIFY(form->WriteConfig->isEnabled());
+        if (via == QLatin1String("Button8")) {
+            // The status window from its menu entry, then its Write button.
+            MenuItem(*form, "StatusWindow")->trigger();
+            QVERIFY(form->UDPRForm1->isVisible());
+            QVERIFY(form->UDPRForm1->Button8->isVisible());
+            QTest::mouseClick(form->UDPRForm1->Button8, Qt::LeftButton);
+        } else if (via == QLatin1String("DoSystemu")) {
+            QTest::mouseClick(form->DoSystemu, Qt::LeftButton);
+        } else {
+            form->WriteConfig->trigger();
+        }
+
+        ExpectRelayCommands(RelayRecord(int(commands.size())), commands);
+        QStringList asked;
+        for (const TScriptedPrompt::Asked &a : prompt_.asked())
+            asked << QStringLiteral("%1:%2").arg(QLatin1Char("EWIC"[int(a.kind)])).arg(a.text);
+        prompt_.clear();
+        // A write that came as far as the tables file wrote the PC console's side file first.
+        QStringList expected;
+        if (uploaded)
+            expected << QStringLiteral("I:") + SavedText();
+        if (!box.isEmpty())
+            expected << box;
+        QCOMPARE(asked.size(), expected.size());
+        for (int i = 0; i < expected.size(); ++i)
+            QVERIFY2(asked[i].startsWith(expected[i]), qPrintable(asked.join(" | ")));
+        ExpectIdle(*form);
+        QCOMPARE(form->NetOperations().LastSucceeded, box.startsWith(QLatin1String("I:")));
+        QCOMPARE(QFile::exists(Remote("tabulky.dat")), uploaded);
+        if (uploaded)
+            QCOMPARE(ReadAll(Remote("tabulky.dat")), ReadAll(Local("tabulky.dat")));
+        // The project stays open as it was.
+        QCOMPARE(form->APult, before);
+        // Writing a PC console fills its missing keys as unconfigured ones; all else stays.
+        QCOMPARE(Configured(*form->APult), stored);
+        QCOMPARE(ConsoleWindows(*form), (QStringList{QStringLiteral("Pult0"), QStringLiteral("Pult1")}));
+        QCOMPARE(form->UDPRForm1->isVisible(), via == QLatin1String("Button8"));
+        if (box.startsWith(QLatin1String("I:"))) {
+            // The system's boards as the file names them, their codes left open.
+            QCOMPARE(form->APult->DoskySystemu[0].Meno, QStringLiteral("TUL10"));
+            QCOMPARE(form->APult->DoskySystemu[1].Meno, QStringLiteral("T4W5"));
+            QVERIFY(form->APult->DoskySystemu[2].Meno.isEmpty());
+            QCOMPARE(int(form->APult->DoskySystemu[0].Kod), 255);
+        }
+    }
+
+    // A hostile tabulky.dat on the server: the read says why and loads nothing;
+    // the program's own tabulky.dat stays as it was.
+    void hostileTablesRead_data()
+    {
+        QTest::addColumn<QByteArray>("tables");
+        QTest::addColumn<QString>("box");
+        const QByteArray good = netfiles::BuildTablesFile({QByteArray(46380, 0), QByteArray(46380, 0)});
+        QTest::newRow("short") << good.left(1000) << QStringLiteral("E:tabulky.dat: 1000 bytes, 92762 expected");
+        QTest::newRow("wrong N") << QByteArray("\x00\x01", 2) + good.mid(2)
+                                 << QStringLiteral("E:tabulky.dat: it holds 1 consoles, the configuration has 2");
+        QTest::newRow("wrong first byte") << QByteArray("\x07", 1) + good.mid(1)
+                                          << QStringLiteral("E:tabulky.dat: the first byte is 7, not 0");
+        QTest::newRow("missing") << QByteArray() << QStringLiteral("W:") + LoadStrDll(154);
+    }
+    void hostileTablesRead()
+    {
+        QFETCH(QByteArray, tables);
+        QFETCH(QString, box);
+        if (!tables.isEmpty())
+            QVERIFY(WriteAll(Remote("tabulky.dat"), tables));
+        QVERIFY(WriteAll(Remote("osadenie.dat"), BoardsFile()));
+        const QByteArray previous("an earlier tabulky.dat");
+        QVERIFY(WriteAll(Local("tabulky.dat"), previous));
+        QVERIFY(StartRelay());
+        auto form = MakeForm(server_.First().toInt());
+        // From the status window's Read button.
+        MenuItem(*form, "StatusWindow")->trigger();
+        QTest::mouseClick(form->UDPRForm1->Button7, Qt::LeftButton);
+
+        ExpectRelayCommands(RelayRecord(tables.isEmpty() ? 5 : 4),
+                            tables.isEmpty() ? QList<int>{5, 10, 3, 154, 5} : QList<int>{5, 10, 3, 5});
+        QCOMPARE(prompt_.asked().size(), 1);
+        const TScriptedPrompt::Asked a = prompt_.asked()[0];
+        prompt_.clear();
+        const QString asked = QStringLiteral("%1:%2").arg(QLatin1Char("EWIC"[int(a.kind)])).arg(a.text);
+        QVERIFY2(asked.startsWith(box), qPrintable(asked));
+        ExpectIdle(*form);
+        QVERIFY(!form->NetOperations().LastSucceeded);
+        QCOMPARE(ReadAll(Local("tabulky.dat")), previous);
+        QVERIFY(!QFile::exists(TNetOperations::FetchedTablesPath()));
+        // No tables reached the model: no key is bound, no console window opened.
+        QVERIFY(form->APult);
+        for (const auto &p : form->APult->Pulty)
+            if (p)
+                QVERIFY(Keys(*p).isEmpty());
+        QVERIFY(ConsoleWindows(*form).isEmpty());
+        QVERIFY(form->UDPRForm1->isVisible());
+    }
+
+    // New reads the boards over the network; the status window's two relay
+    // buttons send their commands.
+    void newReadsBoardsAndRelayButtons()
+    {
+        QVERIFY(WriteAll(Remote("osadenie.dat"), BoardsFile()));
+        QVERIFY(StartRelay());
+        types_[0] = 2;
+        types_[1] = 0;
+        auto form = MakeForm(server_.First().toInt());
+        form->New1->trigger();
+        ExpectRelayCommands(RelayRecord(2), {5, 10});
+        ExpectNoBoxes();
+        ExpectIdle(*form);
+        QVERIFY(form->APult);
+        QCOMPARE(form->APult->SlotyDosiek[0].Meno, QStringLiteral("TUL10"));
+        QCOMPARE(form->APult->SlotyDosiek[1].Meno, QStringLiteral("T4W5"));
+        QVERIFY(form->CardOfSlot(0) && form->CardOfSlot(1));
+        QCOMPARE(ConsoleWindows(*form), QStringList{QStringLiteral("Pult0")});
+        QCOMPARE(int(form->NewProjectFlag), 1);
+
+        relay_.Clear();
+        MenuItem(*form, "StatusWindow")->trigger();
+        QTest::mouseClick(form->UDPRForm1->Button4, Qt::LeftButton);
+        QTest::mouseClick(form->UDPRForm1->Button1, Qt::LeftButton);
+        ExpectRelayCommands(RelayRecord(2), {3, 5});
+        // Their replies are logged in the status window.
+        QTRY_VERIFY(form->UDPRForm1->M->toPlainText().contains(QStringLiteral("Sprava typ = 8")));
+    }
+};
+
+QTEST_MAIN(TestNetworkMode)
+#include "test_network.moc"
