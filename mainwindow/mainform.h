@@ -512,6 +512,8 @@ public:
     // holds the proposed name and receives the chosen one; returns the
     // dialog's result (QDialog::Accepted when confirmed).
     static std::function<int(QFileDialog &, QString &fileName)> FileDialogExec;
+    // A filter of the form "text|pattern|text|pattern" as a file dialog's name filters.
+    static QStringList NameFilters(const QString &filter);
     // Save1 asks for the name (fromMenu); SaveSB only for a new project.
     void Save1Click(bool fromMenu);
     // Writes the project file; true when it was written.

@@ -29,15 +29,6 @@ std::function<int(QDialog &)> TMainForm1::CardTypeDialogExec;
 namespace
 {
 
-QStringList NameFilters(const QString &filter)
-{
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
-    return filters;
-}
-
 // The open dialog's settings, put back when the import ends.
 class TDialogSettings
 {
@@ -68,7 +59,7 @@ bool ChooseOldFile(QFileDialog &dialog, const QString &suffix, const QString &fi
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(suffix);
-    dialog.setNameFilters(NameFilters(filter));
+    dialog.setNameFilters(TMainForm1::NameFilters(filter));
     dialog.setWindowTitle(title);
     name.clear();
     int result = 0;

@@ -29,16 +29,6 @@ namespace
 
 const QString ProjectExtension = QStringLiteral("orv");
 
-// A filter of the form "text|pattern|text|pattern" as the dialog's name filters.
-QStringList NameFilters(const QString &filter)
-{
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
-    return filters;
-}
-
 // The side-file hints report to the window's logs and boxes.
 class TWindowLog : public TConversionLog
 {
@@ -121,7 +111,7 @@ bool AskProjectName(TMainForm1 &form, QString &name)
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(ProjectExtension);
-    dialog.setNameFilters(NameFilters(QStringLiteral("*.orv|*.orv")));
+    dialog.setNameFilters(TMainForm1::NameFilters(QStringLiteral("*.orv|*.orv")));
     const QFileInfo current(name);
     if (current.isAbsolute() && current.dir().exists())
         dialog.setDirectory(current.dir());
@@ -148,6 +138,15 @@ bool StartProjectCommand(TMainForm1 &form, Byte mode)
 }
 
 } // namespace
+
+QStringList TMainForm1::NameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
+    return filters;
+}
 
 // ---- New ------------------------------------------------------------------------------------
 
@@ -268,7 +267,7 @@ void TMainForm1::Open1Click()
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(ProjectExtension);
-    dialog.setNameFilters(NameFilters(QStringLiteral("*.orv|*.orv|*.bak|*.bak")));
+    dialog.setNameFilters(TMainForm1::NameFilters(QStringLiteral("*.orv|*.orv|*.bak|*.bak")));
     const QFileInfo info(current);
     if (info.isAbsolute() && info.dir().exists())
         dialog.setDirectory(info.dir());

@@ -9,10 +9,14 @@
 #include "cardpack/dll_load.h"
 #include "model/objekty.h"
 #include "platform/programfolder.h"
+#include "records/recordfile.h"
 #include "records/sidefiles.h"
 
 namespace
 {
+
+using recordfile::FileMessage;
+using recordfile::ReadRecordBytes;
 
 constexpr Byte None = 0xFF;
 constexpr int LinesPerBoard = 5;
@@ -26,10 +30,6 @@ constexpr int TextUniFull = 321;
 
 const QString FolderPrefix = QStringLiteral(".kelvara-import-");
 
-QString FileMessage(const QString &fileName, const QString &reason)
-{
-    return LoadStrDll(1) + QStringLiteral(" \"") + fileName + QStringLiteral("\" ") + reason;
-}
 
 // Board code, slot kind and position of line v, as the UNI table builder
 // writes them, so that the loader can place the line on its board.
@@ -147,28 +147,6 @@ bool ConvertCommon(const TOldRecord &old, TPcRecord &pc, TUniRecord &uni, const 
     return true;
 }
 
-bool ReadWhole(const QString &fileName, int size, QByteArray &data, QString &error)
-{
-    if (!QFileInfo(fileName).isFile()) {
-        error = FileMessage(fileName, LoadStrDll(16));
-        return false;
-    }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = FileMessage(fileName, LoadStrDll(TextCannotRead) + QLatin1Char(' ') + file.errorString());
-        return false;
-    }
-    data = file.read(size);
-    if (file.error() != QFileDevice::NoError) {
-        error = FileMessage(fileName, LoadStrDll(TextCannotRead) + QLatin1Char(' ') + file.errorString());
-        return false;
-    }
-    if (data.size() < size) {
-        error = FileMessage(fileName, LoadStrDll(TextTooShort));
-        return false;
-    }
-    return true;
-}
 
 QString FreshFolderTemplate()
 {
@@ -208,7 +186,7 @@ TOldReadResult ReadOldRecord(const QString &fileName, bool isAcf, TOldRecord &ol
                              const TCardTypeQuestion &ask, QString &error)
 {
     QByteArray data;
-    if (!ReadWhole(fileName, isAcf ? oldrec::AcfSize : oldrec::CfgSize, data, error))
+    if (!ReadRecordBytes(fileName, isAcf ? oldrec::AcfSize : oldrec::CfgSize, data, error))
         return TOldReadResult::Failed;
     switch (old.FromBytes(data, isAcf)) {
     case RecordResult::Ok:

@@ -12,10 +12,14 @@
 #include "model/conversions.h"
 #include "model/objekty.h"
 #include "records/modeltoimage.h"
+#include "records/recordfile.h"
 #include "records/systemimage.h"
 
 namespace
 {
+
+using recordfile::FileMessage;
+using recordfile::ReadRecordBytes;
 
 constexpr Byte None = 0xFF;
 
@@ -29,11 +33,6 @@ constexpr int TextCannotWrite = 284;
 constexpr QFileDevice::Permissions WriteBits =
     QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup | QFileDevice::WriteOther;
 
-QString FileMessage(const QString &fileName, const QString &reason)
-{
-    return LoadStrDll(1) + QStringLiteral(" \"") + fileName + QStringLiteral("\" ") + reason;
-}
-
 QString Hex2(Byte b)
 {
     return QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
@@ -43,31 +42,6 @@ QString CutBeforeCard(const QString &name)
 {
     const int at = name.indexOf(QStringLiteral("Card"));
     return at >= 0 ? name.left(at) : name;
-}
-
-// Reads exactly one record of size bytes; a missing, unreadable or short file
-// is an error.
-bool ReadRecordBytes(const QString &fileName, int size, QByteArray &data, QString &error)
-{
-    QFile file(fileName);
-    if (!QFileInfo(fileName).isFile()) {
-        error = FileMessage(fileName, LoadStrDll(16));
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = FileMessage(fileName, LoadStrDll(TextCannotRead) + QLatin1Char(' ') + file.errorString());
-        return false;
-    }
-    data = file.read(size);
-    if (file.error() != QFileDevice::NoError) {
-        error = FileMessage(fileName, LoadStrDll(TextCannotRead) + QLatin1Char(' ') + file.errorString());
-        return false;
-    }
-    if (data.size() < size) {
-        error = FileMessage(fileName, LoadStrDll(TextTooShort));
-        return false;
-    }
-    return true;
 }
 
 template <typename Record>
