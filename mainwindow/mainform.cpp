@@ -56,6 +56,7 @@ TMainForm1::TMainForm1(QWidget *parent, QSize screen) : QMainWindow(parent), scr
     createToolBar();
     createPanels();
     createTimersAndPopups();
+    CreateHiddenItems();
     Guard("FormCreate", [this] { FormCreate(); });
 }
 

@@ -15,35 +15,11 @@
 // ---- start action, projects, network --------------------------------------------------
 
 // The start dialog's choices whose commands are not built yet.
-void TMainForm1::Config1Click() { RunCommand(QStringLiteral("Config1")); }
 void TMainForm1::KonverziaACFClick() { RunCommand(QStringLiteral("KonverziaACF")); }
 void TMainForm1::KonverziaCFGClick() { RunCommand(QStringLiteral("KonverziaCFG")); }
 void TMainForm1::readcfg1Click() { RunCommand(QStringLiteral("NacitaniezUNI1")); }
 void TMainForm1::ReadConfigClick() { ReadFromSystemClick(); }
 
-
-// ---- card buttons and consoles -----------------------------------------------------------
-
-void TMainForm1::DoskaContextPopup(int slot, const QPoint &globalPos)
-{
-    ContextTarget = slot;
-    ContextCard = nullptr;
-    CardTypeMenu->popup(globalPos);
-}
-
-void TMainForm1::PMClick(const QString &className) { Q_UNUSED(className); }
-
-void TMainForm1::PopupMenu1Popup()
-{
-    // Both board menus: their items only with a configuration; the two
-    // browsing items never.
-    for (QMenu *menu : {PopupMenu1, CardTypeMenu}) {
-        if (!menu)
-            continue;
-        for (QAction *a : menu->actions())
-            a->setVisible(APult != nullptr && a != predchadzajuca && a != dalsia);
-    }
-}
 
 // ---- status timer, menus, windows ---------------------------------------------------------
 
@@ -68,13 +44,22 @@ void TMainForm1::RunCommand(const QString &name)
         return About1Click();
     if (name == QLatin1String("miHelp"))
         return miHelpClick();
+    if (name == QLatin1String("Config1"))
+        return Config1Click();
+    if (name == QLatin1String("Delete2"))
+        return Delete2Click();
+    if (name == QLatin1String("Uloipult0akoPC1"))
+        return Uloipult0akoPC1Click();
+    if (name == QLatin1String("Uloipult1akoPC1"))
+        return Uloipult1akoPC1Click();
+    if (name == QLatin1String("UlozitpultyakoPC1"))
+        return UlozitpultyakoPC1Click();
     // New1, Open1 and Save1 have their own connections (mainform_project.cpp).
     // SaveNew1, WriteConfig, Nacitaniedosiek1,
     // KonverziaACF, KonverziaCFG, NacitaniezUNI1, Report2, Print1, PrintEmpty1,
-    // PrintAll1, PrintOriginal1, Config1, Kopirujpult121, Kopirujpult211,
+    // PrintAll1, PrintOriginal1, Kopirujpult121, Kopirujpult211,
     // miTelZoznam, VymazatPult, Odlozitakualnukonfiguraciu1,
-    // Porovnatsodlozenoukonfiguraciou1, Zlucitsodlozenou1, Uloipult0akoPC1,
-    // Uloipult1akoPC1, UlozitpultyakoPC1, Delete2,
+    // Porovnatsodlozenoukonfiguraciou1, Zlucitsodlozenou1,
     // predchadzajuca, dalsia, sbTimeKeeper.
     Q_UNUSED(name);
 }
