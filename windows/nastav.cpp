@@ -270,7 +270,6 @@ void TNastav1::buildControls()
     fn->addWidget(eFunkcneCislo1, 2, 1);
     fn->addWidget(lFNHint, 3, 0, 1, 2);
     for (QLineEdit *e : {eFunkcneCislo0, eFunkcneCislo1}) {
-        e->setMaxLength(FunctionNumberDigits);
         e->installEventFilter(this);
         connect(e, &QLineEdit::textChanged, this, [this, e] { eFunkcneCislo0Change(e); });
     }
