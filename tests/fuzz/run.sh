@@ -26,7 +26,7 @@ while getopts "t:j:r:h" option; do
   esac
 done
 shift $((OPTIND - 1))
-all="projectfile records imagetomodel dialogue serial udp settings handover"
+all="projectfile records imagetomodel dialogue serial udp settings testframe handover"
 harnesses=${*:-$all}
 
 # The largest input each harness takes: a whole record, image or read.
@@ -39,6 +39,7 @@ max_len() {
   serial) echo 8192 ;;
   udp) echo 300 ;;
   settings) echo 4096 ;;
+  testframe) echo 12000 ;;
   handover) echo 10000 ;;
   *) echo "run.sh: no harness $1" >&2; exit 2 ;;
   esac
