@@ -83,8 +83,7 @@ void TMainConsoleHost::ApplyPanelChange(const TPanelChange &change)
 QString TMainConsoleHost::CardLineText(int slot, int line) { return form_.CardLineText(slot, line); }
 QString TMainConsoleHost::CardTypeName(int slot) { return form_.CardTypeName(slot); }
 QString TMainConsoleHost::LineName(int slot, int line) { return form_.LineName(slot, line); }
-// The system type's text comes with the project header view; none until then.
-QString TMainConsoleHost::SystemTypeText() { return QString(); }
+QString TMainConsoleHost::SystemTypeText() { return form_.GetSystemTypeText(); }
 TCardOld *TMainConsoleHost::CardOfSlot(int slot) { return form_.CardOfSlot(slot); }
 void TMainConsoleHost::FreeCardButtons() { form_.FreeCardButtons(); }
 void TMainConsoleHost::ShowCard(bool useSelected, int slot) { form_.ShowCard(useSelected, slot); }

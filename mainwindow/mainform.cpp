@@ -57,6 +57,7 @@ TMainForm1::TMainForm1(QWidget *parent, QSize screen) : QMainWindow(parent), scr
     createPanels();
     createTimersAndPopups();
     ConnectStoredCommands();
+    CreateHiddenItems();
     Guard("FormCreate", [this] { FormCreate(); });
 }
 

@@ -50,6 +50,7 @@ class TDialogue;
 class TFormDialogue;
 class TMainConsoleHost;
 class TMDIChild;
+class TNastav1;
 class TWizard;
 
 // Owned by the main window, built by other parts of the program.
@@ -308,16 +309,14 @@ public:
     void StatusBar1DblClick();
     void Panel1Click();
     void DoskaContextPopup(int slot, const QPoint &globalPos);
-    void PMClick(const QString &className);
+    void PMClick(const QString &caption); // a card-type item's caption
     void PopupMenu1Popup();
     void SetRecordDefaults();
     void CreateStatusWindow(); // built (mainform_logs.cpp)
     void PlaceStatusWindow();
     void FreeOwnedLinks();
     void CloseHelp();
-    void RunCommand(const QString &name); // every menu command not yet built
-    // Windows and configuration follow PultTyp and PultScreens.
-    void RefreshMdiChilds();
+    void RunCommand(const QString &name); // a command by its menu item's name
 
     // ---- card buttons, board selection, consoles (mainform_cards.cpp) -----------
     // Card buttons by slot (32 entries once the first is made); none before.
@@ -334,6 +333,8 @@ public:
     static TCardOld *CardOfButton(QObject *button);
     TCardOld *CardOfSlot(int slot) const; // the card of a slot's card button
     void FreeCardButton(int slot);
+    // The slot's card button and card go; what was built from the card goes first.
+    void DropCardButton(int slot);
     void FreeCardButtons();
     void Card_SpeedButtonClick(QObject *sender);
     void ShowCard(bool useSelected, int slot);
@@ -398,6 +399,44 @@ public:
     TSpeedButton *FindRozButton(int n) const;
     void CloseRozForm();
     void RozsirClose();
+
+    // ---- settings dialog (mainform_settings.cpp) ---------------------------------
+    // Runs the settings dialog modally and gives its result (exec unless set); tests replace it.
+    static std::function<int(TNastav1 &)> SettingsDialogExec;
+
+    // ---- console layout change (mainform_layout.cpp) -----------------------------
+    // The configuration and the console windows follow PultTyp and PultScreens.
+    void RefreshMdiChilds();
+
+    // ---- board slot menus (mainform_slots.cpp) -------------------------------------
+    void Delete2Click();
+    // Every window of console c shows key k empty in the normal colour.
+    void ClearKeyControl(int console, int key);
+
+    // ---- console files, hidden items, accessors (mainform_consolefiles.cpp) ---
+    QAction *povolit = nullptr, *dalsiakarta1 = nullptr, *dalsialinka1 = nullptr, *dalsiavolnakarta1 = nullptr,
+            *predchadzajucavolnakarta1 = nullptr, *prepni1 = nullptr;
+    void CreateHiddenItems();
+    void povolitClick();
+    void dalsiakarta1Click();
+    void dalsialinka1Click();
+    void dalsiavolnakarta1Click();
+    void predchadzajucavolnakarta1Click();
+    void prepni1Click();
+    void testClick();
+    int TestRuns = 0; // the quiet switch's repeated reads
+    QString GetPultName() const;
+    void SetPultName(const QString &name);
+    QString GetSystemTypeText() const;
+    void SetSystemType(Byte type);
+    bool PultHasKindRKey(int console) const;
+    void TakeKeyNamesFromPcRecord(const TPcRecord &record, int console);
+    void Uloipult0akoPC1Click();
+    void Uloipult1akoPC1Click();
+    void UlozitpultyakoPC1Click();
+    // Saves console n (or every connected one, n -1) as a PC console file
+    // under a name from the save dialog.
+    void SaveConsolesAsPc(int n);
 
     // ---- console windows and key binding (consolehostimpl.cpp) -------------------
     std::unique_ptr<TMainConsoleHost> ConsoleHostImpl; // installed as the console host

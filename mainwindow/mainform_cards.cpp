@@ -47,6 +47,8 @@ bool TMainForm1::AddCardButton(std::unique_ptr<TCardOld> card, int slot, QWidget
         CardButtonList = std::make_unique<QList<TSpeedButton *>>(BoardCount, nullptr);
     if (slot < 0 || slot >= CardButtonList->size())
         return false;
+    // A slot holds one card: the one there before goes, the slot's name stays.
+    DropCardButton(slot);
     (*CardButtonList)[slot] = CreateCardButton(card, slot, parent ? parent : Card_Panel);
     return (*CardButtonList)[slot] != nullptr;
 }
@@ -114,18 +116,34 @@ void TMainForm1::FreeCardButton(int slot)
 {
     if (!CardButtonList || slot < 0 || slot >= CardButtonList->size())
         return;
-    if (TSpeedButton *b = (*CardButtonList)[slot]) {
-        // Line buttons point at this card.
-        if (LineButtonList && !LineButtonList->isEmpty() && LineButtonList->first() &&
-            LineButtonList->first()->Tag == b->Tag)
-            FreeLineButtons();
-        delete b; // the card with it
-    }
-    (*CardButtonList)[slot] = nullptr;
+    DropCardButton(slot);
     if (APult)
         APult->SlotyDosiek[slot].Meno.clear();
     if (slot < BoardPanels.size() && BoardPanels[slot])
         BoardPanels[slot]->show();
+}
+
+void TMainForm1::DropCardButton(int slot)
+{
+    TSpeedButton *b = (*CardButtonList)[slot];
+    if (!b)
+        return;
+    // Nothing may keep pointing at the card: the line buttons, the line-type
+    // panel and the extended-line window that were built from it go first.
+    bool rozPoints = false;
+    if (rozForm)
+        for (QObject *o : rozForm->children())
+            if (auto *r = dynamic_cast<TSpeedButton *>(o); r && r->Tag == b->Tag)
+                rozPoints = true;
+    if (rozPoints)
+        CloseRozForm();
+    if (LineButtonList && !LineButtonList->isEmpty() && LineButtonList->first() &&
+        LineButtonList->first()->Tag == b->Tag)
+        FreeLineButtons();
+    if (rozPoints || b->Down())
+        FreeRLinePanel();
+    (*CardButtonList)[slot] = nullptr;
+    delete b; // the card with it
 }
 
 void TMainForm1::FreeCardButtons()

@@ -42,6 +42,7 @@
 #include "windows/consoleopen.h"
 #include "windows/mdichild.h"
 #include "windows/novypult.h"
+#include "windows/nastav.h"
 #include "windows/prompt.h"
 #include "windows/ulozitprojekt.h"
 
@@ -549,6 +550,9 @@ void TMainForm1::ReadFromSystemClick()
 
 void TMainForm1::WMAnswer(const QByteArray &frame, int port)
 {
+    // The settings dialog sees every frame while it is open.
+    if (Nastav1)
+        Nastav1->ComDataReceived(frame);
     TFormDialogue &side = DialogueSide();
     side.Engine().WMAnswer(frame, port);
 }

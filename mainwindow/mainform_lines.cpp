@@ -676,6 +676,26 @@ void TMainForm1::RozsirClose()
     // Closed by the user: remember where it was and let it go.
     if (!rozForm)
         return;
+    auto *form = static_cast<TRozForm *>(rozForm);
+    form->Tag = ClosedByProgram; // a close in progress
+    TSelCard sel;
+    SelectedCard(sel);
+    if (sel.Slot != 255) {
+        const bool lineButtons = LineButtonList && !LineButtonList->isEmpty();
+        if (lineButtons) {
+            // The line whose extended lines were shown is no longer chosen.
+            for (TSpeedButton *b : *LineButtonList)
+                if (b)
+                    b->SetDown(false);
+            if (PanelRB)
+                PanelRB->setEnabled(true);
+        } else {
+            // A card of extended lines only: the window was all of it.
+            if (TSpeedButton *b = GetCardButton(sel.Slot))
+                b->SetDown(false);
+            FreeRLinePanel();
+        }
+    }
     RLineWindowPos = rozForm->frameGeometry().topLeft();
     RLineWindowPosFlag = 1;
     rozForm->deleteLater();

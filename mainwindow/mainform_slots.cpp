@@ -1,4 +1,5 @@
-// Board slots on Card_Panel, the card-type menu and card objects by class name.
+// Board slots on Card_Panel, the card-type menu and card objects by class name;
+// the two board menus: placing a card in a slot and removing one.
 #include "mainwindow/mainform.h"
 
 #include <QFrame>
@@ -7,8 +8,12 @@
 
 #include "cardpack/dll_load.h"
 #include "cardpack/registry.h"
+#include "editing/consolefiles.h"
 #include "editing/mainrules.h"
 #include "mainwindow/mainwidgets.h"
+#include "mainwindow/speedbutton.h"
+#include "model/objekty.h"
+#include "windows/prompt.h"
 
 bool TMainForm1::IsBoardSlotValid(int slot) const
 {
@@ -91,10 +96,88 @@ void TMainForm1::FillCardTypeMenu()
         action->setData(item.className);
         action->setStatusTip(item.hint.mid(1));
         action->setProperty("hint", item.hint);
-        const QString className = item.className;
         connect(action, &QAction::triggered, this,
-                [this, className] { Guard("PMClick", [this, className] { PMClick(className); }); });
+                [this, action] {
+                    if (!action->data().toString().isEmpty())
+                        Guard("PMClick", [this, action] { PMClick(action->text()); });
+                });
     }
 }
 
 QString TMainForm1::CardCaptionByName(const QString &name) { return MainRules::CardCaptionByName(name); }
+
+// ---- the two board menus -----------------------------------------------------------------
+
+void TMainForm1::DoskaContextPopup(int slot, const QPoint &globalPos)
+{
+    ContextTarget = slot;
+    ContextCard = nullptr;
+    CardTypeMenu->popup(globalPos);
+}
+
+void TMainForm1::PopupMenu1Popup()
+{
+    // Both board menus: their items only with a configuration; the two
+    // browsing items never.
+    for (QMenu *menu : {PopupMenu1, CardTypeMenu}) {
+        if (!menu)
+            continue;
+        for (QAction *a : menu->actions())
+            a->setVisible(APult != nullptr && a != predchadzajuca && a != dalsia);
+    }
+}
+
+void TMainForm1::PMClick(const QString &caption)
+{
+    if (!APult)
+        return;
+    const int slot = ContextTarget;
+    if (!ConsoleFiles::MayPlaceCard(APult, slot, IsBoardSlotValid(slot)))
+        return;
+    QString text = caption;
+    if (const int amp = int(text.indexOf(u'&')); amp >= 0)
+        text.remove(amp, 1);
+    if (!CreateCardByName(ConsoleFiles::CardClassOfCaption(text), slot)) {
+        const QString message = LoadStrDll(73) + u' ' + text + u' ' + LoadStrDll(74);
+        AddLogEntry(0, message);
+        Prompt().Warning(message);
+        return;
+    }
+    ModifiedFlag = 1;
+    TCardOld *card = CardOfSlot(slot);
+    APult->SlotyDosiek[slot].Meno = QStringLiteral("T") + text;
+    APult->SlotyDosiek[slot].Kod = card ? card->GetCardNum(APult->TypSystemu) : Byte(255);
+    if (TSpeedButton *b = GetCardButton(slot)) {
+        b->SetDown(true);
+        Card_SpeedButtonClick(b);
+    }
+}
+
+void TMainForm1::Delete2Click()
+{
+    TSpeedButton *button = ContextCard;
+    if (!button || !CardButtonList || !APult)
+        return;
+    const int slot = int(CardButtonList->indexOf(button));
+    if (slot < 0)
+        return;
+    if (Prompt().Ask(TPrompt::Kind::Warning, LoadStrDll(36), TPrompt::OkCancel) != TPrompt::Ok)
+        return;
+    ModifiedFlag = 1;
+    LinePanels::TSelCard sel;
+    SelectedCard(sel);
+    if (sel.Slot == slot) {
+        FreeLineButtons();
+        FreeRLinePanel();
+        CloseRozForm();
+    }
+    struct TWindows : TKeyObserver {
+        TMainForm1 &form;
+        explicit TWindows(TMainForm1 &f) : form(f) {}
+        void KeyCleared(int console, int key) override { form.ClearKeyControl(console, key); }
+        void KeyColour(int, int, std::uint32_t) override {}
+    } windows(*this);
+    ConsoleFiles::RemoveBoard(*APult, slot, &windows);
+    FreeCardButton(slot);
+    ContextCard = nullptr;
+}

@@ -26,7 +26,7 @@ while getopts "t:j:r:h" option; do
   esac
 done
 shift $((OPTIND - 1))
-all="projectfile records imagetomodel dialogue serial udp settings handover"
+all="projectfile records imagetomodel dialogue serial udp settings testframe handover"
 all="$all sidefiles"
 all="$all exportfile"
 all="$all oldimport"
@@ -43,6 +43,7 @@ max_len() {
   serial) echo 8192 ;;
   udp) echo 300 ;;
   settings) echo 4096 ;;
+  testframe) echo 12000 ;;
   handover) echo 10000 ;;
   sidefiles) echo 52000 ;;
   exportfile) echo 65536 ;;

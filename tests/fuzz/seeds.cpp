@@ -422,6 +422,17 @@ void udpSeeds()
     seed("udp", QStringLiteral("plain"), QByteArray(1, char(3)) + T_MSG::Create(plain, {}).Bytes());
 }
 
+// Frames of the port test: answers of both tests, the acknowledge, and
+// length fields that say more or less than the frame holds.
+void testFrameSeeds()
+{
+    seed("testframe", QStringLiteral("system.bin"), QByteArray::fromHex("000000000100"));
+    seed("testframe", QStringLiteral("console.bin"), QByteArray::fromHex("8000000002aabb"));
+    seed("testframe", QStringLiteral("ack.bin"), QByteArray::fromHex("0a00000001ff"));
+    seed("testframe", QStringLiteral("long-field.bin"), QByteArray::fromHex("00000fffff"));
+    seed("testframe", QStringLiteral("short.bin"), QByteArray::fromHex("80"));
+}
+
 void settingsSeeds()
 {
     SettingsFile::TSettings values;
@@ -604,6 +615,7 @@ int main(int argc, char **argv)
     serialSeeds(read);
     udpSeeds();
     settingsSeeds();
+    testFrameSeeds();
     handOverSeeds();
     sideFileSeeds();
     exportSeeds();

@@ -16,6 +16,7 @@
 #include "cardpack/dll_load.h"
 #include "dialogue/dialogue.h"
 #include "mainwindow/mainform.h"
+#include "windows/nastav.h"
 #include "mainwindow/mainform_dialogue.h"
 #include "mainwindow/mainwidgets.h"
 #include "model/objekty.h"
@@ -128,7 +129,19 @@ private slots:
             got = d.exec();
             return got;
         };
+        // The settings choice opens the settings dialog with the console layout locked.
+        int settingsShown = 0;
+        bool layoutEnabled = true;
+        TMainForm1::SettingsDialogExec = [&](TNastav1 &d) {
+            ++settingsShown;
+            layoutEnabled = d.GroupBox1->isEnabled();
+            return int(QDialog::Rejected);
+        };
         form->RunStartAction(0);
+        TMainForm1::SettingsDialogExec = nullptr;
+        QCOMPARE(settingsShown, choice == 1 ? 1 : 0);
+        if (settingsShown)
+            QVERIFY(!layoutEnabled);
         QCOMPARE(got, result);
         QCOMPARE(form->StartDialogShows, 1);
         QCOMPARE(title, QStringLiteral("T90"));
