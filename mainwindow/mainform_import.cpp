@@ -150,8 +150,9 @@ void ImportOldFiles(TMainForm1 &form, bool isAcf)
         return keepProject();
     }
 
+    // A save prompt answered with Cancel keeps the project open.
     if (!form.CloseAllConsoles())
-        return;
+        return keepProject();
     form.AllConsolesClosed = 1;
     form.InstallConfiguration(std::move(config));
 

@@ -388,6 +388,44 @@ private slots:
         QCOMPARE(form->Dialogue().OperationMode, opmode::Idle);
         QCOMPARE(ImportFolders(), QStringList());
     }
+
+    // A changed project whose save question is answered with Cancel stays
+    // open, with its windows and its name in the caption (not the name of
+    // the file that was to be imported).
+    void cancelledSaveKeepsTheProject()
+    {
+        QTemporaryDir dir;
+        auto form = MakeForm();
+        form->show();
+        const QString project = dir.filePath(QStringLiteral("stanica.orv"));
+        auto cfg = fixture::BuildFixture();
+        for (int s = 2; s <= 4; ++s)
+            cfg->SlotyDosiek[s].Meno.clear();
+        cfg->SaveToFile(project);
+        QVERIFY(form->OpenProjectByName(project));
+        const TAPult *before = form->APult;
+        const QStringList windows = ConsoleWindows(*form);
+        const QString caption = form->windowTitle();
+        QVERIFY(!windows.isEmpty());
+        form->ModifiedFlag = 1;
+        prompt_.clear();
+        prompt_.Answer(TPrompt::Cancel);
+
+        const QString file = WriteFile(dir, QStringLiteral("good.acf"), KeysFile(true, 0));
+        fileAnswers_ << file;
+        form->KonverziaACF->trigger();
+
+        QCOMPARE(newShown_, 1);
+        QCOMPARE(prompt_.texts(), QStringList{LoadStrDll(33)});
+        QCOMPARE(form->APult, before);
+        QCOMPARE(ConsoleWindows(*form), windows);
+        QCOMPARE(form->ProjectName, project);
+        QCOMPARE(form->windowTitle(), caption);
+        QVERIFY(form->ModifiedFlag);
+        QCOMPARE(form->Dialogue().OperationMode, opmode::Idle);
+        QCOMPARE(form->AllConsolesClosed, Byte(0));
+        QCOMPARE(ImportFolders(), QStringList());
+    }
 };
 
 QTEST_MAIN(TestImports)
