@@ -110,8 +110,8 @@ void ImportOldFiles(TMainForm1 &form, bool isAcf)
     TImportRequest request;
     request.IsAcf = isAcf;
     std::unique_ptr<TAPult> config;
+    form.ShowFileInCaption(LoadStrDll(2));
     if (isAcf) {
-        form.ShowFileInCaption(LoadStrDll(2));
         QString name;
         if (!ChooseOldFile(*form.OpenDialog1, QStringLiteral("acf"), QStringLiteral("*.acf|*.acf"),
                            LoadStrDll(200) + QStringLiteral(" ACF ") + LoadStrDll(201), name))

@@ -104,6 +104,7 @@ class TestImports : public QObject
     QStringList fileSuffixes_;
     QList<std::optional<QString>> fileAnswers_;
     int newShown_ = 0;
+    QStringList captions_; // the main window's caption while the new-console dialog asks
     int type0_ = 1, type1_ = 0;
 
     std::unique_ptr<TMainForm1> MakeForm()
@@ -115,6 +116,7 @@ class TestImports : public QObject
         form->resize(1200, 900);
         form->DialogueSide().NovyPultExec = [this](TNovyPult &dialog) {
             ++newShown_;
+            captions_ << dialog.parentWidget()->windowTitle();
             QTimer::singleShot(0, &dialog, [&dialog, this] {
                 const int types[2] = {type0_, type1_};
                 for (int n = 0; n < 2; ++n) {
@@ -156,6 +158,7 @@ private slots:
         fileSuffixes_.clear();
         fileAnswers_.clear();
         newShown_ = 0;
+        captions_.clear();
         type0_ = 1;
         type1_ = 0;
     }
@@ -193,6 +196,11 @@ private slots:
 
         QVERIFY2(prompt_.asked().isEmpty(), qPrintable(Texts()));
         QCOMPARE(newShown_, 1);
+        // The ACF file is chosen first and named; the CFG import asks for the
+        // consoles first, under the caption of a new project.
+        QCOMPARE(captions_.size(), 1);
+        QVERIFY2(captions_[0].startsWith((acf ? QStringLiteral("old.acf") : LoadStrDll(2)) + QStringLiteral(" - ")),
+                 qPrintable(captions_[0]));
         QCOMPARE(fileSuffixes_, QStringList{acf ? QStringLiteral("acf ") + LoadStrDll(200) + QStringLiteral(" ACF ") +
                                                       LoadStrDll(201)
                                                 : QStringLiteral("cfg ") + LoadStrDll(200) +
