@@ -14,6 +14,7 @@
 #include "cardpack/dll_load.h"
 #include "cardpack/sablona.h"
 #include "editing/keybinding.h"
+#include "editing/layoutchange.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/mainwidgets.h"
 #include "mainwindow/speedbutton.h"
@@ -343,22 +344,83 @@ private slots:
         QCOMPARE(int(form->PultScreens[1]), 2);
     }
 
-    // A console disconnected after the store is connected again by the merge.
-    void mergeConnectsConsole()
+    // A console disconnected or cut to one screen by a layout change after the
+    // store: the merge connects it or gives its screens back, and its window
+    // is opened or rebuilt for the stored layout and shows the stored keys.
+    void mergeRebuildsWindow_data()
     {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("screens");
+        QTest::newRow("connects the console") << 0 << 2;
+        QTest::newRow("adds a screen") << 2 << 1;
+    }
+    void mergeRebuildsWindow()
+    {
+        QFETCH(int, type);
+        QFETCH(int, screens);
         auto form = openForm();
         QVERIFY(form);
+        // A key on the second screen of console 1, bound to a line of its 4W5 board.
+        const int high = LayoutChange::Capacity(form->Zoznam.get(), 2, 1);
+        QVERIFY(high > 100 && high < LayoutChange::Capacity(form->Zoznam.get(), 2, 2));
+        TPult &current = *form->APult->Pulty[1];
+        auto &line = current.Dosky[1]->Linky[3];
+        line = std::make_unique<TLinka>();
+        line->MenoLinky = QStringLiteral("E0-L4 - LS");
+        line->CisloLinky = 13;
+        line->Klavesa = Byte(high);
+        current.Klavesy[high] = fixture::BoundKey(QStringLiteral("Druhá"), 1, 3, 255, 148, 13);
+        current.Klavesy[high]->MenoLinky = QStringLiteral("E0-L4 - LS");
+        QCOMPARE(BindingFaults(*form->APult), QStringList());
         form->Odlozitakualnukonfiguraciu1->trigger();
-        form->APult->Pulty[1]->TypPultu = 0;
-        form->PultTyp[1] = 0;
+        const TPult &stored = *form->StoredAPult->Pulty[1];
+        form->PultTyp[1] = Byte(type);
+        form->PultScreens[1] = Byte(screens);
+        // The closing window asks to save the change first.
+        prompt_.Answer(TPrompt::No);
+        form->RefreshMdiChilds();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        prompt_.clear();
+        QVERIFY(consoleWindow(*form, 0));
+        if (type == 0) {
+            QVERIFY(!consoleWindow(*form, 1));
+        } else {
+            QCOMPARE(consoleWindow(*form, 1)->Tag, screens);
+        }
+        // The keys the stored copy has above the smaller capacity.
+        QList<int> upper;
+        for (int k = 0; k < KeyCount; ++k)
+            if (stored.Klavesy[k] && !stored.Klavesy[k]->IsUnconfigured() &&
+                (type == 0 || !form->APult->Pulty[1]->Klavesy[k] ||
+                 form->APult->Pulty[1]->Klavesy[k]->IsUnconfigured()))
+                upper << k;
+        QVERIFY(!upper.isEmpty());
+        form->ModifiedFlag = 0;
 
         form->Zlucitsodlozenou1->trigger();
+        QCOMPARE(reports_, QStringList());
         QCOMPARE(asked(), info(LoadStrDll(210)));
+        QCOMPARE(int(form->ModifiedFlag), 1);
+        QCOMPARE(BindingFaults(*form->APult), QStringList());
         QCOMPARE(int(form->PultTyp[1]), 2);
         QCOMPARE(int(form->PultScreens[1]), 2);
-        QCOMPARE(int(form->APult->Pulty[1]->TypPultu), 2);
-        QCOMPARE(int(form->APult->Pulty[1]->PocetObrazoviek), 2);
-        QCOMPARE(BindingFaults(*form->APult), QStringList());
+        const TPult &merged = *form->APult->Pulty[1];
+        QCOMPARE(int(merged.TypPultu), 2);
+        QCOMPARE(int(merged.PocetObrazoviek), 2);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        int windows = 0;
+        for (QMdiSubWindow *w : form->MdiArea->subWindowList())
+            windows += w->objectName() == QStringLiteral("Pult1");
+        QCOMPARE(windows, 1);
+        TMDIChild *window = consoleWindow(*form, 1);
+        QVERIFY(window);
+        QCOMPARE(int(window->ConsoleType), 2);
+        QCOMPARE(window->Tag, 2);
+        for (int k : upper) {
+            QVERIFY2(window->GetButton(k), qPrintable(QString::number(k)));
+            QCOMPARE(DumpKey(*merged.Klavesy[k]), DumpKey(*stored.Klavesy[k]));
+            QCOMPARE(window->GetButton(k)->Caption(), stored.Klavesy[k]->MenoKlavesy);
+        }
     }
 
     // Copy from the tool button and from the menu item: the target console
