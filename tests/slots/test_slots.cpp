@@ -14,6 +14,7 @@
 #include "mainwindow/mainform.h"
 #include "mainwindow/mainwidgets.h"
 #include "mainwindow/speedbutton.h"
+#include "model/conversions.h"
 #include "model/objekty.h"
 #include "platform/programfolder.h"
 #include "tests/fixture/fixture.h"
@@ -33,6 +34,8 @@ std::unique_ptr<TAPult> project()
     for (int s = 2; s <= 4; ++s)
         cfg->SlotyDosiek[s].Meno.clear();
     cfg->Pulty[1]->Dosky[2].reset();
+    // A line whose extended lines carry keys is named with its position, as the binding names it.
+    cfg->Pulty[0]->Dosky[1]->Linky[0]->MenoLinky = LinePosName(1) + QStringLiteral(" - MD");
     return cfg;
 }
 
@@ -240,12 +243,8 @@ private slots:
         TSpeedButton *md = form->GetLineButton(0);
         QVERIFY(md);
         QTest::mouseClick(md, Qt::LeftButton);
-        // The line's extended lines in their window, as the line-type panel opens it.
-        if (!form->rozForm) {
-            form->Vytvor(form->rozForm, card->Tag, 0);
-            form->ShowRozForm();
-        }
         QVERIFY(form->rozForm);
+        QVERIFY(form->rozForm->isVisible());
         QVERIFY(form->PanelRB);
         QPointer<QWidget> roz = form->rozForm;
         prompt_.Answer(TPrompt::Ok);
