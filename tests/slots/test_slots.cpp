@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTemporaryDir>
 
@@ -169,6 +170,26 @@ private slots:
         form->PMClick(QStringLiteral("&4W5"));
         QCOMPARE(form->GetCardButton(0), old.data());
         QCOMPARE(form->APult->SlotyDosiek[0].Meno, QStringLiteral("TUL10"));
+    }
+
+    // A card type the card package cannot make: a warning in the log and in
+    // a box, and the slot stays empty.
+    void placeUnknownCardWarns()
+    {
+        auto form = openForm();
+        QVERIFY(form);
+        rightClick(*form, form->BoardPanels.value(FreeSlot));
+        form->CardTypeMenu->hide();
+        QCOMPARE(form->ContextTarget, FreeSlot);
+        form->PMClick(QStringLiteral("&XQ9"));
+        const QString text = LoadStrDll(73) + QStringLiteral(" XQ9 ") + LoadStrDll(74);
+        QCOMPARE(prompt_.texts(), QStringList{text});
+        QCOMPARE(prompt_.asked()[0].kind, TPrompt::Kind::Warning);
+        const QString log = form->Memo1->toPlainText();
+        QVERIFY2(log.contains(QStringLiteral("WARNING:\n") + text), qPrintable(log));
+        QVERIFY(!form->GetCardButton(FreeSlot));
+        QCOMPARE(form->APult->SlotyDosiek[FreeSlot].Meno, QString());
+        QCOMPARE(form->ModifiedFlag, Byte(0));
     }
 
     void withoutConfigurationNoItems()
