@@ -430,7 +430,8 @@ public:
     QString GetSystemTypeText() const;
     void SetSystemType(Byte type);
     bool PultHasKindRKey(int console) const;
-    void TakeKeyNamesFromPcRecord(const TPcRecord &record, int console);
+    // True when a name changed.
+    bool TakeKeyNamesFromPcRecord(const TPcRecord &record, int console);
     void Uloipult0akoPC1Click();
     void Uloipult1akoPC1Click();
     void UlozitpultyakoPC1Click();

@@ -117,10 +117,12 @@ void TMainForm1::SetSystemType(Byte type)
 
 bool TMainForm1::PultHasKindRKey(int console) const { return ConsoleFiles::PultHasKindRKey(APult, console); }
 
-void TMainForm1::TakeKeyNamesFromPcRecord(const TPcRecord &record, int console)
+bool TMainForm1::TakeKeyNamesFromPcRecord(const TPcRecord &record, int console)
 {
-    if (APult && ConsoleFiles::TakeKeyNamesFromPcRecord(*APult, record, console))
-        ModifiedFlag = 1;
+    if (!APult || !ConsoleFiles::TakeKeyNamesFromPcRecord(*APult, record, console))
+        return false;
+    ModifiedFlag = 1;
+    return true;
 }
 
 // ---- consoles as PC console files ------------------------------------------------------------

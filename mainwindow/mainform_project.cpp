@@ -348,7 +348,10 @@ bool TMainForm1::OpenProjectFile(const QString &name)
 
     ModifiedFlag = 0;
     TWindowLog log(*this);
-    const bool hintsChanged = TakeSideFileHints(*APult, name, PcRecord, log, Quiet());
+    const bool hintsChanged =
+        TakeSideFileHints(*APult, name, PcRecord, log, Quiet(), [this](int console, const TPcRecord &record) {
+            return TakeKeyNamesFromPcRecord(record, console);
+        });
     for (int n = 0; n < ConsoleCount; ++n) {
         const TPult *console = APult->Pulty[n].get();
         PultTyp[n] = console ? console->TypPultu : 0;

@@ -309,7 +309,7 @@ bool SaveToPC(TSideFileContext &ctx, int n, const QString &projectFile)
 }
 
 bool TakeSideFileHints(TAPult &config, const QString &projectFile, TPcRecord &buffer, TConversionLog &log,
-                       bool quiet)
+                       bool quiet, const TTakeNames &takeNames)
 {
     bool changed = false;
     for (int n = 0; n < ConsoleCount; ++n) {
@@ -327,6 +327,8 @@ bool TakeSideFileHints(TAPult &config, const QString &projectFile, TPcRecord &bu
             continue;
         }
         if (RecordAgrees(config, n, buffer) && TakePcRecordHints(*config.Pulty[n], buffer))
+            changed = true;
+        if (takeNames && takeNames(n, buffer))
             changed = true;
     }
     return changed;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "cardpack/sablona.h"
 #include "model/cardset.h"
@@ -100,7 +101,10 @@ bool SaveToPC(TSideFileContext &ctx, int n, const QString &projectFile);
 // whose side file exists, the record is read (into buffer) and, when its
 // board codes of slots 0 to 15 and its key entries agree with the project,
 // the keys' hints are taken from it. A side file that cannot be read is
-// reported (box unless quiet, log entry) and passed over. Returns true when a
-// hint changed (the project is then modified).
+// reported (box unless quiet, log entry) and passed over. Each record read is
+// also handed to `takeNames` (console, record), which makes its own match and
+// answers whether a key name changed. Returns true when a hint or a name
+// changed (the project is then modified).
+using TTakeNames = std::function<bool(int console, const TPcRecord &record)>;
 bool TakeSideFileHints(TAPult &config, const QString &projectFile, TPcRecord &buffer, TConversionLog &log,
-                       bool quiet);
+                       bool quiet, const TTakeNames &takeNames = {});

@@ -398,13 +398,18 @@ void TNastav1::BtnCancelClick()
         TestOrvy->setChecked(false);
         TestPultu->setChecked(false);
     }
+    restoreLayout();
+    reject();
+}
+
+void TNastav1::restoreLayout()
+{
     p1->SetItemIndex(FSaved[0]);
     op1->setRange(std::min(op1->minimum(), FSaved[1]), std::max(op1->maximum(), FSaved[1]));
     op1->setValue(FSaved[1]);
     p2->SetItemIndex(FSaved[2]);
     op2->setRange(std::min(op2->minimum(), FSaved[3]), std::max(op2->maximum(), FSaved[3]));
     op2->setValue(FSaved[3]);
-    reject();
 }
 
 void TNastav1::closeEvent(QCloseEvent *event)
@@ -415,6 +420,9 @@ void TNastav1::closeEvent(QCloseEvent *event)
         TestOrvy->setChecked(false);
         TestPultu->setChecked(false);
     }
+    // Closed by its frame: a cancel. The layout chosen so far never passed
+    // the capacity question and must not be applied.
+    restoreLayout();
     QDialog::closeEvent(event);
 }
 

@@ -153,6 +153,8 @@ protected:
 
 private:
     void buildControls();
+    // The console types and screens as they were when the dialog opened.
+    void restoreLayout();
     void setTestLogShown(bool shown);
     // Sends one request and waits for its answer or the time-out; true when answered.
     bool runOneTest(Byte command, int awaited);

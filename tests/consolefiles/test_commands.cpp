@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -15,6 +16,8 @@
 #include "platform/programfolder.h"
 #include "records/sidefiles.h"
 #include "tests/fixture/fixture.h"
+#include "windows/colorbutton.h"
+#include "windows/mdichild.h"
 #include "windows/prompt.h"
 #include "windows/wizard.h"
 
@@ -102,6 +105,57 @@ private slots:
         form->MenuClick();
         QVERIFY(form->Uloipult1akoPC1->isEnabled()); // any connected console
         QVERIFY(prompt_.asked().isEmpty());
+    }
+
+    // Opening a project takes the key names of its PC console file when the
+    // file's boards and keys agree with the project.
+    void keyNamesFromTheSideFileOnOpen()
+    {
+        auto form = openForm();
+        QVERIFY(form);
+        const QString project = dir_.filePath(QStringLiteral("proj.orv"));
+        const QString side = PcConsoleFileName(project, 0);
+        QFile::setPermissions(side, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::remove(side);
+        answers_ << dir_.filePath(QStringLiteral("proj.cfg"));
+        form->MenuClick();
+        form->Uloipult0akoPC1->trigger();
+        QVERIFY(form->Save2FileOrv()); // the line numbers the write gave the keys
+        TPcRecord record;
+        QString error;
+        QVERIFY2(ReadPcRecordFile(side, record, error), qPrintable(error));
+        int k = 0;
+        const TPult &before = *form->APult->Pulty[0];
+        while (k < KeyCount - 1 && (!before.Klavesy[k] || before.Klavesy[k]->NumLin == 255))
+            ++k;
+        QVERIFY(k < KeyCount - 1);
+        const QString old = before.Klavesy[k]->MenoKlavesy;
+        record.SetNameText(KeyAddress(k), QStringLiteral("Nové meno"));
+        QVERIFY2(WriteRecordFile(side, record.ToBytes(), true, error), qPrintable(error));
+
+        form->ModifiedFlag = 0;
+        prompt_.clear();
+        QVERIFY(form->OpenProjectByName(project));
+        QVERIFY2(prompt_.asked().isEmpty(), qPrintable(prompt_.texts().join(u'|')));
+        QCOMPARE(form->APult->Pulty[0]->Klavesy[k]->MenoKlavesy, QStringLiteral("Nové meno"));
+        QCOMPARE(form->ModifiedFlag, Byte(1));
+        QMdiSubWindow *shown = nullptr;
+        for (QMdiSubWindow *w : form->MdiArea->subWindowList())
+            if (w->objectName() == QLatin1String("Pult0"))
+                shown = w;
+        auto *pult0 = qobject_cast<TMDIChild *>(shown);
+        QVERIFY(pult0);
+        QCOMPARE(pult0->GetButton(k)->Caption(), QStringLiteral("Nové meno"));
+
+        // A file whose boards differ from the project's leaves the names.
+        record.BoardCode(0) = Byte(record.BoardCode(0) + 1);
+        QVERIFY2(WriteRecordFile(side, record.ToBytes(), true, error), qPrintable(error));
+        form->ModifiedFlag = 0;
+        QVERIFY(form->OpenProjectByName(project));
+        QCOMPARE(form->APult->Pulty[0]->Klavesy[k]->MenoKlavesy, old);
+        QCOMPARE(form->ModifiedFlag, Byte(0));
+        QFile::setPermissions(side, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::remove(side);
     }
 
     void saveEveryConnectedConsole()

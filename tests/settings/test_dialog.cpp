@@ -416,6 +416,32 @@ private slots:
         QCOMPARE(BindingFaults(*form->APult), QStringList());
     }
 
+    // Closing the dialog by its frame is a cancel: a smaller layout chosen
+    // before it is dropped without the question, and no key is lost.
+    void closedByFrameKeepsLayout()
+    {
+        auto form = openProject([](TAPult &cfg) {
+            TPult &p = *cfg.Pulty[1];
+            p.Klavesy[150] = std::move(p.Klavesy[100]);
+            p.Klavesy[100] = std::make_unique<TKlavesa>();
+            p.Dosky[1]->Linky[2]->Klavesa = 150;
+        });
+        QVERIFY(form);
+        const int result = settings(*form, [&](TNastav1 &d) {
+            click(d.p1->Items[2]);
+            d.op2->setValue(1);
+            QVERIFY(d.close());
+        });
+        QCOMPARE(result, int(QDialog::Rejected));
+        expectNoBoxes();
+        QCOMPARE(form->PultTyp[0], Byte(1));
+        QCOMPARE(form->PultScreens[1], Byte(2));
+        QCOMPARE(form->APult->Pulty[0]->TypPultu, Byte(1));
+        QCOMPARE(form->APult->Pulty[1]->PocetObrazoviek, Byte(2));
+        QCOMPARE(form->APult->Pulty[1]->Klavesy[150]->MenoKlavesy, QStringLiteral("HLS Ťahač"));
+        QCOMPARE(form->APult->Pulty[1]->Dosky[1]->Linky[2]->Klavesa, Byte(150));
+    }
+
     // A console with a GSM-R key needs its function number: Enter cannot
     // pass a disabled OK, and a paste keeps 18 digits.
     void functionNumberGuardsOk()

@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTemporaryDir>
 
@@ -14,6 +15,7 @@
 #include "mainwindow/mainform.h"
 #include "mainwindow/mainwidgets.h"
 #include "mainwindow/speedbutton.h"
+#include "model/conversions.h"
 #include "model/objekty.h"
 #include "platform/programfolder.h"
 #include "tests/fixture/fixture.h"
@@ -33,6 +35,8 @@ std::unique_ptr<TAPult> project()
     for (int s = 2; s <= 4; ++s)
         cfg->SlotyDosiek[s].Meno.clear();
     cfg->Pulty[1]->Dosky[2].reset();
+    // A line whose extended lines carry keys is named with its position, as the binding names it.
+    cfg->Pulty[0]->Dosky[1]->Linky[0]->MenoLinky = LinePosName(1) + QStringLiteral(" - MD");
     return cfg;
 }
 
@@ -168,6 +172,26 @@ private slots:
         QCOMPARE(form->APult->SlotyDosiek[0].Meno, QStringLiteral("TUL10"));
     }
 
+    // A card type the card package cannot make: a warning in the log and in
+    // a box, and the slot stays empty.
+    void placeUnknownCardWarns()
+    {
+        auto form = openForm();
+        QVERIFY(form);
+        rightClick(*form, form->BoardPanels.value(FreeSlot));
+        form->CardTypeMenu->hide();
+        QCOMPARE(form->ContextTarget, FreeSlot);
+        form->PMClick(QStringLiteral("&XQ9"));
+        const QString text = LoadStrDll(73) + QStringLiteral(" XQ9 ") + LoadStrDll(74);
+        QCOMPARE(prompt_.texts(), QStringList{text});
+        QCOMPARE(prompt_.asked()[0].kind, TPrompt::Kind::Warning);
+        const QString log = form->Memo1->toPlainText();
+        QVERIFY2(log.contains(QStringLiteral("WARNING:\n") + text), qPrintable(log));
+        QVERIFY(!form->GetCardButton(FreeSlot));
+        QCOMPARE(form->APult->SlotyDosiek[FreeSlot].Meno, QString());
+        QCOMPARE(form->ModifiedFlag, Byte(0));
+    }
+
     void withoutConfigurationNoItems()
     {
         TMainForm1 form(nullptr, QSize(1280, 1024));
@@ -240,12 +264,8 @@ private slots:
         TSpeedButton *md = form->GetLineButton(0);
         QVERIFY(md);
         QTest::mouseClick(md, Qt::LeftButton);
-        // The line's extended lines in their window, as the line-type panel opens it.
-        if (!form->rozForm) {
-            form->Vytvor(form->rozForm, card->Tag, 0);
-            form->ShowRozForm();
-        }
         QVERIFY(form->rozForm);
+        QVERIFY(form->rozForm->isVisible());
         QVERIFY(form->PanelRB);
         QPointer<QWidget> roz = form->rozForm;
         prompt_.Answer(TPrompt::Ok);
