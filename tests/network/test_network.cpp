@@ -212,6 +212,7 @@ class TestNetworkMode : public QObject
     TScriptedPrompt prompt_;
     std::unique_ptr<TPromptScope> scope_;
     int newShown_ = 0;
+    QString newButtons_; // "Nacitanie,BezCitania,Koniec" as shown: caption, or "-" when hidden
     int types_[2] = {1, 2};
     QString project_;
 
@@ -235,6 +236,10 @@ class TestNetworkMode : public QObject
         form->resize(1200, 900);
         form->DialogueSide().NovyPultExec = [this](TNovyPult &dialog) {
             ++newShown_;
+            QStringList shown;
+            for (QPushButton *b : {dialog.Nacitanie, dialog.BezCitania, dialog.Koniec})
+                shown << (b->isVisibleTo(&dialog) ? b->text() : QStringLiteral("-"));
+            newButtons_ = shown.join(QLatin1Char(','));
             QTimer::singleShot(0, &dialog, [&dialog, this] {
                 for (int n = 0; n < 2; ++n) {
                     QGroupBox *box = n == 0 ? dialog.RadioGroup1 : dialog.RadioGroup2;
@@ -353,6 +358,7 @@ private slots:
     {
         prompt_.clear();
         newShown_ = 0;
+        newButtons_.clear();
         types_[0] = 1;
         types_[1] = 2;
         for (const QString &name : {QStringLiteral("osadenie.dat"), QStringLiteral("tabulky.dat")}) {
@@ -398,6 +404,8 @@ private slots:
         ExpectNoBoxes();
         ExpectIdle(*form);
         QCOMPARE(newShown_, 1);
+        // A read always reads the boards: the dialog offers OK and Cancel only.
+        QCOMPARE(newButtons_, LoadStrDll(31) + QStringLiteral(",-,") + LoadStrDll(120));
         QVERIFY(form->APult);
         const TAPult &a = *form->APult;
         QCOMPARE(a.SlotyDosiek[0].Meno, QStringLiteral("TUL10"));
@@ -437,6 +445,7 @@ private slots:
         prompt_.clear();
         ExpectIdle(*form);
         QCOMPARE(newShown_, 1);
+        QCOMPARE(newButtons_, LoadStrDll(31) + QStringLiteral(",-,") + LoadStrDll(120));
         QCOMPARE(form->APult->SlotyDosiek[0].Meno, QStringLiteral("TUL10"));
         QCOMPARE(form->APult->SlotyDosiek[1].Meno, QStringLiteral("T4W5"));
         QVERIFY(form->NetOperations().LastSucceeded);
@@ -627,6 +636,7 @@ private slots:
         form->New1->trigger();
         ExpectRelayCommands(RelayRecord(2), {5, 10});
         ExpectNoBoxes();
+        QCOMPARE(newButtons_, LoadStrDll(8) + QLatin1Char(',') + LoadStrDll(5) + QLatin1Char(',') + LoadStrDll(120));
         ExpectIdle(*form);
         QVERIFY(form->APult);
         QCOMPARE(form->APult->SlotyDosiek[0].Meno, QStringLiteral("TUL10"));
