@@ -362,7 +362,10 @@ void TNetOperations::ReadConfigByNet()
     host_.FreeCardButtons();
     const bool wasVisible = link_.ShowStatusWindow();
     engine_.LockUserInterface();
+    // The dialog's configuration holds no tables yet: a read that fails keeps
+    // none, or Write to system would send its empty consoles.
     if (!ReadBoardsByNet(false, false)) {
+        host_.FreeModel();
         link_.RestoreStatusWindow(wasVisible);
         return;
     }
@@ -390,6 +393,7 @@ void TNetOperations::ReadConfigByNet()
         host_.SetStatusText(LoadStrDll(71));
     } else {
         QFile::remove(fetched);
+        host_.FreeModel();
     }
     link_.ResetSlot(2);
     link_.SendNetCommand(LeaveConfig, CommandText);

@@ -575,37 +575,53 @@ private slots:
         }
     }
 
-    // A hostile tabulky.dat on the server: the read says why and loads nothing;
-    // the program's own tabulky.dat stays as it was.
-    void hostileTablesRead_data()
+    // A read that fails, at the relay, at the FTP server or on a hostile
+    // file, says why, loads nothing and keeps no half-read configuration; the
+    // program's own tabulky.dat stays as it was.
+    void readFailures_data()
     {
-        QTest::addColumn<QByteArray>("tables");
+        QTest::addColumn<QStringList>("relay");
+        QTest::addColumn<QByteArray>("boards");
+        QTest::addColumn<QByteArray>("tables"); // empty: none on the server
+        QTest::addColumn<QList<int>>("commands");
         QTest::addColumn<QString>("box");
         const QByteArray good = netfiles::BuildTablesFile({QByteArray(46380, 0), QByteArray(46380, 0)});
-        QTest::newRow("short") << good.left(1000) << QStringLiteral("E:tabulky.dat: 1000 bytes, 92762 expected");
-        QTest::newRow("wrong N") << QByteArray("\x00\x01", 2) + good.mid(2)
+        const QList<int> whole{5, 10, 3, 5};
+        QTest::newRow("short tables") << QStringList{} << BoardsFile() << good.left(1000) << whole
+                                      << QStringLiteral("E:tabulky.dat: 1000 bytes, 92762 expected");
+        QTest::newRow("wrong N") << QStringList{} << BoardsFile() << QByteArray("\x00\x01", 2) + good.mid(2) << whole
                                  << QStringLiteral("E:tabulky.dat: it holds 1 consoles, the configuration has 2");
-        QTest::newRow("wrong first byte") << QByteArray("\x07", 1) + good.mid(1)
-                                          << QStringLiteral("E:tabulky.dat: the first byte is 7, not 0");
-        QTest::newRow("missing") << QByteArray() << QStringLiteral("W:") + LoadStrDll(154);
+        QTest::newRow("wrong first byte") << QStringList{} << BoardsFile() << QByteArray("\x07", 1) + good.mid(1)
+                                          << whole << QStringLiteral("E:tabulky.dat: the first byte is 7, not 0");
+        QTest::newRow("tables missing") << QStringList{} << BoardsFile() << QByteArray()
+                                        << QList<int>{5, 10, 3, 154, 5} << QStringLiteral("W:") + LoadStrDll(154);
+        QTest::newRow("command 3 refused") << QStringList{"--refuse", "3"} << BoardsFile() << good
+                                           << QList<int>{5, 10, 3, 152, 5} << QStringLiteral("W:") + LoadStrDll(152);
+        QTest::newRow("silent on command 10") << QStringList{"--silent", "10"} << BoardsFile() << good
+                                              << QList<int>{5, 10, 150} << QStringLiteral("W:") + LoadStrDll(150);
+        QTest::newRow("boards file naming a slot twice")
+            << QStringList{} << BoardsFile() + QByteArray("\x10\x00\x90\x00", 4) << good << QList<int>{5, 10}
+            << QStringLiteral("E:osadenie.dat, record 4 (offset 12): a second board for slot 1");
     }
-    void hostileTablesRead()
+    void readFailures()
     {
+        QFETCH(QStringList, relay);
+        QFETCH(QByteArray, boards);
         QFETCH(QByteArray, tables);
+        QFETCH(QList<int>, commands);
         QFETCH(QString, box);
         if (!tables.isEmpty())
             QVERIFY(WriteAll(Remote("tabulky.dat"), tables));
-        QVERIFY(WriteAll(Remote("osadenie.dat"), BoardsFile()));
+        QVERIFY(WriteAll(Remote("osadenie.dat"), boards));
         const QByteArray previous("an earlier tabulky.dat");
         QVERIFY(WriteAll(Local("tabulky.dat"), previous));
-        QVERIFY(StartRelay());
+        QVERIFY(StartRelay(relay));
         auto form = MakeForm(server_.First().toInt());
         // From the status window's Read button.
         MenuItem(*form, "StatusWindow")->trigger();
         QTest::mouseClick(form->UDPRForm1->Button7, Qt::LeftButton);
 
-        ExpectRelayCommands(RelayRecord(tables.isEmpty() ? 5 : 4),
-                            tables.isEmpty() ? QList<int>{5, 10, 3, 154, 5} : QList<int>{5, 10, 3, 5});
+        ExpectRelayCommands(RelayRecord(int(commands.size())), commands);
         QCOMPARE(prompt_.asked().size(), 1);
         const TScriptedPrompt::Asked a = prompt_.asked()[0];
         prompt_.clear();
@@ -615,12 +631,13 @@ private slots:
         QVERIFY(!form->NetOperations().LastSucceeded);
         QCOMPARE(ReadAll(Local("tabulky.dat")), previous);
         QVERIFY(!QFile::exists(TNetOperations::FetchedTablesPath()));
-        // No tables reached the model: no key is bound, no console window opened.
-        QVERIFY(form->APult);
-        for (const auto &p : form->APult->Pulty)
-            if (p)
-                QVERIFY(Keys(*p).isEmpty());
+        // Nothing read stays: no configuration, no board buttons, no console
+        // window, nothing to write to the system.
+        QVERIFY(!form->APult);
+        QVERIFY(!form->CardOfSlot(0) && !form->CardOfSlot(1));
         QVERIFY(ConsoleWindows(*form).isEmpty());
+        form->MenuClick();
+        QVERIFY(!form->WriteConfig->isEnabled());
         QVERIFY(form->UDPRForm1->isVisible());
     }
 
