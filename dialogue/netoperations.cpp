@@ -414,6 +414,11 @@ void TNetOperations::ReadTablesFileClick()
     host_.RefreshMenus();
     if (engine_.OperationMode != opmode::Idle)
         return;
+    // Without the file the open project is not given up for nothing.
+    if (!QFile::exists(TablesFilePath())) {
+        Fail(TablesFilePath() + QStringLiteral(": no such file"));
+        return;
+    }
     TAPult *apult = host_.Model();
     if (!apult)
         apult = &host_.CreateModel();
@@ -439,5 +444,10 @@ void TNetOperations::ReadTablesFileClick()
     LastSucceeded = LoadTablesFile(TablesFilePath());
     engine_.Kom = engine_.ktKrok = engine_.KomPult = 0;
     engine_.OperationMode = opmode::Idle;
+    // A refused file leaves the dialog's empty consoles: none is kept to be written.
+    if (!LastSucceeded) {
+        host_.FreeModel();
+        return;
+    }
     host_.OpenConsoleWindows();
 }

@@ -456,6 +456,40 @@ private slots:
         QCOMPARE(ReadAll(Local("tabulky.dat")), tables);
     }
 
+    // The tables file command on a missing or refused file: a missing one
+    // leaves the open project as it was; a refused one keeps no half-read
+    // configuration to be written.
+    void readTablesFileRefused()
+    {
+        auto form = MakeForm(FreePort());
+        OpenProject(*form);
+        TAPult *before = form->APult;
+        QAction *item = MenuItem(*form, "ReadFromFile4FTP1");
+        QVERIFY(item);
+        item->trigger();
+        QCOMPARE(prompt_.texts(), QStringList{Local("tabulky.dat") + QStringLiteral(": no such file")});
+        QCOMPARE(prompt_.asked()[0].kind, TPrompt::Kind::Error);
+        prompt_.clear();
+        QCOMPARE(newShown_, 0);
+        QCOMPARE(form->APult, before);
+        QCOMPARE(ConsoleWindows(*form), (QStringList{QStringLiteral("Pult0"), QStringLiteral("Pult1")}));
+        ExpectIdle(*form);
+
+        // One console in the file, two connected in the dialog.
+        QVERIFY(WriteAll(Local("tabulky.dat"), netfiles::BuildTablesFile({QByteArray(46380, 0)})));
+        item->trigger();
+        QCOMPARE(newShown_, 1);
+        QCOMPARE(prompt_.texts(),
+                 QStringList{QStringLiteral("tabulky.dat: it holds 1 consoles, the configuration has 2 connected")});
+        prompt_.clear();
+        ExpectIdle(*form);
+        QVERIFY(!form->NetOperations().LastSucceeded);
+        QVERIFY(!form->APult);
+        QVERIFY(ConsoleWindows(*form).isEmpty());
+        form->MenuClick();
+        QVERIFY(!form->WriteConfig->isEnabled());
+    }
+
     // Write to system: the texts, the relay commands and whether tabulky.dat
     // was uploaded, for a whole write and each way it can fail.
     void write_data()
