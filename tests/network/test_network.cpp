@@ -193,6 +193,24 @@ QStringList Configured(const TAPult &a)
     return lines;
 }
 
+// Keeps a window open against its first `count` closes.
+class CloseEater : public QObject
+{
+public:
+    explicit CloseEater(int count) : count_(count) {}
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() != QEvent::Close || count_ == 0)
+            return false;
+        --count_;
+        e->ignore();
+        return true;
+    }
+
+private:
+    int count_;
+};
+
 QAction *MenuItem(TMainForm1 &form, const char *name)
 {
     return form.findChild<QAction *>(QLatin1String(name));
@@ -488,6 +506,61 @@ private slots:
         QVERIFY(ConsoleWindows(*form).isEmpty());
         form->MenuClick();
         QVERIFY(!form->WriteConfig->isEnabled());
+    }
+
+    // A console window that stays open when the read closes them: the read
+    // asks Abort or Retry; Abort gives up with the project as it was, Retry
+    // goes on once the window has closed.
+    void readWithAConsoleStayingOpen()
+    {
+        QVERIFY(StartRelay({"--silent", "5"}));
+        auto form = MakeForm(server_.First().toInt());
+        OpenProject(*form);
+        TAPult *before = form->APult;
+        QMdiSubWindow *stuck = nullptr;
+        for (QMdiSubWindow *w : form->MdiArea->subWindowList())
+            if (w->objectName() == QLatin1String("Pult1"))
+                stuck = w;
+        QVERIFY(stuck);
+        relay_.Clear();
+        const QString text29 = LoadStrDll(29);
+        const TPrompt::Buttons abortRetry = TPrompt::Bit(TPrompt::Abort) | TPrompt::Bit(TPrompt::Retry);
+
+        CloseEater always(-1);
+        stuck->installEventFilter(&always);
+        prompt_.Answer(TPrompt::Retry);
+        prompt_.Answer(TPrompt::Abort);
+        form->ReadConfig->trigger();
+        QCOMPARE(prompt_.texts(), (QStringList{text29, text29}));
+        for (const TScriptedPrompt::Asked &a : prompt_.asked()) {
+            QCOMPARE(a.kind, TPrompt::Kind::Warning);
+            QCOMPARE(a.buttons, abortRetry);
+        }
+        prompt_.clear();
+        QCOMPARE(newShown_, 0);
+        QCOMPARE(form->APult, before);
+        QCOMPARE(ConsoleWindows(*form), QStringList{QStringLiteral("Pult1")});
+        ExpectIdle(*form);
+        QVERIFY(Parse(relay_.Lines()).rx.isEmpty());
+        stuck->removeEventFilter(&always);
+
+        // Open again; the window holds out against one close only.
+        form->CloseAllConsoles();
+        OpenProject(*form);
+        for (QMdiSubWindow *w : form->MdiArea->subWindowList())
+            if (w->objectName() == QLatin1String("Pult1"))
+                stuck = w;
+        CloseEater once(1);
+        stuck->installEventFilter(&once);
+        prompt_.Answer(TPrompt::Retry);
+        form->ReadConfig->trigger();
+        // The read went on: the dialog, then the silent relay.
+        ExpectRelayCommands(RelayRecord(2), {5, 150});
+        QCOMPARE(prompt_.texts(), (QStringList{text29, LoadStrDll(150)}));
+        prompt_.clear();
+        QCOMPARE(newShown_, 1);
+        ExpectIdle(*form);
+        QVERIFY(ConsoleWindows(*form).isEmpty());
     }
 
     // Write to system: the texts, the relay commands and whether tabulky.dat
