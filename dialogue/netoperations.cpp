@@ -359,6 +359,8 @@ void TNetOperations::ReadConfigByNet()
     link_.DropFileFromCaption();
     if (link_.RunNewConsoleDialog() == 2)
         return;
+    // What is read is no project file's: a save asks for a name, side files find no place.
+    host_.SetProjectName(LoadStrDll(2));
     host_.FreeCardButtons();
     const bool wasVisible = link_.ShowStatusWindow();
     engine_.LockUserInterface();
@@ -438,6 +440,8 @@ void TNetOperations::ReadTablesFileClick()
         return;
     if (link_.RunNewConsoleDialog() == 2)
         return;
+    host_.SetProjectName(LoadStrDll(2));
+    link_.DropFileFromCaption();
     if (TAPult *model = host_.Model(); model && host_.BoardList())
         model->TypDosiek = host_.BoardList()->GetType() & 1;
     host_.FreeCardButtons();

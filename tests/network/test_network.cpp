@@ -445,6 +445,38 @@ private slots:
         QVERIFY(form->UDPRForm1->M->toPlainText().contains(QStringLiteral("FTP STATUS 208  - Download success")));
     }
 
+    // A read over an open project: what was read is no longer that project,
+    // so neither a save nor the tables file may write to its files.
+    void readOverAnOpenProject()
+    {
+        const QByteArray tables = ProjectTables();
+        QCOMPARE(tables.size(), 2 + 2 * 46380);
+        const QString side = projects_.filePath(QStringLiteral("stanica_0.cfg"));
+        const QByteArray sideBefore = ReadAll(side);
+        const QByteArray projectBefore = ReadAll(project_);
+        QVERIFY(WriteAll(Remote("tabulky.dat"), tables));
+        QVERIFY(WriteAll(Remote("osadenie.dat"), BoardsFile()));
+        QVERIFY(StartRelay());
+        auto form = MakeForm(server_.First().toInt());
+        OpenProject(*form);
+        form->ReadConfig->trigger();
+        ExpectRelayCommands(RelayRecord(4), {5, 10, 3, 5});
+        ExpectNoBoxes();
+        QVERIFY(form->NetOperations().LastSucceeded);
+        QCOMPARE(form->ProjectName, LoadStrDll(2));
+        QCOMPARE(form->windowTitle(), form->BaseTitle);
+
+        // The PC console's side files have no place now: nothing is written.
+        MenuItem(*form, "writeFile4FTP1")->trigger();
+        QCOMPARE(prompt_.asked().size(), 1);
+        QVERIFY2(prompt_.texts()[0].contains(QStringLiteral("the project has no file name")),
+                 qPrintable(prompt_.texts()[0]));
+        prompt_.clear();
+        QVERIFY(!form->NetOperations().LastSucceeded);
+        QCOMPARE(ReadAll(side), sideBefore);
+        QCOMPARE(ReadAll(project_), projectBefore);
+    }
+
     // The tables file read from the program folder without any transfer.
     void readTablesFileCommand()
     {
@@ -452,9 +484,13 @@ private slots:
         QCOMPARE(tables.size(), 2 + 2 * 46380);
         QVERIFY(StartRelay());
         auto form = MakeForm(server_.First().toInt());
+        OpenProject(*form);
         QAction *item = MenuItem(*form, "ReadFromFile4FTP1");
         QVERIFY(item);
         item->trigger();
+        // What was read is not the project's file any more.
+        QCOMPARE(form->ProjectName, LoadStrDll(2));
+        QCOMPARE(form->windowTitle(), form->BaseTitle);
         // No boards file came: the tables bring their boards, and say so.
         QCOMPARE(prompt_.asked().size(), 1);
         QCOMPARE(prompt_.asked()[0].kind, TPrompt::Kind::Warning);
