@@ -359,10 +359,15 @@ void TNetOperations::ReadConfigByNet()
     link_.DropFileFromCaption();
     if (link_.RunNewConsoleDialog() == 2)
         return;
+    // What is read is no project file's: a save asks for a name, side files find no place.
+    host_.SetProjectName(LoadStrDll(2));
     host_.FreeCardButtons();
     const bool wasVisible = link_.ShowStatusWindow();
     engine_.LockUserInterface();
+    // The dialog's configuration holds no tables yet: a read that fails keeps
+    // none, or Write to system would send its empty consoles.
     if (!ReadBoardsByNet(false, false)) {
+        host_.FreeModel();
         link_.RestoreStatusWindow(wasVisible);
         return;
     }
@@ -390,6 +395,7 @@ void TNetOperations::ReadConfigByNet()
         host_.SetStatusText(LoadStrDll(71));
     } else {
         QFile::remove(fetched);
+        host_.FreeModel();
     }
     link_.ResetSlot(2);
     link_.SendNetCommand(LeaveConfig, CommandText);
@@ -410,6 +416,11 @@ void TNetOperations::ReadTablesFileClick()
     host_.RefreshMenus();
     if (engine_.OperationMode != opmode::Idle)
         return;
+    // Without the file the open project is not given up for nothing.
+    if (!QFile::exists(TablesFilePath())) {
+        Fail(TablesFilePath() + QStringLiteral(": no such file"));
+        return;
+    }
     TAPult *apult = host_.Model();
     if (!apult)
         apult = &host_.CreateModel();
@@ -429,11 +440,18 @@ void TNetOperations::ReadTablesFileClick()
         return;
     if (link_.RunNewConsoleDialog() == 2)
         return;
+    host_.SetProjectName(LoadStrDll(2));
+    link_.DropFileFromCaption();
     if (TAPult *model = host_.Model(); model && host_.BoardList())
         model->TypDosiek = host_.BoardList()->GetType() & 1;
     host_.FreeCardButtons();
     LastSucceeded = LoadTablesFile(TablesFilePath());
     engine_.Kom = engine_.ktKrok = engine_.KomPult = 0;
     engine_.OperationMode = opmode::Idle;
+    // A refused file leaves the dialog's empty consoles: none is kept to be written.
+    if (!LastSucceeded) {
+        host_.FreeModel();
+        return;
+    }
     host_.OpenConsoleWindows();
 }

@@ -31,8 +31,8 @@ public:
     // whether it was visible before.
     virtual bool ShowStatusWindow() = 0;
     virtual void RestoreStatusWindow(bool visible) = 0;
-    // The new-console dialog without its second button: 0 read the boards,
-    // 1 do not, 2 cancel.
+    // The new-console dialog without its second button (OK and Cancel): 0 go
+    // on, 2 cancel.
     virtual int RunNewConsoleDialog() = 0;
     // The caption without the project's file name.
     virtual void DropFileFromCaption() = 0;

@@ -58,7 +58,8 @@ public:
         if (form_.UDPRForm1)
             form_.UDPRForm1->setVisible(visible);
     }
-    int RunNewConsoleDialog() override { return form_.RunNewConsoleDialog(true, false); }
+    // Neither command has a choice not to read: OK and Cancel only.
+    int RunNewConsoleDialog() override { return form_.RunNewConsoleDialog(false, true); }
     void DropFileFromCaption() override { form_.ShowFileInCaption(QString()); }
 
 private:

@@ -193,6 +193,24 @@ QStringList Configured(const TAPult &a)
     return lines;
 }
 
+// Keeps a window open against its first `count` closes.
+class CloseEater : public QObject
+{
+public:
+    explicit CloseEater(int count) : count_(count) {}
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() != QEvent::Close || count_ == 0)
+            return false;
+        --count_;
+        e->ignore();
+        return true;
+    }
+
+private:
+    int count_;
+};
+
 QAction *MenuItem(TMainForm1 &form, const char *name)
 {
     return form.findChild<QAction *>(QLatin1String(name));
@@ -212,6 +230,7 @@ class TestNetworkMode : public QObject
     TScriptedPrompt prompt_;
     std::unique_ptr<TPromptScope> scope_;
     int newShown_ = 0;
+    QString newButtons_; // "Nacitanie,BezCitania,Koniec" as shown: caption, or "-" when hidden
     int types_[2] = {1, 2};
     QString project_;
 
@@ -235,6 +254,10 @@ class TestNetworkMode : public QObject
         form->resize(1200, 900);
         form->DialogueSide().NovyPultExec = [this](TNovyPult &dialog) {
             ++newShown_;
+            QStringList shown;
+            for (QPushButton *b : {dialog.Nacitanie, dialog.BezCitania, dialog.Koniec})
+                shown << (b->isVisibleTo(&dialog) ? b->text() : QStringLiteral("-"));
+            newButtons_ = shown.join(QLatin1Char(','));
             QTimer::singleShot(0, &dialog, [&dialog, this] {
                 for (int n = 0; n < 2; ++n) {
                     QGroupBox *box = n == 0 ? dialog.RadioGroup1 : dialog.RadioGroup2;
@@ -353,6 +376,7 @@ private slots:
     {
         prompt_.clear();
         newShown_ = 0;
+        newButtons_.clear();
         types_[0] = 1;
         types_[1] = 2;
         for (const QString &name : {QStringLiteral("osadenie.dat"), QStringLiteral("tabulky.dat")}) {
@@ -398,6 +422,8 @@ private slots:
         ExpectNoBoxes();
         ExpectIdle(*form);
         QCOMPARE(newShown_, 1);
+        // A read always reads the boards: the dialog offers OK and Cancel only.
+        QCOMPARE(newButtons_, LoadStrDll(31) + QStringLiteral(",-,") + LoadStrDll(120));
         QVERIFY(form->APult);
         const TAPult &a = *form->APult;
         QCOMPARE(a.SlotyDosiek[0].Meno, QStringLiteral("TUL10"));
@@ -419,6 +445,38 @@ private slots:
         QVERIFY(form->UDPRForm1->M->toPlainText().contains(QStringLiteral("FTP STATUS 208  - Download success")));
     }
 
+    // A read over an open project: what was read is no longer that project,
+    // so neither a save nor the tables file may write to its files.
+    void readOverAnOpenProject()
+    {
+        const QByteArray tables = ProjectTables();
+        QCOMPARE(tables.size(), 2 + 2 * 46380);
+        const QString side = projects_.filePath(QStringLiteral("stanica_0.cfg"));
+        const QByteArray sideBefore = ReadAll(side);
+        const QByteArray projectBefore = ReadAll(project_);
+        QVERIFY(WriteAll(Remote("tabulky.dat"), tables));
+        QVERIFY(WriteAll(Remote("osadenie.dat"), BoardsFile()));
+        QVERIFY(StartRelay());
+        auto form = MakeForm(server_.First().toInt());
+        OpenProject(*form);
+        form->ReadConfig->trigger();
+        ExpectRelayCommands(RelayRecord(4), {5, 10, 3, 5});
+        ExpectNoBoxes();
+        QVERIFY(form->NetOperations().LastSucceeded);
+        QCOMPARE(form->ProjectName, LoadStrDll(2));
+        QCOMPARE(form->windowTitle(), form->BaseTitle);
+
+        // The PC console's side files have no place now: nothing is written.
+        MenuItem(*form, "writeFile4FTP1")->trigger();
+        QCOMPARE(prompt_.asked().size(), 1);
+        QVERIFY2(prompt_.texts()[0].contains(QStringLiteral("the project has no file name")),
+                 qPrintable(prompt_.texts()[0]));
+        prompt_.clear();
+        QVERIFY(!form->NetOperations().LastSucceeded);
+        QCOMPARE(ReadAll(side), sideBefore);
+        QCOMPARE(ReadAll(project_), projectBefore);
+    }
+
     // The tables file read from the program folder without any transfer.
     void readTablesFileCommand()
     {
@@ -426,9 +484,13 @@ private slots:
         QCOMPARE(tables.size(), 2 + 2 * 46380);
         QVERIFY(StartRelay());
         auto form = MakeForm(server_.First().toInt());
+        OpenProject(*form);
         QAction *item = MenuItem(*form, "ReadFromFile4FTP1");
         QVERIFY(item);
         item->trigger();
+        // What was read is not the project's file any more.
+        QCOMPARE(form->ProjectName, LoadStrDll(2));
+        QCOMPARE(form->windowTitle(), form->BaseTitle);
         // No boards file came: the tables bring their boards, and say so.
         QCOMPARE(prompt_.asked().size(), 1);
         QCOMPARE(prompt_.asked()[0].kind, TPrompt::Kind::Warning);
@@ -437,6 +499,7 @@ private slots:
         prompt_.clear();
         ExpectIdle(*form);
         QCOMPARE(newShown_, 1);
+        QCOMPARE(newButtons_, LoadStrDll(31) + QStringLiteral(",-,") + LoadStrDll(120));
         QCOMPARE(form->APult->SlotyDosiek[0].Meno, QStringLiteral("TUL10"));
         QCOMPARE(form->APult->SlotyDosiek[1].Meno, QStringLiteral("T4W5"));
         QVERIFY(form->NetOperations().LastSucceeded);
@@ -445,6 +508,95 @@ private slots:
         QCOMPARE(ConsoleWindows(*form), (QStringList{QStringLiteral("Pult0"), QStringLiteral("Pult1")}));
         QVERIFY(Parse(relay_.Lines()).rx.isEmpty());
         QCOMPARE(ReadAll(Local("tabulky.dat")), tables);
+    }
+
+    // The tables file command on a missing or refused file: a missing one
+    // leaves the open project as it was; a refused one keeps no half-read
+    // configuration to be written.
+    void readTablesFileRefused()
+    {
+        auto form = MakeForm(FreePort());
+        OpenProject(*form);
+        TAPult *before = form->APult;
+        QAction *item = MenuItem(*form, "ReadFromFile4FTP1");
+        QVERIFY(item);
+        item->trigger();
+        QCOMPARE(prompt_.texts(), QStringList{Local("tabulky.dat") + QStringLiteral(": no such file")});
+        QCOMPARE(prompt_.asked()[0].kind, TPrompt::Kind::Error);
+        prompt_.clear();
+        QCOMPARE(newShown_, 0);
+        QCOMPARE(form->APult, before);
+        QCOMPARE(ConsoleWindows(*form), (QStringList{QStringLiteral("Pult0"), QStringLiteral("Pult1")}));
+        ExpectIdle(*form);
+
+        // One console in the file, two connected in the dialog.
+        QVERIFY(WriteAll(Local("tabulky.dat"), netfiles::BuildTablesFile({QByteArray(46380, 0)})));
+        item->trigger();
+        QCOMPARE(newShown_, 1);
+        QCOMPARE(prompt_.texts(),
+                 QStringList{QStringLiteral("tabulky.dat: it holds 1 consoles, the configuration has 2 connected")});
+        prompt_.clear();
+        ExpectIdle(*form);
+        QVERIFY(!form->NetOperations().LastSucceeded);
+        QVERIFY(!form->APult);
+        QVERIFY(ConsoleWindows(*form).isEmpty());
+        form->MenuClick();
+        QVERIFY(!form->WriteConfig->isEnabled());
+    }
+
+    // A console window that stays open when the read closes them: the read
+    // asks Abort or Retry; Abort gives up with the project as it was, Retry
+    // goes on once the window has closed.
+    void readWithAConsoleStayingOpen()
+    {
+        QVERIFY(StartRelay({"--silent", "5"}));
+        auto form = MakeForm(server_.First().toInt());
+        OpenProject(*form);
+        TAPult *before = form->APult;
+        QMdiSubWindow *stuck = nullptr;
+        for (QMdiSubWindow *w : form->MdiArea->subWindowList())
+            if (w->objectName() == QLatin1String("Pult1"))
+                stuck = w;
+        QVERIFY(stuck);
+        relay_.Clear();
+        const QString text29 = LoadStrDll(29);
+        const TPrompt::Buttons abortRetry = TPrompt::Bit(TPrompt::Abort) | TPrompt::Bit(TPrompt::Retry);
+
+        CloseEater always(-1);
+        stuck->installEventFilter(&always);
+        prompt_.Answer(TPrompt::Retry);
+        prompt_.Answer(TPrompt::Abort);
+        form->ReadConfig->trigger();
+        QCOMPARE(prompt_.texts(), (QStringList{text29, text29}));
+        for (const TScriptedPrompt::Asked &a : prompt_.asked()) {
+            QCOMPARE(a.kind, TPrompt::Kind::Warning);
+            QCOMPARE(a.buttons, abortRetry);
+        }
+        prompt_.clear();
+        QCOMPARE(newShown_, 0);
+        QCOMPARE(form->APult, before);
+        QCOMPARE(ConsoleWindows(*form), QStringList{QStringLiteral("Pult1")});
+        ExpectIdle(*form);
+        QVERIFY(Parse(relay_.Lines()).rx.isEmpty());
+        stuck->removeEventFilter(&always);
+
+        // Open again; the window holds out against one close only.
+        form->CloseAllConsoles();
+        OpenProject(*form);
+        for (QMdiSubWindow *w : form->MdiArea->subWindowList())
+            if (w->objectName() == QLatin1String("Pult1"))
+                stuck = w;
+        CloseEater once(1);
+        stuck->installEventFilter(&once);
+        prompt_.Answer(TPrompt::Retry);
+        form->ReadConfig->trigger();
+        // The read went on: the dialog, then the silent relay.
+        ExpectRelayCommands(RelayRecord(2), {5, 150});
+        QCOMPARE(prompt_.texts(), (QStringList{text29, LoadStrDll(150)}));
+        prompt_.clear();
+        QCOMPARE(newShown_, 1);
+        ExpectIdle(*form);
+        QVERIFY(ConsoleWindows(*form).isEmpty());
     }
 
     // Write to system: the texts, the relay commands and whether tabulky.dat
@@ -566,37 +718,53 @@ private slots:
         }
     }
 
-    // A hostile tabulky.dat on the server: the read says why and loads nothing;
-    // the program's own tabulky.dat stays as it was.
-    void hostileTablesRead_data()
+    // A read that fails, at the relay, at the FTP server or on a hostile
+    // file, says why, loads nothing and keeps no half-read configuration; the
+    // program's own tabulky.dat stays as it was.
+    void readFailures_data()
     {
-        QTest::addColumn<QByteArray>("tables");
+        QTest::addColumn<QStringList>("relay");
+        QTest::addColumn<QByteArray>("boards");
+        QTest::addColumn<QByteArray>("tables"); // empty: none on the server
+        QTest::addColumn<QList<int>>("commands");
         QTest::addColumn<QString>("box");
         const QByteArray good = netfiles::BuildTablesFile({QByteArray(46380, 0), QByteArray(46380, 0)});
-        QTest::newRow("short") << good.left(1000) << QStringLiteral("E:tabulky.dat: 1000 bytes, 92762 expected");
-        QTest::newRow("wrong N") << QByteArray("\x00\x01", 2) + good.mid(2)
+        const QList<int> whole{5, 10, 3, 5};
+        QTest::newRow("short tables") << QStringList{} << BoardsFile() << good.left(1000) << whole
+                                      << QStringLiteral("E:tabulky.dat: 1000 bytes, 92762 expected");
+        QTest::newRow("wrong N") << QStringList{} << BoardsFile() << QByteArray("\x00\x01", 2) + good.mid(2) << whole
                                  << QStringLiteral("E:tabulky.dat: it holds 1 consoles, the configuration has 2");
-        QTest::newRow("wrong first byte") << QByteArray("\x07", 1) + good.mid(1)
-                                          << QStringLiteral("E:tabulky.dat: the first byte is 7, not 0");
-        QTest::newRow("missing") << QByteArray() << QStringLiteral("W:") + LoadStrDll(154);
+        QTest::newRow("wrong first byte") << QStringList{} << BoardsFile() << QByteArray("\x07", 1) + good.mid(1)
+                                          << whole << QStringLiteral("E:tabulky.dat: the first byte is 7, not 0");
+        QTest::newRow("tables missing") << QStringList{} << BoardsFile() << QByteArray()
+                                        << QList<int>{5, 10, 3, 154, 5} << QStringLiteral("W:") + LoadStrDll(154);
+        QTest::newRow("command 3 refused") << QStringList{"--refuse", "3"} << BoardsFile() << good
+                                           << QList<int>{5, 10, 3, 152, 5} << QStringLiteral("W:") + LoadStrDll(152);
+        QTest::newRow("silent on command 10") << QStringList{"--silent", "10"} << BoardsFile() << good
+                                              << QList<int>{5, 10, 150} << QStringLiteral("W:") + LoadStrDll(150);
+        QTest::newRow("boards file naming a slot twice")
+            << QStringList{} << BoardsFile() + QByteArray("\x10\x00\x90\x00", 4) << good << QList<int>{5, 10}
+            << QStringLiteral("E:osadenie.dat, record 4 (offset 12): a second board for slot 1");
     }
-    void hostileTablesRead()
+    void readFailures()
     {
+        QFETCH(QStringList, relay);
+        QFETCH(QByteArray, boards);
         QFETCH(QByteArray, tables);
+        QFETCH(QList<int>, commands);
         QFETCH(QString, box);
         if (!tables.isEmpty())
             QVERIFY(WriteAll(Remote("tabulky.dat"), tables));
-        QVERIFY(WriteAll(Remote("osadenie.dat"), BoardsFile()));
+        QVERIFY(WriteAll(Remote("osadenie.dat"), boards));
         const QByteArray previous("an earlier tabulky.dat");
         QVERIFY(WriteAll(Local("tabulky.dat"), previous));
-        QVERIFY(StartRelay());
+        QVERIFY(StartRelay(relay));
         auto form = MakeForm(server_.First().toInt());
         // From the status window's Read button.
         MenuItem(*form, "StatusWindow")->trigger();
         QTest::mouseClick(form->UDPRForm1->Button7, Qt::LeftButton);
 
-        ExpectRelayCommands(RelayRecord(tables.isEmpty() ? 5 : 4),
-                            tables.isEmpty() ? QList<int>{5, 10, 3, 154, 5} : QList<int>{5, 10, 3, 5});
+        ExpectRelayCommands(RelayRecord(int(commands.size())), commands);
         QCOMPARE(prompt_.asked().size(), 1);
         const TScriptedPrompt::Asked a = prompt_.asked()[0];
         prompt_.clear();
@@ -606,12 +774,13 @@ private slots:
         QVERIFY(!form->NetOperations().LastSucceeded);
         QCOMPARE(ReadAll(Local("tabulky.dat")), previous);
         QVERIFY(!QFile::exists(TNetOperations::FetchedTablesPath()));
-        // No tables reached the model: no key is bound, no console window opened.
-        QVERIFY(form->APult);
-        for (const auto &p : form->APult->Pulty)
-            if (p)
-                QVERIFY(Keys(*p).isEmpty());
+        // Nothing read stays: no configuration, no board buttons, no console
+        // window, nothing to write to the system.
+        QVERIFY(!form->APult);
+        QVERIFY(!form->CardOfSlot(0) && !form->CardOfSlot(1));
         QVERIFY(ConsoleWindows(*form).isEmpty());
+        form->MenuClick();
+        QVERIFY(!form->WriteConfig->isEnabled());
         QVERIFY(form->UDPRForm1->isVisible());
     }
 
@@ -627,6 +796,7 @@ private slots:
         form->New1->trigger();
         ExpectRelayCommands(RelayRecord(2), {5, 10});
         ExpectNoBoxes();
+        QCOMPARE(newButtons_, LoadStrDll(8) + QLatin1Char(',') + LoadStrDll(5) + QLatin1Char(',') + LoadStrDll(120));
         ExpectIdle(*form);
         QVERIFY(form->APult);
         QCOMPARE(form->APult->SlotyDosiek[0].Meno, QStringLiteral("TUL10"));
