@@ -35,6 +35,7 @@
 #include "editing/mainrules.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/mainwidgets.h"
+#include "mainwindow/windowlog.h"
 #include "model/objekty.h"
 #include "records/formcards.h"
 #include "records/modeltoimage.h"
@@ -50,11 +51,11 @@
 
 // What the side-file routines need of the main window: its configuration,
 // image, record buffers, cards, logs and the open dialog.
-class TFormDialogue::SideFiles : public TSideFileHost, public TConversionLog, public TCardSlots
+class TFormDialogue::SideFiles : public TSideFileHost, public TWindowLog, public TCardSlots
 {
 public:
     SideFiles(TFormDialogue &side, TMainForm1 &form)
-        : context{TConfigPlace(form.APult),
+        : TWindowLog(form), context{TConfigPlace(form.APult),
                   form.SystemImage,
                   form.PcRecord,
                   form.UniRecord,
@@ -96,26 +97,6 @@ public:
             side_.Engine().LockUserInterface();
         else
             side_.Engine().UnlockUserInterface();
-    }
-
-    void TraceLine(const QString &line) override { form_.Memo2->appendPlainText(line); }
-    void LogEntry(TReportKind kind, const QString &text) override
-    {
-        form_.AddLogEntry(TMainForm1::LogKind(kind), text);
-    }
-    void ShowBox(TReportKind kind, const QString &text) override
-    {
-        switch (kind) {
-        case TReportKind::Error:
-            form_.Prompt().Error(text);
-            break;
-        case TReportKind::Warning:
-            form_.Prompt().Warning(text);
-            break;
-        default:
-            form_.Prompt().Information(text);
-            break;
-        }
     }
 
     TCardOld *CardOfSlot(int slot) override { return form_.CardOfSlot(slot); }

@@ -15,6 +15,7 @@
 #include "dialogue/dialogue.h"
 #include "mainwindow/mainform_dialogue.h"
 #include "mainwindow/mainwidgets.h"
+#include "mainwindow/windowlog.h"
 #include "model/objekty.h"
 #include "records/sidefiles.h"
 #include "records/unitable.h"
@@ -28,35 +29,6 @@ namespace
 {
 
 const QString ProjectExtension = QStringLiteral("orv");
-
-// The side-file hints report to the window's logs and boxes.
-class TWindowLog : public TConversionLog
-{
-public:
-    explicit TWindowLog(TMainForm1 &form) : form_(form) {}
-    void TraceLine(const QString &line) override { form_.Memo2->appendPlainText(line); }
-    void LogEntry(TReportKind kind, const QString &text) override
-    {
-        form_.AddLogEntry(TMainForm1::LogKind(kind), text);
-    }
-    void ShowBox(TReportKind kind, const QString &text) override
-    {
-        switch (kind) {
-        case TReportKind::Error:
-            form_.Prompt().Error(text);
-            break;
-        case TReportKind::Warning:
-            form_.Prompt().Warning(text);
-            break;
-        default:
-            form_.Prompt().Information(text);
-            break;
-        }
-    }
-
-private:
-    TMainForm1 &form_;
-};
 
 bool AnyConsole(const TAPult *config)
 {
