@@ -104,6 +104,8 @@ def check_test_sources(root):
     faults = []
     tests = os.path.join(root, 'tests')
     pattern = re.compile(r'(?:\$\{CMAKE_SOURCE_DIR\}|\.\./)+/?(%s)/[^\s)]+\.cpp' % '|'.join(LAYERS))
+    # A test source of another test folder would be compiled into two targets.
+    shared = re.compile(r'(?:\$\{CMAKE_SOURCE_DIR\}/tests/|\.\./)[^\s)]+\.cpp')
     for dirpath, _, names in os.walk(tests):
         if 'CMakeLists.txt' not in names:
             continue
@@ -114,6 +116,9 @@ def check_test_sources(root):
                 if m:
                     faults.append('%s:%d: compiles %s into a test: link its library instead'
                                   % (os.path.relpath(path, root), number, m.group(0)))
+                elif shared.search(line):
+                    faults.append('%s:%d: compiles %s of another test folder: put it in a shared test library'
+                                  % (os.path.relpath(path, root), number, shared.search(line).group(0)))
     return faults
 
 

@@ -39,6 +39,10 @@ class LayerCheck(unittest.TestCase):
              'records/pcrecord.cpp:1: includes <QtWidgets/QWidget>'),
             ('tests/x/CMakeLists.txt', 'kelvara_test(t t.cpp ${CMAKE_SOURCE_DIR}/windows/keygrid.cpp)\n',
              'tests/x/CMakeLists.txt:1: compiles'),
+            ('tests/fuzz/CMakeLists.txt', 'add_executable(s seeds.cpp ${CMAKE_SOURCE_DIR}/tests/model/oldfiles.cpp)\n',
+             'tests/fuzz/CMakeLists.txt:1: compiles ${CMAKE_SOURCE_DIR}/tests/model/oldfiles.cpp of another'),
+            ('tests/y/CMakeLists.txt', 'kelvara_test(t t.cpp ../road/helper.cpp)\n',
+             'tests/y/CMakeLists.txt:1: compiles ../road/helper.cpp of another'),
         ]
         for rel, text, expected in cases:
             with self.subTest(rel=rel), tempfile.TemporaryDirectory() as root:
