@@ -14,6 +14,7 @@ QString TCardOld::GetNameLin(Byte)
 {
     return {};
 }
+// The template keeps no line names and has no configuration fields; cards override these.
 void TCardOld::SetNameLin(Byte, const QString &) {}
 void TCardOld::GetCfgPoleLin(Byte, TCfgPole *) {}
 Byte TCardOld::GetTypLinNum(const QString &)
@@ -24,6 +25,7 @@ std::int32_t TCardOld::ChangePos(Byte i, Byte)
 {
     return i;
 }
+// The caller's grid stays; no present card changes it.
 void TCardOld::GetSize(Byte, Byte &, Byte &) {}
 bool TCardOld::IsRozsirLin(Byte)
 {
@@ -49,6 +51,7 @@ QString TCardOld::GetRozsirLinHelp(Byte, Byte)
 {
     return {};
 }
+// No extended lines in the template, so no fields for them.
 void TCardOld::GetCfgPoleRLin(Byte, Byte, TCfgPole *) {}
 Byte TCardOld::GetCardNum(Byte)
 {

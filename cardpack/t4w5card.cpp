@@ -210,8 +210,6 @@ std::int32_t TExtendedLineCard::ChangePos(Byte i, Byte index)
     return noPos;
 }
 
-void TExtendedLineCard::GetSize(Byte, Byte &, Byte &) {}
-
 bool TExtendedLineCard::IsRozsirLin(Byte i)
 {
     return hasRozsir(typeOf(i));

@@ -20,7 +20,6 @@ public:
     void GetCfgPoleLin(Byte i, TCfgPole *rec) override;
     Byte GetTypLinNum(const QString &name) override;
     std::int32_t ChangePos(Byte i, Byte index) override;
-    void GetSize(Byte i, Byte &a, Byte &b) override;
     bool IsRozsirLin(Byte i) override;
     Byte GetTypRozsir(Byte i) override;
     Byte GetNumRozsir(Byte i) override;

@@ -48,6 +48,7 @@ void TMainForm1::povolitClick()
         a->setEnabled(!a->isEnabled());
 }
 
+// Hidden service items that Ctrl+Alt+P enables; they have no action of their own.
 void TMainForm1::dalsiakarta1Click() {}
 void TMainForm1::dalsialinka1Click() {}
 void TMainForm1::dalsiavolnakarta1Click() {}
