@@ -31,6 +31,7 @@
 #include "platform/programfolder.h"
 #include "platform/timing.h"
 #include "records/netfiles.h"
+#include "tests/fixture/consolewindows.h"
 #include "tests/fixture/fixture.h"
 #include "windows/mdichild.h"
 #include "windows/novypult.h"
@@ -40,6 +41,8 @@
 
 namespace
 {
+
+using fixture::ConsoleWindows;
 
 constexpr double Scale = 0.3; // network waits of 1.5 s
 const QString User = QStringLiteral("u");
@@ -160,16 +163,6 @@ QByteArray BoardsFile()
                       "\x10\x00\x90\x00"
                       "\x20\x00\xFF\x00",
                       12);
-}
-
-QStringList ConsoleWindows(TMainForm1 &form)
-{
-    QStringList names;
-    for (QMdiSubWindow *w : form.MdiArea->subWindowList())
-        if (auto *c = qobject_cast<TMDIChild *>(w); c && !c->isHidden())
-            names << c->objectName();
-    names.sort();
-    return names;
 }
 
 // A key's place and name: what the tables carry for a mechanical console.

@@ -25,6 +25,7 @@
 #include "platform/programfolder.h"
 #include "records/oldimport.h"
 #include "records/sidefiles.h"
+#include "tests/fixture/consolewindows.h"
 #include "tests/fixture/fixture.h"
 #include "tests/records/oldrecords.h"
 #include "windows/mdichild.h"
@@ -35,20 +36,12 @@
 namespace
 {
 
+using fixture::ConsoleWindows;
+
 QStringList gArgs{QStringLiteral("kelvara")};
 QStringList testArguments()
 {
     return gArgs;
-}
-
-QStringList ConsoleWindows(TMainForm1 &form)
-{
-    QStringList names;
-    for (QMdiSubWindow *w : form.MdiArea->subWindowList())
-        if (auto *c = qobject_cast<TMDIChild *>(w); c && !c->isHidden())
-            names << c->objectName();
-    names.sort();
-    return names;
 }
 
 QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)

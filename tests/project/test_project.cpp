@@ -26,6 +26,7 @@
 #include "platform/programfolder.h"
 #include "records/modeltoimage.h"
 #include "records/sidefiles.h"
+#include "tests/fixture/consolewindows.h"
 #include "tests/fixture/fixture.h"
 #include "windows/colorbutton.h"
 #include "windows/mdichild.h"
@@ -35,6 +36,9 @@
 
 namespace
 {
+
+using fixture::ConsoleWindows;
+using fixture::ConsoleWindow;
 
 QStringList gArgs{QStringLiteral("kelvara")};
 QStringList testArguments()
@@ -60,24 +64,6 @@ std::unique_ptr<TAPult> Project()
 void WriteProject(const QString &name)
 {
     Project()->SaveToFile(name);
-}
-
-QStringList ConsoleWindows(TMainForm1 &form)
-{
-    QStringList names;
-    for (QMdiSubWindow *w : form.MdiArea->subWindowList())
-        if (auto *c = qobject_cast<TMDIChild *>(w); c && !c->isHidden())
-            names << c->objectName();
-    names.sort();
-    return names;
-}
-
-TMDIChild *ConsoleWindow(TMainForm1 &form, const QString &name)
-{
-    for (QMdiSubWindow *w : form.MdiArea->subWindowList())
-        if (w->objectName() == name && !w->isHidden())
-            return qobject_cast<TMDIChild *>(w);
-    return nullptr;
 }
 
 // The window's own Close command (its system menu).

@@ -32,6 +32,7 @@
 #include "platform/langlib.h"
 #include "platform/programfolder.h"
 #include "platform/timing.h"
+#include "tests/fixture/consolewindows.h"
 #include "tests/dialogue/expected.h"
 #include "tests/dialogue/simpeer.h"
 #include "tests/fixture/fixture.h"
@@ -44,6 +45,9 @@
 
 namespace
 {
+
+using fixture::ConsoleWindows;
+using fixture::ConsoleWindow;
 
 QString Text(int n)
 {
@@ -69,24 +73,6 @@ QList<QByteArray> Requests(const TSimPeer &sim, bool &wellFormed)
         out << TSimPeer::CallerFrame(w);
     }
     return out;
-}
-
-QStringList ConsoleWindows(TMainForm1 &form)
-{
-    QStringList names;
-    for (QMdiSubWindow *w : form.MdiArea->subWindowList())
-        if (auto *c = qobject_cast<TMDIChild *>(w); c && !c->isHidden())
-            names << c->objectName();
-    names.sort();
-    return names;
-}
-
-TMDIChild *ConsoleWindow(TMainForm1 &form, const QString &name)
-{
-    for (QMdiSubWindow *w : form.MdiArea->subWindowList())
-        if (w->objectName() == name && !w->isHidden())
-            return qobject_cast<TMDIChild *>(w);
-    return nullptr;
 }
 
 // The simulator's default system without its GSM-R subscriber records, which
