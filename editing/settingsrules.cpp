@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "editing/consolefiles.h"
 #include "model/objekty.h"
 
 namespace SettingsRules
@@ -94,10 +95,7 @@ bool FunctionNumberOk(TAPult *config, int console, const QString &text)
     if (!config || console < 0 || console >= ConsoleCount || console >= config->PocetPultov ||
         !config->Pulty[console] || !text.isEmpty())
         return true;
-    for (const auto &key : config->Pulty[console]->Klavesy)
-        if (key && key->KodDosky == 0x72)
-            return false;
-    return true;
+    return !ConsoleFiles::PultHasKindRKey(config, console);
 }
 
 QStringList RingMinuteItems()

@@ -134,7 +134,6 @@ void TNastav1::buildControls()
     obrazovky = named(new QLabel(GroupBox1), "obrazovky");
     p1 = new TTypeGroup(QStringLiteral("p1"), GroupBox1);
     p2 = new TTypeGroup(QStringLiteral("p2"), GroupBox1);
-    p2->Tag = 1;
     op1 = named(new QSpinBox(GroupBox1), "op1");
     op2 = named(new QSpinBox(GroupBox1), "op2");
     grid->addWidget(Pulty, 0, 0, 1, 2);
@@ -377,7 +376,6 @@ void TNastav1::BtnOKClick()
         const QString text =
             LoadStrDll(122) + QStringLiteral("\r") + LoadStrDll(123) + QStringLiteral("\r") + LoadStrDll(124);
         if (TPrompt::Current().Ask(TPrompt::Kind::Warning, text, TPrompt::YesNo) != TPrompt::Yes) {
-            LayoutAccepted = false;
             p1->SetItemIndex(FSaved[0]);
             op1->setRange(1, std::max(FSaved[1], op1->maximum()));
             op1->setValue(FSaved[1]);
@@ -393,13 +391,17 @@ void TNastav1::BtnOKClick()
 
 void TNastav1::BtnCancelClick()
 {
-    if (Timer1->isActive()) {
+    if (Timer1->isActive())
+        stopTest();
+    restoreLayout();
+    reject();
+}
+
+void TNastav1::stopTest()
+{
         Timer1->stop();
         TestOrvy->setChecked(false);
         TestPultu->setChecked(false);
-    }
-    restoreLayout();
-    reject();
 }
 
 void TNastav1::restoreLayout()
@@ -415,11 +417,8 @@ void TNastav1::restoreLayout()
 void TNastav1::closeEvent(QCloseEvent *event)
 {
     // A test waiting for its answer ends with the dialog.
-    if (Timer1->isActive()) {
-        Timer1->stop();
-        TestOrvy->setChecked(false);
-        TestPultu->setChecked(false);
-    }
+    if (Timer1->isActive())
+        stopTest();
     // Closed by its frame: a cancel. The layout chosen so far never passed
     // the capacity question and must not be applied.
     restoreLayout();
@@ -579,9 +578,7 @@ bool TNastav1::runOneTest(Byte command, int awaited)
 void TNastav1::TestClick()
 {
     if (Timer1->isActive() || FTestRunning) {
-        Timer1->stop();
-        TestOrvy->setChecked(false);
-        TestPultu->setChecked(false);
+        stopTest();
         return;
     }
     if (!TestOrvy->isChecked() && !TestPultu->isChecked())

@@ -51,7 +51,6 @@ public:
     int ItemIndex() const;
     void SetItemIndex(int index);
     QRadioButton *Items[3] = {nullptr, nullptr, nullptr};
-    int Tag = 0;
 signals:
     void Clicked();
 
@@ -120,7 +119,6 @@ public:
     bool FTestRunning = false;
     int PortNumber = 0; // BtnOKClick's result; 0 none
     bool VlAkoHint = false;
-    bool LayoutAccepted = true; // false when the capacity question was answered No
 
     // The font dialog runs through this when set (tests): the font in, the
     // chosen one out; true when confirmed.
@@ -155,6 +153,7 @@ private:
     void buildControls();
     // The console types and screens as they were when the dialog opened.
     void restoreLayout();
+    void stopTest(); // ends a test waiting for its answer
     void setTestLogShown(bool shown);
     // Sends one request and waits for its answer or the time-out; true when answered.
     bool runOneTest(Byte command, int awaited);
