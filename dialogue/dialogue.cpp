@@ -1625,8 +1625,7 @@ void TDialogue::FinishSession(bool free)
         }
         UnlockUserInterface();
         host_.SetConfigEnabled(true);
-        Kom = ktKrok = KomPult = 0;
-        OperationMode = opmode::Idle;
+        ResetOperation();
         AnswerAwaited = 0;
         if (!host_.Quiet())
             host_.OpenConsoleWindows();

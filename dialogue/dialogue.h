@@ -107,6 +107,12 @@ public:
     static QString CodeSuffix(int code);
     int Limit() const;
     bool Idle() const { return Kom == 0 && OperationMode == 0 && !writePending_; }
+    // Phase, step and console back to 0 and no operation: the dialogue is at rest.
+    void ResetOperation()
+    {
+        Kom = ktKrok = KomPult = 0;
+        OperationMode = opmode::Idle;
+    }
 
     // Answer store access (header included); data length from bytes 3 and 4.
     std::span<Byte, dlg::AnswerSlotSize> Slot(int slot);

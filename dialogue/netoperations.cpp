@@ -8,6 +8,7 @@
 #include "cardpack/sablona.h"
 #include "comm/ftpclient.h"
 #include "dialogue/dialogue.h"
+#include "model/cardset.h"
 #include "model/conversions.h"
 #include "model/objekty.h"
 #include "platform/programfolder.h"
@@ -32,11 +33,6 @@ int FailureText(int slot)
     case 6: return 155;
     default: return 0;
     }
-}
-
-bool CardClassExists(const QString &name)
-{
-    return Registry::CreateCard(name + QStringLiteral("Card")) != nullptr || Registry::CreateCard(name) != nullptr;
 }
 
 } // namespace
@@ -389,8 +385,7 @@ void TNetOperations::ReadConfigByNet()
         // The checked file becomes the program's tabulky.dat.
         QFile::remove(TablesFilePath());
         QFile::rename(fetched, TablesFilePath());
-        engine_.Kom = engine_.ktKrok = engine_.KomPult = 0;
-        engine_.OperationMode = opmode::Idle;
+        engine_.ResetOperation();
         host_.OpenConsoleWindows();
         host_.SetStatusText(LoadStrDll(71));
     } else {
@@ -425,15 +420,14 @@ void TNetOperations::ReadTablesFileClick()
     if (!apult)
         apult = &host_.CreateModel();
     for (const TSlotEntry &e : apult->SlotyDosiek)
-        if (!e.Meno.isEmpty() && !CardClassExists(e.Meno))
+        if (!e.Meno.isEmpty() && !IsCardClassName(e.Meno))
             return;
     engine_.OperationMode = opmode::NetRead;
     struct TEnd {
         TNetOperations &op;
         ~TEnd()
         {
-            op.engine_.Kom = op.engine_.ktKrok = op.engine_.KomPult = 0;
-            op.engine_.OperationMode = opmode::Idle;
+            op.engine_.ResetOperation();
         }
     } end{*this};
     if (!CloseConsoles())
@@ -446,8 +440,7 @@ void TNetOperations::ReadTablesFileClick()
         model->TypDosiek = host_.BoardList()->GetType() & 1;
     host_.FreeCardButtons();
     LastSucceeded = LoadTablesFile(TablesFilePath());
-    engine_.Kom = engine_.ktKrok = engine_.KomPult = 0;
-    engine_.OperationMode = opmode::Idle;
+    engine_.ResetOperation();
     // A refused file leaves the dialog's empty consoles: none is kept to be written.
     if (!LastSucceeded) {
         host_.FreeModel();

@@ -67,8 +67,7 @@ bool TDialogue::LoadUniConfig(const QString &fileName)
         if (!host_.Quiet())
             Ask(Prompt::Kind::Error, text, Prompt::Bit(Prompt::Ok));
     }
-    Kom = ktKrok = KomPult = 0;
-    OperationMode = opmode::Idle;
+    ResetOperation();
     if (!host_.Quiet())
         host_.OpenConsoleWindows();
     host_.SetStatusText(LoadStrDll(71));

@@ -505,11 +505,7 @@ public:
     QAction *writeFile4FTP1 = nullptr, *ReadFromFile4FTP1 = nullptr; // network mode's file commands
     TNetOperations &NetOperations();
     void SendNetCommand(int Code, const QString &Text);
-    bool WaitNetResult(int Slot); // true = failed
     bool ReadBoardsByNet(bool OnlySystemList, bool CloseAfter);
-    bool LoadBoardsFile(bool OnlySystemList);
-    bool SaveTablesFile();
-    bool LoadTablesFile();
     void WriteConfigByNet();
     void ReadConfigByNet();
     void writeFile4FTP1Click();

@@ -85,18 +85,10 @@ void TMainForm1::SendNetCommand(int Code, const QString &Text)
         UDPR_S->SendMessage(std::uint32_t(Code), Text, NetParams[0]);
 }
 
-bool TMainForm1::WaitNetResult(int Slot) { return NetOperations().WaitNetResult(Slot); }
-
 bool TMainForm1::ReadBoardsByNet(bool OnlySystemList, bool CloseAfter)
 {
     return NetOperations().ReadBoardsByNet(OnlySystemList, CloseAfter);
 }
-
-bool TMainForm1::LoadBoardsFile(bool OnlySystemList) { return NetOperations().LoadBoardsFile(OnlySystemList); }
-
-bool TMainForm1::SaveTablesFile() { return NetOperations().SaveTablesFile(); }
-
-bool TMainForm1::LoadTablesFile() { return NetOperations().LoadTablesFile(TNetOperations::TablesFilePath()); }
 
 void TMainForm1::WriteConfigByNet() { NetOperations().WriteConfigByNet(); }
 
