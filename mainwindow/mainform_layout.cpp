@@ -8,6 +8,7 @@
 #include "cardpack/dll_load.h"
 #include "editing/keybinding.h"
 #include "editing/layoutchange.h"
+#include "mainwindow/keycontrolsobserver.h"
 #include "model/objekty.h"
 #include "windows/colorbutton.h"
 #include "windows/mdichild.h"
@@ -25,18 +26,6 @@ QList<TMDIChild *> windowsOf(QMdiArea *area, int console)
                 list.append(c);
     return list;
 }
-
-// Keys lost to a smaller capacity: their controls go empty on every window.
-class TLostKeys : public TKeyObserver
-{
-public:
-    explicit TLostKeys(TMainForm1 &form) : form_(form) {}
-    void KeyCleared(int console, int key) override { form_.ClearKeyControl(console, key); }
-    void KeyColour(int, int, std::uint32_t) override {}
-
-private:
-    TMainForm1 &form_;
-};
 
 } // namespace
 
@@ -56,7 +45,7 @@ void TMainForm1::RefreshMdiChilds()
     TAPult &config =
         LayoutChange::EnsureConfiguration(APult, QCoreApplication::applicationFilePath(), Zoznam.get());
     LayoutChange::EnsureConsoles(config);
-    TLostKeys lost(*this);
+    TClearedKeyControls lost(*this);
 
     // Disconnected consoles: their windows are asked to close, the console is cleared.
     for (int n = 0; n < ConsoleCount; ++n) {

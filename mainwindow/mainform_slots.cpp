@@ -10,6 +10,7 @@
 #include "cardpack/registry.h"
 #include "editing/consolefiles.h"
 #include "editing/mainrules.h"
+#include "mainwindow/keycontrolsobserver.h"
 #include "mainwindow/mainwidgets.h"
 #include "mainwindow/speedbutton.h"
 #include "model/objekty.h"
@@ -171,12 +172,7 @@ void TMainForm1::Delete2Click()
         FreeRLinePanel();
         CloseRozForm();
     }
-    struct TWindows : TKeyObserver {
-        TMainForm1 &form;
-        explicit TWindows(TMainForm1 &f) : form(f) {}
-        void KeyCleared(int console, int key) override { form.ClearKeyControl(console, key); }
-        void KeyColour(int, int, std::uint32_t) override {}
-    } windows(*this);
+    TClearedKeyControls windows(*this);
     ConsoleFiles::RemoveBoard(*APult, slot, &windows);
     FreeCardButton(slot);
     ContextCard = nullptr;
