@@ -239,6 +239,8 @@ public:
 
     // ---- logs (mainform_logs.cpp) -------------------------------------------------------
     void AddLogEntry(int kind, const QString &text);
+    // An error entry in the log and, unless quiet, an error box.
+    void ReportError(const QString &text);
     void AppendCommLog(const QString &text);
     void ClearCommLog();
     QString LogFolder() const;

@@ -20,6 +20,7 @@
 #include "model/conversions.h"
 #include "model/objekty.h"
 #include "records/oldimport.h"
+#include "records/recordfile.h"
 #include "records/sidefiles.h"
 #include "windows/novypult.h"
 #include "windows/prompt.h"
@@ -75,13 +76,6 @@ bool ChooseOldFile(QFileDialog &dialog, const QString &suffix, const QString &fi
         name += QLatin1Char('.') + suffix;
     name = QFileInfo(name).absoluteFilePath();
     return true;
-}
-
-void ReportError(TMainForm1 &form, const QString &text)
-{
-    form.AddLogEntry(1, text);
-    if (!form.Quiet())
-        form.Prompt().Error(text);
 }
 
 // ACF import (isAcf) or CFG import. Every file is read and converted before
@@ -146,7 +140,7 @@ void ImportOldFiles(TMainForm1 &form, bool isAcf)
     TImportSet set;
     QString error;
     if (!PrepareImport(request, isAcf ? form.AcfRecord : form.OldCfgRecord, ask, set, error)) {
-        ReportError(form, error);
+        form.ReportError(error);
         return keepProject();
     }
 
@@ -160,13 +154,13 @@ void ImportOldFiles(TMainForm1 &form, bool isAcf)
     {
         const TImportFolder folder;
         if (!folder.IsValid()) {
-            ReportError(form, LoadStrDll(1) + QStringLiteral(" \"") + folder.Path() + QStringLiteral("\" ") +
-                                  LoadStrDll(284) + QLatin1Char(' ') + folder.ErrorString());
+            form.ReportError(recordfile::FileMessage(folder.Path(),
+                                                     LoadStrDll(284) + QLatin1Char(' ') + folder.ErrorString()));
         } else {
             QStringList errors;
             const QString uni = WriteTempPultFiles(folder, set, errors);
             for (const QString &e : errors)
-                ReportError(form, e);
+                form.ReportError(e);
             loaded = !uni.isEmpty() && form.LoadUniConfig(uni);
         }
     } // the temporary side files go with their folder, whatever happened

@@ -17,6 +17,7 @@
 #include "mainwindow/mainwidgets.h"
 #include "mainwindow/windowlog.h"
 #include "model/objekty.h"
+#include "records/recordfile.h"
 #include "records/sidefiles.h"
 #include "records/unitable.h"
 #include "windows/mdichild.h"
@@ -43,10 +44,8 @@ bool AnyConsole(const TAPult *config)
 // A text of the file commands: "File "name" <reason text> <detail>".
 QString FileText(const QString &name, int reason, const QString &detail)
 {
-    QString text = LoadStrDll(1) + QStringLiteral(" \"") + name + QStringLiteral("\" ") + LoadStrDll(reason);
-    if (!detail.isEmpty())
-        text += QLatin1Char(' ') + detail;
-    return text;
+    return recordfile::FileMessage(name, detail.isEmpty() ? LoadStrDll(reason)
+                                                          : LoadStrDll(reason) + QLatin1Char(' ') + detail);
 }
 
 // Runs one of the window's file dialogs; name: the proposal in, the choice out.
@@ -110,6 +109,13 @@ bool StartProjectCommand(TMainForm1 &form, Byte mode)
 }
 
 } // namespace
+
+void TMainForm1::ReportError(const QString &text)
+{
+    AddLogEntry(1, text);
+    if (!Quiet())
+        Prompt().Error(text);
+}
 
 QStringList TMainForm1::NameFilters(const QString &filter)
 {
@@ -296,14 +302,10 @@ bool TMainForm1::OpenProjectFile(const QString &name)
         result = APult->LoadFromFile(name);
     } catch (const EFileError &e) {
         const QString text = FileText(name, 283, e.Reason);
-        AddLogEntry(1, text);
-        if (!Quiet())
-            Prompt().Error(text);
+        ReportError(text);
     } catch (const std::exception &e) {
         const QString text = FileText(name, 283, QString::fromLocal8Bit(e.what()));
-        AddLogEntry(1, text);
-        if (!Quiet())
-            Prompt().Error(text);
+        ReportError(text);
     }
     if (Zoznam)
         APult->TypNumlinov = Zoznam->TypNumlin();
@@ -398,15 +400,11 @@ bool TMainForm1::Save2FileOrv()
         APult->SaveToFile(SaveFileName);
     } catch (const EFileError &e) {
         const QString text = FileText(SaveFileName, 284, e.Reason);
-        AddLogEntry(1, text);
-        if (!Quiet())
-            Prompt().Error(text);
+        ReportError(text);
         return false;
     } catch (const std::exception &e) {
         const QString text = FileText(SaveFileName, 284, QString::fromLocal8Bit(e.what()));
-        AddLogEntry(1, text);
-        if (!Quiet())
-            Prompt().Error(text);
+        ReportError(text);
         return false;
     }
     StatusBar1->SetText(0, QString());
