@@ -565,6 +565,8 @@ public:
     int AskNewConsoleSetup(bool showFirst, bool showSecond, std::unique_ptr<TAPult> &config);
     // Frees the configuration; `config` and its console set-up take its place.
     void InstallConfiguration(std::unique_ptr<TAPult> config);
+    // The window's console table and the image take the configuration's console set-up.
+    void TakeConsoleSetup();
 
     // ---- imports of older files (mainform_import.cpp) ----------------------------
     // The line types of a four-wire board (two answers); 255 when no card

@@ -223,12 +223,17 @@ void TMainForm1::InstallConfiguration(std::unique_ptr<TAPult> config)
 {
     if (!config)
         return;
-    const TConsoleSetup chosen = ConsoleSetupOf(*config);
     FreeConfiguration();
     APult = config.release();
+    TakeConsoleSetup();
+}
+
+void TMainForm1::TakeConsoleSetup()
+{
+    const TConsoleSetup setup = ConsoleSetupOf(*APult);
     for (int n = 0; n < ConsoleCount; ++n) {
-        PultTyp[n] = chosen.Typ[std::size_t(n)];
-        PultScreens[n] = chosen.Obrazovky[std::size_t(n)];
+        PultTyp[n] = setup.Typ[std::size_t(n)];
+        PultScreens[n] = setup.Obrazovky[std::size_t(n)];
         SystemImage.ConsoleType(n) = PultTyp[n];
         SystemImage.ScreenCount(n) = PultScreens[n];
     }
@@ -326,13 +331,7 @@ bool TMainForm1::OpenProjectFile(const QString &name)
         TakeSideFileHints(*APult, name, PcRecord, log, Quiet(), [this](int console, const TPcRecord &record) {
             return TakeKeyNamesFromPcRecord(record, console);
         });
-    for (int n = 0; n < ConsoleCount; ++n) {
-        const TPult *console = APult->Pulty[n].get();
-        PultTyp[n] = console ? console->TypPultu : 0;
-        PultScreens[n] = console ? console->PocetObrazoviek : 1;
-        SystemImage.ConsoleType(n) = PultTyp[n];
-        SystemImage.ScreenCount(n) = PultScreens[n];
-    }
+    TakeConsoleSetup();
     ModifiedFlag = hintsChanged ? 1 : 0;
 
     BuildUniTable(APult, SystemImage, Zoznam.get());
