@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -271,13 +272,33 @@ QString writeTemporary(const QString &fileName, const QString &target, const QBy
         }
     }
     const bool ok = f.write(data) == data.size() && f.flush();
-    const QString error = f.errorString();
+    QString error = f.errorString();
+    // On the disk, not only in the system's cache, before it replaces anything:
+    // a power cut must never leave an empty or partial project behind.
+    const bool synced = ok && ::fsync(f.handle()) == 0;
+    if (ok && !synced)
+        error = QString::fromLocal8Bit(std::strerror(errno));
     f.close();
-    if (!ok || f.error() != QFile::NoError) {
+    if (!synced || f.error() != QFile::NoError) {
         QFile::remove(temp);
         throw EFileError(fileName, error);
     }
     return temp;
+}
+
+// The folder's entry for a renamed file reaches the disk only with the folder.
+void syncFolder(const QString &fileName, const QString &file)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        throw EFileError(fileName, QString::fromLocal8Bit(std::strerror(errno)));
+    const int result = ::fsync(fd);
+    const int error = errno;
+    ::close(fd);
+    // A file system that cannot sync folders has nothing more to give.
+    if (result != 0 && error != EINVAL && error != ENOTSUP)
+        throw EFileError(fileName, QString::fromLocal8Bit(std::strerror(error)));
 }
 
 QString backupStamp(const QDateTime &now)
@@ -358,6 +379,7 @@ void TAPult::SaveToFile(const QString &FileName) const
             QFile::remove(backup);
         throw EFileError(FileName, QString::fromStdString(ec.message()));
     }
+    syncFolder(FileName, target);
 
     if (!backup.isEmpty() && TextFilesEqual(FileName, backup))
         QFile::remove(backup);
