@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -105,6 +106,13 @@ public:
         end(comment);
     }
 
+    // One blank as the value.
+    void blank(const char *comment)
+    {
+        out.append(' ');
+        end(comment);
+    }
+
     void number(std::int64_t value, const char *comment)
     {
         char buf[24];
@@ -144,9 +152,24 @@ public:
     }
 };
 
+// A configured key: the reader gives it a one-blank name when its name is empty.
+bool KeepsBlankName(const TKlavesa &k)
+{
+    return k.MenoLinky != NekonfName && k.ObsluhaKlavesy != 1;
+}
+
+bool IsBlanks(const QString &text)
+{
+    return !text.isEmpty() && std::ranges::all_of(text, [](QChar c) { return c == u' '; });
+}
+
 void writeKey(Writer &w, const TKlavesa &k)
 {
-    w.namedText(k.MenoKlavesy, "uzivatelske meno klavesy");
+    // A configured key's blank name is written as the one blank it reads back as.
+    if (IsBlanks(k.MenoKlavesy) && KeepsBlankName(k))
+        w.blank("uzivatelske meno klavesy");
+    else
+        w.namedText(k.MenoKlavesy, "uzivatelske meno klavesy");
     w.text(k.HintKlavesy, "jej uzivatelsky hint");
     w.text(k.MenoLinky, "meno klavesy");
     w.number(k.TypLinky, "typ linky");
@@ -823,7 +846,7 @@ void Reader::readKey(TPult &pult, int k)
     }
     if (level >= V24)
         key.TextColor = readInt(0, "key colour");
-    if (key.MenoKlavesy.isEmpty() && key.MenoLinky != NekonfName && key.ObsluhaKlavesy != 1)
+    if (key.MenoKlavesy.isEmpty() && KeepsBlankName(key))
         key.MenoKlavesy = QStringLiteral(" ");
 }
 
