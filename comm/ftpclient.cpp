@@ -104,19 +104,44 @@ private:
     QDeadlineTimer FStall;
     qint64 FLastProgress = -1;
     bool FStalled = false;
-    std::vector<int> FResponses; // reply codes of the server during one perform
+    TFtpReplies FResponses; // reply codes of the server during one perform
 };
+
+int TFtpReplies::ReplyCode(const char *line, std::size_t length)
+{
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (length < 3 || line[0] < '1' || line[0] > '5' || !digit(line[1]) || !digit(line[2]))
+        return -1;
+    if (length > 3 && line[3] != ' ' && line[3] != '\r' && line[3] != '\n')
+        return -1;
+    return (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
+}
+
+void TFtpReplies::TakeLine(const char *line, std::size_t length)
+{
+    const int code = ReplyCode(line, length);
+    if (code >= 0)
+        FCodes.push_back(code);
+}
+
+int TFtpReplies::LastBeforeQuit() const
+{
+    for (auto it = FCodes.rbegin(); it != FCodes.rend(); ++it)
+        if (*it != 221)
+            return *it;
+    return 0;
+}
+
+bool TFtpReplies::Unsupported() const
+{
+    const int code = LastBeforeQuit();
+    return code == 502 || code == 504;
+}
 
 size_t FtpWorker::Response(char *data, size_t size, size_t count, void *self)
 {
     const size_t n = size * count;
-    if (n >= 4 && data[3] == ' ') {
-        const QByteArray line(data, 3);
-        bool ok = false;
-        const int code = line.toInt(&ok);
-        if (ok)
-            static_cast<FtpWorker *>(self)->FResponses.push_back(code);
-    }
+    static_cast<FtpWorker *>(self)->FResponses.TakeLine(data, n);
     return n;
 }
 
@@ -175,7 +200,7 @@ CURLcode FtpWorker::Perform(CURL *curl)
     FLastProgress = -1;
     FStalled = false;
     FStall.setRemainingTime(timeOut * 2);
-    FResponses.clear();
+    FResponses.Clear();
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &FtpWorker::Response);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, FErrorBuffer);
@@ -260,16 +285,7 @@ bool FtpWorker::EnsureConnected(std::vector<Event> &events)
 
 void FtpWorker::Failed(std::vector<Event> &events, CURLcode rc, int cmd, QString &information)
 {
-    // The last answer before the closing QUIT's 221.
-    int response = 0;
-    for (auto it = FResponses.rbegin(); it != FResponses.rend(); ++it) {
-        if (*it != 221) {
-            response = *it;
-            break;
-        }
-    }
-    if (response == 502 || response == 504) {
-        // The server does not implement the command.
+    if (FResponses.Unsupported()) {
         events.push_back({false, 300 + cmd, QStringLiteral("Data Transfer Complete")});
         information = TFTPCL::OperationName(cmd) + QStringLiteral(" unsupported");
         return;

@@ -41,6 +41,29 @@ public:
     QString Text;
 };
 
+// The reply codes the server gave during one command, read from its reply
+// lines as they arrive. Only a line that ends a reply counts ("226 Transfer
+// complete"): three digits, the first 1 to 5, then a blank or the line's end;
+// continuation lines of a multi-line reply ("211-Features") and other text
+// are passed over.
+class TFtpReplies
+{
+public:
+    // The code of a line that ends a reply, else -1.
+    static int ReplyCode(const char *line, std::size_t length);
+    void TakeLine(const char *line, std::size_t length);
+    void Clear() { FCodes.clear(); }
+    const std::vector<int> &Codes() const { return FCodes; }
+    // The reply a failure goes by: the last one before the closing QUIT's
+    // 221; 0 when there is none.
+    int LastBeforeQuit() const;
+    // The server does not implement the command (502 or 504).
+    bool Unsupported() const;
+
+private:
+    std::vector<int> FCodes;
+};
+
 using TErrorEvent = std::function<void(const TErrMsg &message)>;
 using TStatusEvent = std::function<void(const TStatusMsg &message)>;
 

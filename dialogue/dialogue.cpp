@@ -160,6 +160,8 @@ void TDialogue::UnlockUserInterface()
 void TDialogue::ReportFailure(const char *where, const std::exception &e)
 {
     host_.AddLogEntry(1, QString::fromLatin1(where) + QStringLiteral(": ") + QString::fromLocal8Bit(e.what()));
+    if (CaughtFailureHook)
+        CaughtFailureHook(where, e);
     if (OperationMode == opmode::BoardsForWrite)
         OperationMode = opmode::Write;
     if (SessionRunning())
@@ -203,6 +205,8 @@ void TDialogue::ClosePort()
 
 void TDialogue::LogFrame(std::span<const Byte> bytes, int lastIndex, bool sent, int length)
 {
+    if (!host_.FrameLogShown())
+        return;
     const dlg::FrameLogContext context{Kom, ktKrok, host_.TimeText()};
     host_.AppendMemo1(dlg::FrameLogLines(bytes, lastIndex, sent, length, context).join(QLatin1Char('\n')));
 }

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <span>
 #include <vector>
@@ -39,6 +40,11 @@ public:
 
     TDialogue(TDialogueHost &host, TDialoguePrompt &prompt, QObject *parent = nullptr);
     ~TDialogue() override;
+
+    // Called with every failure a handler caught, once it is logged. Unset in
+    // the program; the fuzz harnesses set it to fail, for a failure that is
+    // only logged would hide a fault from them.
+    static inline void (*CaughtFailureHook)(const char *where, const std::exception &e) = nullptr;
 
     void SetLink(TDialogueLink *link) { link_ = link; }
     TDialogueLink *Link() const { return link_; }

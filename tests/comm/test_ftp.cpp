@@ -406,6 +406,50 @@ private slots:
         QCOMPARE(c.information, QStringList{QStringLiteral("Upload unsupported")});
     }
 
+    // The reply lines as the server sends them: only a line that ends a reply
+    // gives a code, and a failure goes by the last one before QUIT's 221.
+    void replyLines_data()
+    {
+        QTest::addColumn<QByteArrayList>("lines");
+        QTest::addColumn<QList<int>>("codes");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<bool>("unsupported");
+        QTest::newRow("unsupported upload")
+            << QByteArrayList{"220 ready\r\n", "230 logged in\r\n", "502 STOR not implemented\r\n", "221 bye\r\n"}
+            << QList<int>{220, 230, 502, 221} << 502 << true;
+        QTest::newRow("multi-line reply counts once")
+            << QByteArrayList{"211-Features:\r\n", " MDTM\r\n", "211 End\r\n", "504 no\r\n"}
+            << QList<int>{211, 504} << 504 << true;
+        QTest::newRow("bare code at the line's end")
+            << QByteArrayList{"550\r\n", "226\n", "421"} << QList<int>{550, 226, 421} << 421 << false;
+        QTest::newRow("no reply lines")
+            << QByteArrayList{"", "22", "Content-Length: 4\r\n", "abc \r\n"} << QList<int>{} << 0 << false;
+        // Signs, blanks, letters and codes outside 1xx..5xx are no reply codes.
+        QTest::newRow("not three digits")
+            << QByteArrayList{"+50 x\r\n", " 50 x\r\n", "-12 x\r\n", "50a x\r\n", "099 x\r\n",
+                              "600 x\r\n", "5020 x\r\n", "502-x\r\n"}
+            << QList<int>{} << 0 << false;
+        QTest::newRow("only the closing 221")
+            << QByteArrayList{"221 bye\r\n", "221 bye\r\n"} << QList<int>{221, 221} << 0 << false;
+    }
+
+    void replyLines()
+    {
+        QFETCH(QByteArrayList, lines);
+        QFETCH(QList<int>, codes);
+        QFETCH(int, last);
+        QFETCH(bool, unsupported);
+        TFtpReplies replies;
+        for (const QByteArray &line : lines)
+            replies.TakeLine(line.constData(), std::size_t(line.size()));
+        QCOMPARE(QList<int>(replies.Codes().begin(), replies.Codes().end()), codes);
+        QCOMPARE(replies.LastBeforeQuit(), last);
+        QCOMPARE(replies.Unsupported(), unsupported);
+        replies.Clear();
+        QVERIFY(replies.Codes().empty());
+        QCOMPARE(replies.LastBeforeQuit(), 0);
+    }
+
     void destroyingWithQueuedCommandsReturns()
     {
         {

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
+#include <stdexcept>
 
 #include "dialogue/dialogue.h"
 #include "expected.h"
@@ -479,6 +480,62 @@ private slots:
         QVERIFY(e.host.model == nullptr);
         QVERIFY(!e.sys.open);
         QVERIFY(e.prompt.asked.isEmpty());
+    }
+
+    // A failure that a handler catches is logged and ends the read as it
+    // always did; a hook, when set, hears of it too.
+    void caughtFailureEndsTheReadAndReachesTheHook_data()
+    {
+        QTest::addColumn<bool>("hooked");
+        QTest::newRow("no hook") << false;
+        QTest::newRow("hook") << true;
+    }
+
+    void caughtFailureEndsTheReadAndReachesTheHook()
+    {
+        QFETCH(bool, hooked);
+        static QStringList caught;
+        caught.clear();
+        if (hooked)
+            TDialogue::CaughtFailureHook = [](const char *where, const std::exception &e) {
+                caught << QString::fromLatin1(where) + QStringLiteral(": ") + QString::fromLatin1(e.what());
+            };
+        struct Unhook {
+            ~Unhook() { TDialogue::CaughtFailureHook = nullptr; }
+        } unhook;
+        Engine e;
+        e.d.ImageToModelHook = [](int, bool, int &) -> bool { throw std::runtime_error("no room for the keys"); };
+        e.d.ReadConfigClick();
+        QVERIFY(e.WaitIdle());
+        QCOMPARE(e.host.log.filter(QStringLiteral("no room")),
+                 QStringList{QStringLiteral("1: WMAnswer: no room for the keys")});
+        QCOMPARE(caught, hooked ? QStringList{QStringLiteral("WMAnswer: no room for the keys")} : QStringList{});
+        QCOMPARE(e.ends, QList<bool>{false});
+        QVERIFY(e.host.model == nullptr);
+        QCOMPARE(e.host.windowsOpened, 0);
+        QVERIFY(!e.sys.open);
+        QVERIFY(e.prompt.asked.isEmpty());
+    }
+
+    // Without a reader of the frame log no frame is formatted; the read is the same.
+    void frameLogLeftOutChangesNothingElse()
+    {
+        QList<TConversion> seen[2];
+        QStringList memo[2];
+        for (int off = 0; off < 2; ++off) {
+            Engine e;
+            e.host.frameLog = off == 0;
+            e.d.ReadConfigClick();
+            QVERIFY(e.WaitIdle());
+            QCOMPARE(e.ends, QList<bool>{true});
+            seen[off] = e.conversions;
+            memo[off] = e.host.memo1;
+        }
+        QCOMPARE(seen[1].size(), 2);
+        for (int n = 0; n < 2; ++n)
+            QCOMPARE(seen[1][n].image, seen[0][n].image);
+        QVERIFY(memo[0].size() > 20);
+        QCOMPARE(memo[1], QStringList{QStringLiteral("1:")});
     }
 
     void retryOnTheLastSystemStepResends()
