@@ -1100,6 +1100,36 @@ TDialogue::Check TDialogue::Boards(const DynPole &a)
     if (data % 3 != 0)
         return fail(LoadStrDll(58));
 
+    host_.CreateCardByName(QStringLiteral("TZOZ"), -1);
+    TZoznam *list = host_.BoardList();
+
+    // Every record is checked before anything changes: a board error leaves
+    // the slots, the card buttons and the bindings as they were.
+    struct TBoard {
+        int slot;
+        Byte code;
+        QString name;
+    };
+    std::vector<TBoard> boards;
+    for (int r = 0; r < data / 3; ++r) {
+        const Byte *rec = a.data() + dlg::HeaderSize + 3 * r;
+        const int slot = (rec[1] >> 4) + (rec[0] == 0xFE ? 16 : 0);
+        const Byte code = rec[2];
+        const QString name = code != 0xFF && list ? list->Num2Name(code) : QString();
+        const bool valid = host_.IsBoardSlotValid(slot);
+        if (!valid && name.startsWith(QLatin1Char('T')))
+            return fail(LoadStrDll(127) + QLatin1Char(' ') + QString::number(slot) + QStringLiteral(" (")
+                        + LinePosName(slot) + QLatin1Char(')'));
+        if (slot > 31)
+            return fail(LoadStrDll(58) + QLatin1Char(' ') + QString::number(slot));
+        if (code != 0xFF && name.isEmpty())
+            return fail(LoadStrDll(129) + QLatin1Char(' ') + QString::number(slot + 1) + QStringLiteral(" (")
+                        + LinePosName(slot) + QStringLiteral(" [$") + Hex2(code) + QStringLiteral("])"));
+        const QString cut = CutBeforeCard(name);
+        if (code != 0xFF && valid && cut.startsWith(QLatin1Char('T')))
+            boards.push_back({slot, code, cut});
+    }
+
     if (OperationMode != opmode::BoardsForWrite)
         host_.FreeCardButtons();
     bool created = false;
@@ -1118,41 +1148,21 @@ TDialogue::Check TDialogue::Boards(const DynPole &a)
             apult->Pulty[n]->PocetObrazoviek = image.ScreenCount(n);
         }
     host_.SetCloseAccepted(false);
-    host_.CreateCardByName(QStringLiteral("TZOZ"), -1);
-    TZoznam *list = host_.BoardList();
     if (created && list)
         apult->TypNumlinov = list->TypNumlin();
 
-    for (int r = 0; r < data / 3; ++r) {
-        const Byte *rec = a.data() + dlg::HeaderSize + 3 * r;
-        const int slot = (rec[1] >> 4) + (rec[0] == 0xFE ? 16 : 0);
-        const Byte code = rec[2];
-        QString name = code != 0xFF && list ? list->Num2Name(code) : QString();
-        const bool valid = host_.IsBoardSlotValid(slot);
-        if (!valid && name.startsWith(QLatin1Char('T')))
-            return fail(LoadStrDll(127) + QLatin1Char(' ') + QString::number(slot) + QStringLiteral(" (")
-                        + LinePosName(slot) + QLatin1Char(')'));
-        if (slot > 31)
-            return fail(LoadStrDll(58) + QLatin1Char(' ') + QString::number(slot));
-        if (code != 0xFF && name.isEmpty())
-            return fail(LoadStrDll(129) + QLatin1Char(' ') + QString::number(slot + 1) + QStringLiteral(" (")
-                        + LinePosName(slot) + QStringLiteral(" [$") + Hex2(code) + QStringLiteral("])"));
-        if (code == 0xFF)
-            continue;
-        name = CutBeforeCard(name);
-        if (valid && name.startsWith(QLatin1Char('T'))) {
-            if (OperationMode == opmode::BoardsForWrite) {
-                apult->DoskySystemu[slot].Meno = name;
-                apult->DoskySystemu[slot].Kod = code;
-            } else {
-                apult->SlotyDosiek[slot].Meno = name;
-                host_.CreateCardByName(name, slot);
-                if (TCardOld *card = host_.Card(slot))
-                    apult->SlotyDosiek[slot].Kod = card->GetCardNum(apult->TypSystemu);
-            }
-            if (list)
-                apult->TypDosiek = list->GetType() & 1;
+    for (const TBoard &board : boards) {
+        if (OperationMode == opmode::BoardsForWrite) {
+            apult->DoskySystemu[board.slot].Meno = board.name;
+            apult->DoskySystemu[board.slot].Kod = board.code;
+        } else {
+            apult->SlotyDosiek[board.slot].Meno = board.name;
+            host_.CreateCardByName(board.name, board.slot);
+            if (TCardOld *card = host_.Card(board.slot))
+                apult->SlotyDosiek[board.slot].Kod = card->GetCardNum(apult->TypSystemu);
         }
+        if (list)
+            apult->TypDosiek = list->GetType() & 1;
     }
     return Check::Accepted;
 }

@@ -68,13 +68,6 @@ public:
     void bbTimeKeeperClick(); // the time keeper's memory into Memo2
     void WriteConfigClick();  // write the project to the system
     void VymazatPultClick();  // erase the consoles
-    // Builds a new configuration from a UNI file and the console side files
-    // beside it (the UNI import, mode 17; also the end of the ACF and CFG
-    // imports, modes 15 and 16): every console of the console set-up through
-    // the side-file loader. fileName: the UNI file; empty or missing, the
-    // loader asks for it. False when nothing was loaded (a failed load frees
-    // what was built).
-    bool LoadUniConfig(const QString &fileName);
     void ReadFromSystemStep();
     void WriteToSystemStep();
     // The open port failed on its own (adapter pulled out, I/O error): the

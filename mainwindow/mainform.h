@@ -574,8 +574,15 @@ public:
     Byte CardTypeDialog(int boardPosition, int linePosition, Byte &second);
     // The card-type dialog runs through this when set (tests).
     static std::function<int(QDialog &)> CardTypeDialogExec;
-    // The UNI import's loader (mode 17): see TDialogue::LoadUniConfig.
-    bool LoadUniConfig(const QString &fileName);
+    // The UNI import's loader (mode 17): builds a configuration for the
+    // consoles of `config` from the UNI file fileName (none: the side-file
+    // dialog asks) and the console side files beside it, apart from the open
+    // project, which makes way only once the new one is whole. loadedName:
+    // the file the side files were named after. False, with the open project,
+    // its windows and its name as they were, when a file is missing or
+    // damaged, a board is refused, a dialog is cancelled or a console window
+    // refuses to close.
+    bool LoadUniConfig(const QString &fileName, std::unique_ptr<TAPult> config, QString &loadedName);
     // The save prompt's answer before a write: 1 Save2FileOrv, 4 Save1Click.
     void SaveForWrite(int choice);
 

@@ -8,6 +8,7 @@
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -54,7 +55,8 @@
 class TFormDialogue::SideFiles : public TSideFileHost, public TWindowLog, public TCardSlots
 {
 public:
-    SideFiles(TFormDialogue &side, TMainForm1 &form)
+    // name: the file the side files are named after; the load may change it.
+    SideFiles(TFormDialogue &side, TMainForm1 &form, QString &name)
         : TWindowLog(form), context{TConfigPlace(form.APult),
                   form.SystemImage,
                   form.PcRecord,
@@ -63,7 +65,7 @@ public:
                   *this,
                   *this,
                   *this,
-                  form.ProjectName,
+                  name,
                   form.Quiet(),
                   QCoreApplication::applicationFilePath()},
           side_(side), form_(form)
@@ -73,23 +75,7 @@ public:
     bool ChooseFile(const QString &title, const QString &defaultExtension, const QString &filter,
                     QString &fileName) override
     {
-        QString chosen = fileName;
-        bool ok = false;
-        if (side_.ChooseFileExec) {
-            ok = side_.ChooseFileExec(title, filter, chosen);
-        } else {
-            const QString pattern = filter.section(QLatin1Char('|'), 0, 0);
-            chosen =
-                QFileDialog::getOpenFileName(&form_, title, QFileInfo(fileName).path(),
-                                             pattern + QStringLiteral(" (") + pattern + QLatin1Char(')'));
-            ok = !chosen.isEmpty();
-        }
-        if (!ok)
-            return false;
-        if (QFileInfo(chosen).suffix().isEmpty())
-            chosen += QLatin1Char('.') + defaultExtension;
-        fileName = chosen;
-        return true;
+        return side_.ChooseSideFile(title, defaultExtension, filter, fileName);
     }
     void SetInterfaceLocked(bool locked) override
     {
@@ -157,7 +143,11 @@ public:
                 1, QStringLiteral("PC console %1: no board-type list to read its side file").arg(console));
             return true;
         }
-        SideFiles files(side_, form_);
+        // The file chosen in the dialog names the side files of this read
+        // only: the read makes a new project, which its first save names.
+        if (!asked)
+            sideFileName_ = side_.SideFileProposal();
+        SideFiles files(side_, form_, sideFileName_);
         return ::LoadPcPultFile(files.context, asked, failed, console, fromSystem, rejectedBoards,
                                 unconfiguredCount);
     }
@@ -177,7 +167,8 @@ public:
         }
         if (!form_.Zoznam)
             return false;
-        SideFiles files(side_, form_);
+        QString name = projectFile;
+        SideFiles files(side_, form_, name);
         return ::SaveToPC(files.context, console, projectFile);
     }
 
@@ -225,7 +216,11 @@ public:
         form_.Nove(QStringLiteral("Pult"), LoadStrDll(18), false, form_.APult);
     }
     QString ProjectName() override { return form_.ProjectName; }
-    void SetProjectName(const QString &name) override { form_.ProjectName = name; }
+    void SetProjectName(const QString &name) override
+    {
+        side_.NoteProjectFolder(form_.ProjectName);
+        form_.ProjectName = name;
+    }
     void MarkModified() override { form_.ModifiedFlag = 1; }
     bool ProjectModified() override { return form_.ModifiedFlag != 0; }
     int AskSaveProject() override
@@ -318,6 +313,7 @@ public:
 private:
     TFormDialogue &side_;
     TMainForm1 &form_;
+    QString sideFileName_; // the side file chosen in the read running now
 };
 
 // ---- questions ---------------------------------------------------------------------------------
@@ -480,6 +476,40 @@ TFormDialogue::TFormDialogue(TMainForm1 &form)
 }
 
 TDialogueHost &TFormDialogue::HostSide() { return *host_; }
+
+bool TFormDialogue::ChooseSideFile(const QString &title, const QString &defaultExtension, const QString &filter,
+                                   QString &fileName)
+{
+    QString chosen = fileName;
+    bool ok = false;
+    if (ChooseFileExec) {
+        ok = ChooseFileExec(title, filter, chosen);
+    } else {
+        const QString pattern = filter.section(QLatin1Char('|'), 0, 0);
+        chosen = QFileDialog::getOpenFileName(&form_, title, QFileInfo(fileName).path(),
+                                              pattern + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+        ok = !chosen.isEmpty();
+    }
+    if (!ok || chosen.trimmed().isEmpty())
+        return false;
+    if (QFileInfo(chosen).suffix().isEmpty())
+        chosen += QLatin1Char('.') + defaultExtension;
+    fileName = QFileInfo(chosen).absoluteFilePath();
+    return true;
+}
+
+void TFormDialogue::NoteProjectFolder(const QString &projectName)
+{
+    const QFileInfo info(projectName);
+    if (info.isAbsolute() && info.dir().exists())
+        projectFolder_ = info.absolutePath();
+}
+
+QString TFormDialogue::SideFileProposal()
+{
+    NoteProjectFolder(form_.ProjectName);
+    return projectFolder_.isEmpty() ? QString() : projectFolder_ + QLatin1Char('/');
+}
 TDialoguePrompt &TFormDialogue::PromptSide() { return *prompt_; }
 
 TFormDialogue::~TFormDialogue()

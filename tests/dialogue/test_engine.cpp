@@ -270,9 +270,11 @@ private slots:
         for (int i = 0; i < 10; ++i)
             ten.append(QByteArray::fromHex("0000FF"));
         QTest::newRow("length") << ten + QByteArray::fromHex("00") << -1 << Text(58);
-        QTest::newRow("invalid slot") << ten + QByteArray::fromHex("00E047") << 14
+        // A good board before the bad one: it must not be taken either.
+        const QByteArray good = QByteArray::fromHex("001047");
+        QTest::newRow("invalid slot") << ten + good + QByteArray::fromHex("00E047") << 14
                                       << Text(127) + QStringLiteral(" 14 (") + LinePosName(14) + QLatin1Char(')');
-        QTest::newRow("unknown code") << ten + QByteArray::fromHex("002033") << -1
+        QTest::newRow("unknown code") << ten + good + QByteArray::fromHex("002033") << -1
                                       << Text(129) + QStringLiteral(" 3 (") + LinePosName(2)
                                              + QStringLiteral(" [$33])");
     }
@@ -287,8 +289,12 @@ private slots:
             if (invalidSlot >= 0)
                 e.host.validSlots[std::size_t(invalidSlot)] = false;
             e.sys.boards = records;
+            TCardOld *card = nullptr;
             if (boardsOnly) {
                 e.OpenProject();
+                QVERIFY(e.host.cards.CreateCardByName(QStringLiteral("TUL10"), 5));
+                card = e.host.cards.CardOfSlot(5);
+                e.host.model->SlotyDosiek[5].Kod = 71;
                 e.d.DoskySBClick();
             } else {
                 e.d.ReadConfigClick();
@@ -301,6 +307,16 @@ private slots:
             // A boards-only read keeps the open project; a read frees the new one.
             QCOMPARE(e.host.model != nullptr, boardsOnly);
             QVERIFY(!e.sys.open);
+            if (boardsOnly) {
+                // Its slots, cards and close flag as they were: nothing of the answer is taken.
+                QCOMPARE(e.host.cardButtonsFreed, 0);
+                QCOMPARE(e.host.cards.CardOfSlot(5), card);
+                QVERIFY(!e.host.cards.CardOfSlot(1));
+                QCOMPARE(e.host.model->SlotyDosiek[5].Meno, QStringLiteral("TUL10"));
+                QCOMPARE(e.host.model->SlotyDosiek[5].Kod, Byte(71));
+                QVERIFY(e.host.model->SlotyDosiek[1].Meno.isEmpty());
+                QVERIFY(e.host.closeAccepted);
+            }
         }
     }
 
