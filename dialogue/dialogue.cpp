@@ -1064,6 +1064,13 @@ void TDialogue::DataVersion(const DynPole &a)
 
 void TDialogue::TimeKeeperListing(const DynPole &a)
 {
+    // The text of each byte value, made once: the memory is 8 KB.
+    static const std::array<QString, 256> byteTexts = [] {
+        std::array<QString, 256> texts;
+        for (int b = 0; b < 256; ++b)
+            texts[std::size_t(b)] = QStringLiteral(" %1").arg(b, 2, 16, QLatin1Char('0'));
+        return texts;
+    }();
     host_.ClearMemo2();
     const int data = AnswerDataLength(a);
     QStringList rows;
@@ -1071,7 +1078,7 @@ void TDialogue::TimeKeeperListing(const DynPole &a)
         QString row = QStringLiteral("%1:").arg(0xE000 + offset, 4, 16, QLatin1Char('0'));
         // A last short row shows only the bytes the answer has.
         for (int i = offset; i < std::min(offset + 8, data); ++i)
-            row += QStringLiteral(" %1").arg(a[std::size_t(dlg::HeaderSize + i)], 2, 16, QLatin1Char('0'));
+            row += byteTexts[a[std::size_t(dlg::HeaderSize + i)]];
         rows << row;
     }
     if (!rows.isEmpty())

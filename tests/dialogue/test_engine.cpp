@@ -780,14 +780,14 @@ private slots:
         Engine e;
         e.OpenProject();
         e.sys.filter = [&](const QByteArray &r, const QByteArray &a) {
-            return Byte(r[0]) == 0x0F ? Frame(0x0F, 0, QByteArray::fromHex("000102030405060708090A0B0C0D0E0F1011"))
+            return Byte(r[0]) == 0x0F ? Frame(0x0F, 0, QByteArray::fromHex("000102030405060708090A0B0C0D0E0F1011ABFF"))
                                       : a;
         };
         e.d.bbTimeKeeperClick();
         QVERIFY(e.WaitIdle());
         QCOMPARE(e.sys.sent, QList<QByteArray>{TableReq(0, "0000E0001C00")});
         QCOMPARE(e.host.memo2.join(QLatin1Char('\n')),
-                 QStringLiteral("e000: 00 01 02 03 04 05 06 07\ne008: 08 09 0a 0b 0c 0d 0e 0f\ne010: 10 11"));
+                 QStringLiteral("e000: 00 01 02 03 04 05 06 07\ne008: 08 09 0a 0b 0c 0d 0e 0f\ne010: 10 11 ab ff"));
         QCOMPARE(e.prompt.texts(), QStringList{Text(71) + QLatin1Char(' ') + Text(72)});
         QVERIFY(e.host.model != nullptr);
     }
