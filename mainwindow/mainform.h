@@ -274,6 +274,8 @@ public:
     void HandOverFile(const QString &name);
     void WMCopyData(const QString &name);
     void Close1Click();
+    // Exit has decided to close the window: nothing re-arms the status timer.
+    bool ExitDecided() const { return closingByExit_; }
 
     // ---- placeholders until their parts land (mainform_pending.cpp) -------------
     bool ParseCommandLine(); // built (mainform_start.cpp)
@@ -355,6 +357,27 @@ public:
     int ActiveConsoleNumber() const; // 255 none
     TPult *ActivePult() const;
     bool CloseAllConsoles();
+    // A console window shown (a closed one may linger until it is deleted).
+    bool AnyConsoleWindowShown() const;
+    // Held by each command that asks the console windows to close (Exit, New,
+    // Open, the reads, a window closed by the user, the console disconnect).
+    // The close-accepted flag lives only for that command: however it ends,
+    // windows still open ask again at their next close.
+    class TCloseRound
+    {
+    public:
+        explicit TCloseRound(TMainForm1 &form) : form_(form) {}
+        ~TCloseRound()
+        {
+            if (form_.AnyConsoleWindowShown())
+                form_.CloseAccepted = 0;
+        }
+        TCloseRound(const TCloseRound &) = delete;
+        TCloseRound &operator=(const TCloseRound &) = delete;
+
+    private:
+        TMainForm1 &form_;
+    };
     static void FreeConsole(TAPult *configuration, int n);
     static void ClearConsole(TAPult *configuration, int n);
 
@@ -464,6 +487,7 @@ public:
     // ---- start action, status timer, menus, help (mainform_life.cpp, mainform_status.cpp) ----
     StatusRules::TNetSlots NetResult{}; // network result slots 0..10
     Byte MarkIndex = 1;                  // turning mark "-\|/", 1..4
+    QString ShownCommState;              // the state text the tick put in panel 0 last
     int DatagramCount = 0;               // relay replies counted from the -i address
     Byte VariableView = 0;               // Line_panel's tag: 0 program log, 1 refreshed, 2 frozen
     Byte NetWaitBusy = 0;                // a wait on a network slot is in progress
@@ -583,7 +607,8 @@ public:
     // damaged, a board is refused, a dialog is cancelled or a console window
     // refuses to close.
     bool LoadUniConfig(const QString &fileName, std::unique_ptr<TAPult> config, QString &loadedName);
-    // The save prompt's answer before a write: 1 Save2FileOrv, 4 Save1Click.
+    // The save prompt's answer before a write: 1 save under the project's
+    // name (asked only when it has none), 4 save under a name asked for.
     void SaveForWrite(int choice);
 
 protected:

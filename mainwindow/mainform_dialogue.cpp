@@ -556,7 +556,14 @@ void TMainForm1::ReadFromSystemClick()
     if (!engine.Idle())
         return;
     engine.SetComNumber(PortNumber);
+    // A read that gives up with windows still open leaves them asking again.
+    TCloseRound round(*this);
+    const QString before = ProjectName;
     engine.ReadConfigClick();
+    // The read names the project it makes (or none when it was cancelled
+    // after the windows had closed): the caption no longer shows the old file.
+    if (ProjectName != before)
+        ShowFileInCaption(ProjectName);
 }
 
 void TMainForm1::WMAnswer(const QByteArray &frame, int port)

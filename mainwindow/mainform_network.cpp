@@ -102,6 +102,8 @@ void TMainForm1::ReadConfigClick()
 {
     if (Dialogue().OperationMode != opmode::Idle)
         return;
+    // A read that gives up with windows still open leaves them asking again.
+    TCloseRound round(*this);
     if (!FTPCL) {
         ReadFromSystemClick();
         return;

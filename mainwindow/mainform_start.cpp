@@ -60,21 +60,33 @@ void TMainForm1::Close1Click()
         test->setText(QString());
         return;
     }
+    // However Exit ends short of closing, the program goes on as before it:
+    // idle, with its status timer running.
+    struct TStay {
+        TMainForm1 &form;
+        ~TStay()
+        {
+            if (form.closingByExit_)
+                return;
+            form.Dialogue().OperationMode = opmode::Idle;
+            if (!form.StatusTimerPaused && !form.TimerStatus->isActive())
+                form.TimerStatus->start();
+        }
+    } stay{*this};
+    TCloseRound round(*this);
     Dialogue().OperationMode = opmode::Exit;
     MenuClick();
     ReclickSelectedCard();
     CloseAccepted = 0;
-    if (CloseAllConsoles()) {
-        TimerStatus->stop();
-        sbSaveLogsClick();
-        SaveSettings(SettingsFileName());
-        closingByExit_ = true;
-        if (!inCloseEvent_)
-            close();
+    if (!CloseAllConsoles())
         return;
-    }
-    CloseAccepted = 1;
-    Dialogue().OperationMode = opmode::Idle;
+    closingByExit_ = true;
+    TimerStatus->stop();
+    // The window closes even when the logs or the settings cannot be written.
+    Guard("sbSaveLogsClick", [this] { sbSaveLogsClick(); });
+    Guard("SaveSettings", [this] { SaveSettings(SettingsFileName()); });
+    if (!inCloseEvent_)
+        close();
 }
 
 void TMainForm1::CreateComPort()
