@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "cardpack/sablona.h"
 #include "editing/linepanels.h"
@@ -270,9 +271,16 @@ public:
     // Runs FormActivate once from the event loop, at the first show or
     // activation, whichever comes first.
     void ScheduleFirstActivation();
-    // A second copy's file: raises the window, then opens the file when it exists.
+    // A second copy's file: raises the window, then opens the file when it
+    // exists. While another dialog or question is open the file is kept and
+    // opened once it has closed.
     void HandOverFile(const QString &name);
     void WMCopyData(const QString &name);
+    // Opens the kept file unless the window must still wait.
+    void TakeHandOver();
+    bool HandOverMustWait();
+    std::optional<QString> PendingHandOver; // the file a second copy handed over, not opened yet
+    QTimer *HandOverTimer = nullptr;        // retries the kept file while it waits
     void Close1Click();
     // Exit has decided to close the window: nothing re-arms the status timer.
     bool ExitDecided() const { return closingByExit_; }

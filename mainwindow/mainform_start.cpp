@@ -11,6 +11,7 @@
 #include "dialogue/dialogue.h"
 #include "editing/mainrules.h"
 #include "mainwindow/mainwidgets.h"
+#include "windows/wizard.h"
 
 void TMainForm1::FormActivate()
 {
@@ -38,6 +39,41 @@ void TMainForm1::HandOverFile(const QString &name)
     show();
     raise();
     activateWindow();
+    // A later file replaces one that still waits: the last double-click counts.
+    PendingHandOver = name;
+    TakeHandOver();
+}
+
+bool TMainForm1::HandOverMustWait()
+{
+    // The start dialog only offers ways to begin: a handed-over file is one.
+    if (StartDialog && StartDialog->isVisible()) {
+        StartDialog->done(0);
+        return true;
+    }
+    // Another dialog, question or menu is open, or a command is half-way: the
+    // file would replace the project under it.
+    return QApplication::activeModalWidget() || QApplication::activePopupWidget() || StartActionGuard ||
+           ClosingGuard || NetWaitBusy || inCloseEvent_;
+}
+
+void TMainForm1::TakeHandOver()
+{
+    if (!PendingHandOver)
+        return;
+    if (closingByExit_) {
+        PendingHandOver.reset();
+        HandOverTimer->stop();
+        return;
+    }
+    if (HandOverMustWait()) {
+        if (!HandOverTimer->isActive())
+            HandOverTimer->start();
+        return;
+    }
+    HandOverTimer->stop();
+    const QString name = *PendingHandOver;
+    PendingHandOver.reset();
     WMCopyData(name);
 }
 

@@ -79,7 +79,8 @@ void TMainForm1::TimerStatusTimer()
     // leaves it stopped (one that is cancelled goes on with it).
     if (!ExitDecided())
         TimerStatus->start();
-    if (failure.isEmpty() && due) {
+    // A file a second copy handed over comes before the start dialog.
+    if (failure.isEmpty() && due && !PendingHandOver) {
         try {
             ShowFileInCaption(QString());
             // Network mode without its relay link keeps the choices disabled.
