@@ -198,6 +198,7 @@ void TMainForm1::FreeConfiguration()
 {
     if (!APult)
         return;
+    ConsoleChanging();
     FreeConsole(APult, 0);
     FreeConsole(APult, 1);
     delete APult;

@@ -440,6 +440,11 @@ public:
     // ---- console layout change (mainform_layout.cpp) -----------------------------
     // The configuration and the console windows follow PultTyp and PultScreens.
     void RefreshMdiChilds();
+    // Console `console` (every console for -1) changes from outside the key
+    // editing of its windows: a pending move or paste there ends first and
+    // its keys show the console as it is. Every command that changes a
+    // console behind its windows' backs tells it here.
+    void ConsoleChanging(int console = -1);
 
     // ---- board slot menus (mainform_slots.cpp) -------------------------------------
     void Delete2Click();

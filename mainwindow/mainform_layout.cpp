@@ -8,9 +8,11 @@
 #include "cardpack/dll_load.h"
 #include "editing/keybinding.h"
 #include "editing/layoutchange.h"
+#include "mainwindow/consolehostimpl.h"
 #include "mainwindow/keycontrolsobserver.h"
 #include "model/objekty.h"
 #include "windows/colorbutton.h"
+#include "windows/keyedit.h"
 #include "windows/mdichild.h"
 
 namespace
@@ -39,8 +41,16 @@ void TMainForm1::ClearKeyControl(int console, int key)
         }
 }
 
+void TMainForm1::ConsoleChanging(int console)
+{
+    if (ConsoleHostImpl)
+        TKeyEditor::ConsoleChangedOutside(ConsoleHostImpl->ConsoleWindows(), console);
+}
+
 void TMainForm1::RefreshMdiChilds()
 {
+    // A pending move must not see its keys rebuilt or dropped under it.
+    ConsoleChanging();
     // The windows of a disconnected console are asked to close: whatever the
     // answer, the windows that stay ask again at their next close.
     TCloseRound round(*this);

@@ -328,6 +328,7 @@ void TMainForm1::Config1Click()
     if (APult) {
         const Byte newType = dialog.rbPrepojovac->isChecked() ? 1 : 0;
         if (newType != systemType) {
+            ConsoleChanging(); // the keys' board codes follow the type
             APult->TypSystemu = newType;
             if (Zoznam)
                 APult->ConvertBoardCodes(newType, *Zoznam);
