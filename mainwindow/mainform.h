@@ -445,6 +445,8 @@ public:
     // its keys show the console as it is. Every command that changes a
     // console behind its windows' backs tells it here.
     void ConsoleChanging(int console = -1);
+    // The key font, for the key controls of the open console windows too.
+    void SetKeyFont(const QFont &font);
 
     // ---- board slot menus (mainform_slots.cpp) -------------------------------------
     void Delete2Click();

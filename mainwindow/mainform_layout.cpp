@@ -47,6 +47,14 @@ void TMainForm1::ConsoleChanging(int console)
         TKeyEditor::ConsoleChangedOutside(ConsoleHostImpl->ConsoleWindows(), console);
 }
 
+void TMainForm1::SetKeyFont(const QFont &font)
+{
+    KeyFont = font;
+    if (ConsoleHostImpl)
+        for (TMDIChild *w : ConsoleHostImpl->ConsoleWindows())
+            w->SetKeyFont(font);
+}
+
 void TMainForm1::RefreshMdiChilds()
 {
     // A pending move must not see its keys rebuilt or dropped under it.

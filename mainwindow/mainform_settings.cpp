@@ -346,7 +346,7 @@ void TMainForm1::Config1Click()
         }
     }
     // The font goes into the settings file it is written with.
-    KeyFont = dialog.Label5->font();
+    SetKeyFont(dialog.Label5->font());
     if (result == QDialog::Accepted)
         SaveSettings(SettingsFileName());
 }

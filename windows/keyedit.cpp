@@ -269,6 +269,10 @@ void TKeyEditor::MoveModeClick(TColorButton *key)
         window_->MoveBase = mover_->MoveBase();
         window_->ActiveKeyIndex = mover_->MoveBase();
         window_->SetActive(window_->GetButton(mover_->MoveBase()));
+        // Another window of the same console must not place an older copy.
+        QList<TMDIChild *> others = host->ConsoleWindows();
+        others.removeAll(window_.data());
+        ConsoleChangedOutside(others, window_->ConsoleNo);
     }
     host->ShowCard(true, 0);
 }

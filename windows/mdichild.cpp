@@ -336,6 +336,13 @@ TColorButton *TMDIChild::GetButton(int n) const
     return qobject_cast<TColorButton *>(KeyList.at(n));
 }
 
+void TMDIChild::SetKeyFont(const QFont &font)
+{
+    for (TColorButton *key : std::as_const(KeyList))
+        if (key)
+            key->setFont(font);
+}
+
 // ---- rebuild ------------------------------------------------------------------------------
 
 void TMDIChild::removeLastKey()

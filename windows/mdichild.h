@@ -126,6 +126,8 @@ public:
     void PageControl1MouseMove();
     void MyHintTimerTimer();
     void HideHint();
+    // Every key control takes the key font.
+    void SetKeyFont(const QFont &font);
 
     // ---- menu ----
     void Oznac1Click();

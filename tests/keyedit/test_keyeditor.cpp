@@ -195,6 +195,20 @@ void TestKeyEditor::consoleChangedOutsideEndsTheMove()
     for (int n = 0; n < w->KeyList.size(); ++n)
         QCOMPARE(w->GetButton(n)->Caption(), rig->key(0, n).MenoKlavesy);
     CHECK_BINDINGS(*rig->cfg);
+
+    // A block placed in one window of the console ends the move pending in another.
+    TMDIChild *other = open(0);
+    QTest::mouseClick(other->GetButton(6), Qt::LeftButton);
+    prepare(other);
+    other->PresuvatLinky->trigger();
+    QVERIFY(other->Moving());
+    host->active = w;
+    startMove(29);
+    QTest::mouseClick(w->GetButton(29), Qt::LeftButton);
+    QCOMPARE(rig->line(0, 3, 0)->Klavesa, Byte(29));
+    QVERIFY(!other->Moving());
+    QCOMPARE(other->GetButton(29)->Caption(), rig->key(0, 29).MenoKlavesy);
+    CHECK_BINDINGS(*rig->cfg);
 }
 
 void TestKeyEditor::keyboardMoveAndPlace()

@@ -443,6 +443,13 @@ private slots:
         QCOMPARE(cfg.RezimDORST, Byte(1));
         QCOMPARE(cfg.Pulty[0]->FNGSMR, QStringLiteral("987"));
         QCOMPARE(form->KeyFont.family(), QStringLiteral("Courier"));
+        // The font reaches the key controls of the windows already open.
+        QVERIFY(!windowsBefore.isEmpty());
+        for (TMDIChild *w : windowsBefore)
+            for (TColorButton *key : std::as_const(w->KeyList)) {
+                QCOMPARE(key->font().family(), QStringLiteral("Courier"));
+                QCOMPARE(key->font().pointSize(), 14);
+            }
         QCOMPARE(form->ModifiedFlag, Byte(1));
         QCOMPARE(form->PultTyp[1], Byte(2));
         QCOMPARE(cfg.Pulty[1]->TypPultu, Byte(2));
