@@ -22,9 +22,10 @@
 //   bit 6: quiet; bit 7: a system of 13 slots (slots 13-15, 29-31 not valid)
 
 #include <QFile>
-#include <QSet>
+#include <QHash>
 
 #include <memory>
+#include <optional>
 
 #include "comm/ftpclient.h"
 #include "dialogue/netoperations.h"
@@ -67,6 +68,11 @@ public:
         }
     }
     void DropQueuedFtp() override {}
+    // Every command has run by the time it is awaited, and none failed.
+    std::optional<TCommand> PendingFtp() override { return std::nullopt; }
+    TFTPCL::TFailure LastFtpFailure() override { return {}; }
+    QString FtpServer() override { return QStringLiteral("127.0.0.1:21"); }
+    void NetworkOperationRunning(bool running) override { this->running = running; }
     void ResetSlot(int slot) override { slots_[std::size_t(slot)] = {0, -1}; }
     Byte SlotDone(int slot) override { return slots_[std::size_t(slot)].done; }
     int SlotCode(int slot) override { return slots_[std::size_t(slot)].code; }
@@ -79,6 +85,7 @@ public:
     QHash<QString, QByteArray> files;
     TTestHost *host = nullptr;
     QList<int> sent;
+    bool running = false;
 
 private:
     struct Slot {
@@ -242,5 +249,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     FUZZ_CHECK(dialogue.OperationMode == opmode::Idle);
     FUZZ_CHECK(dialogue.UserInterfaceUnlocked == 1);
+    // The status window's buttons are back on.
+    FUZZ_CHECK(!net.running && !operations.Running());
     return 0;
 }
