@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -476,6 +475,7 @@ TFormDialogue::TFormDialogue(TMainForm1 &form)
 }
 
 TDialogueHost &TFormDialogue::HostSide() { return *host_; }
+TDialoguePrompt &TFormDialogue::PromptSide() { return *prompt_; }
 
 bool TFormDialogue::ChooseSideFile(const QString &title, const QString &defaultExtension, const QString &filter,
                                    QString &fileName)
@@ -503,7 +503,6 @@ QString TFormDialogue::SideFileProposal()
     NoteProjectFolder(form_.ProjectName);
     return projectFolder_.isEmpty() ? QString() : projectFolder_ + QLatin1Char('/');
 }
-TDialoguePrompt &TFormDialogue::PromptSide() { return *prompt_; }
 
 TFormDialogue::~TFormDialogue()
 {

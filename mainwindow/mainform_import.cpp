@@ -59,6 +59,16 @@ private:
     QString title_;
 };
 
+// Every way out of an import: no operation, and the windows' closing is over.
+struct TImportEnd {
+    TMainForm1 &form;
+    ~TImportEnd()
+    {
+        form.AllConsolesClosed = 0;
+        form.Dialogue().OperationMode = opmode::Idle;
+    }
+};
+
 // Side-file dialogs of a configuration built apart: the window's own dialog.
 class TApartHost : public TSideFileHost
 {
@@ -127,14 +137,7 @@ void ImportOldFiles(TMainForm1 &form, bool isAcf)
     form.MenuClick();
     form.ReclickSelectedCard();
     engine.OperationMode = isAcf ? opmode::ImportAcf : opmode::ImportCfg;
-    struct TEnd {
-        TMainForm1 &form;
-        ~TEnd()
-        {
-            form.AllConsolesClosed = 0;
-            form.Dialogue().OperationMode = opmode::Idle;
-        }
-    } end{form};
+    const TImportEnd end{form};
     const QString projectBefore = form.ProjectName;
     const auto keepProject = [&] { form.ShowFileInCaption(projectBefore); };
 
@@ -251,14 +254,7 @@ void TMainForm1::readcfg1Click()
     MenuClick();
     ReclickSelectedCard();
     engine.OperationMode = opmode::ImportUni;
-    struct TEnd {
-        TMainForm1 &form;
-        ~TEnd()
-        {
-            form.AllConsolesClosed = 0;
-            form.Dialogue().OperationMode = opmode::Idle;
-        }
-    } end{*this};
+    const TImportEnd end{*this};
 
     // The console set-up comes from the UNI set itself, never from the
     // project open now; a board-type list that names a side file per console
@@ -277,10 +273,8 @@ void TMainForm1::readcfg1Click()
     if (!config && AskNewConsoleSetup(false, true, config) == 2)
         return;
     QString name;
-    if (!LoadUniConfig(uni, std::move(config), name)) {
-        ShowFileInCaption(ProjectName);
+    if (!LoadUniConfig(uni, std::move(config), name))
         return;
-    }
     // Named after its UNI file as a project: a save must not write the
     // project text over the UNI file.
     if (QFileInfo(name).suffix().compare(QLatin1String("uni"), Qt::CaseInsensitive) == 0)
