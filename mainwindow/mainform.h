@@ -608,6 +608,11 @@ public:
     void TakeConsoleSetup();
 
     // ---- imports of older files (mainform_import.cpp) ----------------------------
+    // The open dialog OpenDialog1 for one file (through FileDialogExec when
+    // set), its settings put back afterwards: name holds the proposal, whose
+    // folder the dialog opens in, and receives the absolute name chosen
+    // (suffix added when it has none). False when cancelled.
+    bool ChooseFileToOpen(const QString &suffix, const QString &filter, const QString &title, QString &name);
     // The line types of a four-wire board (two answers); 255 when no card
     // class for it is registered.
     Byte CardTypeDialog(int boardPosition, int linePosition, Byte &second);

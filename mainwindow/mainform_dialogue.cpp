@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -476,21 +475,15 @@ TFormDialogue::TFormDialogue(TMainForm1 &form)
 }
 
 TDialogueHost &TFormDialogue::HostSide() { return *host_; }
+TDialoguePrompt &TFormDialogue::PromptSide() { return *prompt_; }
 
 bool TFormDialogue::ChooseSideFile(const QString &title, const QString &defaultExtension, const QString &filter,
                                    QString &fileName)
 {
+    if (!ChooseFileExec)
+        return form_.ChooseFileToOpen(defaultExtension, filter, title, fileName);
     QString chosen = fileName;
-    bool ok = false;
-    if (ChooseFileExec) {
-        ok = ChooseFileExec(title, filter, chosen);
-    } else {
-        const QString pattern = filter.section(QLatin1Char('|'), 0, 0);
-        chosen = QFileDialog::getOpenFileName(&form_, title, QFileInfo(fileName).path(),
-                                              pattern + QStringLiteral(" (") + pattern + QLatin1Char(')'));
-        ok = !chosen.isEmpty();
-    }
-    if (!ok || chosen.trimmed().isEmpty())
+    if (!ChooseFileExec(title, filter, chosen) || chosen.trimmed().isEmpty())
         return false;
     if (QFileInfo(chosen).suffix().isEmpty())
         chosen += QLatin1Char('.') + defaultExtension;
@@ -510,7 +503,6 @@ QString TFormDialogue::SideFileProposal()
     NoteProjectFolder(form_.ProjectName);
     return projectFolder_.isEmpty() ? QString() : projectFolder_ + QLatin1Char('/');
 }
-TDialoguePrompt &TFormDialogue::PromptSide() { return *prompt_; }
 
 TFormDialogue::~TFormDialogue()
 {

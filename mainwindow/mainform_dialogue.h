@@ -61,7 +61,8 @@ public:
     // set (tests): title, filter ("*.cfg|*.cfg"), the proposed and chosen file.
     std::function<bool(const QString &title, const QString &filter, QString &fileName)> ChooseFileExec;
 
-    // The open dialog of a side file (through ChooseFileExec when set):
+    // The open dialog of a side file (ChooseFileExec when set, else the
+    // window's open dialog):
     // fileName holds the proposal, whose folder the dialog opens in, and
     // receives the absolute name chosen (defaultExtension added when it has
     // none). False when cancelled.

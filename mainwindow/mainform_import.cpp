@@ -36,7 +36,7 @@ std::function<int(QDialog &)> TMainForm1::CardTypeDialogExec;
 namespace
 {
 
-// The open dialog's settings, put back when the import ends.
+// The open dialog's settings, put back when a file has been chosen.
 class TDialogSettings
 {
 public:
@@ -59,30 +59,15 @@ private:
     QString title_;
 };
 
-// One file to open: true with its absolute name when confirmed.
-bool ChooseOldFile(QFileDialog &dialog, const QString &suffix, const QString &filter, const QString &title,
-                   QString &name)
-{
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(suffix);
-    dialog.setNameFilters(TMainForm1::NameFilters(filter));
-    dialog.setWindowTitle(title);
-    name.clear();
-    int result = 0;
-    if (TMainForm1::FileDialogExec) {
-        result = TMainForm1::FileDialogExec(dialog, name);
-    } else {
-        result = dialog.exec();
-        name = result == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+// Every way out of an import: no operation, and the windows' closing is over.
+struct TImportEnd {
+    TMainForm1 &form;
+    ~TImportEnd()
+    {
+        form.AllConsolesClosed = 0;
+        form.Dialogue().OperationMode = opmode::Idle;
     }
-    if (result != QDialog::Accepted || name.trimmed().isEmpty())
-        return false;
-    if (QFileInfo(name).suffix().isEmpty())
-        name += QLatin1Char('.') + suffix;
-    name = QFileInfo(name).absoluteFilePath();
-    return true;
-}
+};
 
 // Side-file dialogs of a configuration built apart: the window's own dialog.
 class TApartHost : public TSideFileHost
@@ -152,15 +137,7 @@ void ImportOldFiles(TMainForm1 &form, bool isAcf)
     form.MenuClick();
     form.ReclickSelectedCard();
     engine.OperationMode = isAcf ? opmode::ImportAcf : opmode::ImportCfg;
-    TDialogSettings settings(*form.OpenDialog1);
-    struct TEnd {
-        TMainForm1 &form;
-        ~TEnd()
-        {
-            form.AllConsolesClosed = 0;
-            form.Dialogue().OperationMode = opmode::Idle;
-        }
-    } end{form};
+    const TImportEnd end{form};
     const QString projectBefore = form.ProjectName;
     const auto keepProject = [&] { form.ShowFileInCaption(projectBefore); };
 
@@ -170,8 +147,8 @@ void ImportOldFiles(TMainForm1 &form, bool isAcf)
     form.ShowFileInCaption(LoadStrDll(2));
     if (isAcf) {
         QString name;
-        if (!ChooseOldFile(*form.OpenDialog1, QStringLiteral("acf"), QStringLiteral("*.acf|*.acf"),
-                           LoadStrDll(200) + QStringLiteral(" ACF ") + LoadStrDll(201), name))
+        if (!form.ChooseFileToOpen(QStringLiteral("acf"), QStringLiteral("*.acf|*.acf"),
+                                   LoadStrDll(200) + QStringLiteral(" ACF ") + LoadStrDll(201), name))
             return keepProject();
         form.ShowFileInCaption(name);
         request.AcfFile = name;
@@ -189,8 +166,8 @@ void ImportOldFiles(TMainForm1 &form, bool isAcf)
             if (request.ConsoleTypes[std::size_t(c)] == 0)
                 continue;
             QString name;
-            if (!ChooseOldFile(*form.OpenDialog1, QStringLiteral("cfg"), QStringLiteral("*.cfg|*.cfg|*.cfz|*.cfz"),
-                               LoadStrDll(200) + QStringLiteral(" %1. CFG ").arg(c) + LoadStrDll(201), name))
+            if (!form.ChooseFileToOpen(QStringLiteral("cfg"), QStringLiteral("*.cfg|*.cfg|*.cfz|*.cfz"),
+                                       LoadStrDll(200) + QStringLiteral(" %1. CFG ").arg(c) + LoadStrDll(201), name))
                 return keepProject();
             form.ShowFileInCaption(name);
             request.CfgFiles[std::size_t(c)] = name;
@@ -238,6 +215,33 @@ void ImportOldFiles(TMainForm1 &form, bool isAcf)
 
 } // namespace
 
+bool TMainForm1::ChooseFileToOpen(const QString &suffix, const QString &filter, const QString &title, QString &name)
+{
+    QFileDialog &dialog = *OpenDialog1;
+    const TDialogSettings settings(dialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(suffix);
+    dialog.setNameFilters(NameFilters(filter));
+    dialog.setWindowTitle(title);
+    const QFileInfo proposal(name);
+    if (!name.isEmpty() && proposal.absoluteDir().exists())
+        dialog.setDirectory(proposal.absoluteDir());
+    int result = 0;
+    if (FileDialogExec) {
+        result = FileDialogExec(dialog, name);
+    } else {
+        result = dialog.exec();
+        name = result == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    }
+    if (result != QDialog::Accepted || name.trimmed().isEmpty())
+        return false;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QLatin1Char('.') + suffix;
+    name = QFileInfo(name).absoluteFilePath();
+    return true;
+}
+
 void TMainForm1::KonverziaACFClick() { ImportOldFiles(*this, true); }
 
 void TMainForm1::KonverziaCFGClick() { ImportOldFiles(*this, false); }
@@ -250,14 +254,7 @@ void TMainForm1::readcfg1Click()
     MenuClick();
     ReclickSelectedCard();
     engine.OperationMode = opmode::ImportUni;
-    struct TEnd {
-        TMainForm1 &form;
-        ~TEnd()
-        {
-            form.AllConsolesClosed = 0;
-            form.Dialogue().OperationMode = opmode::Idle;
-        }
-    } end{*this};
+    const TImportEnd end{*this};
 
     // The console set-up comes from the UNI set itself, never from the
     // project open now; a board-type list that names a side file per console
@@ -276,10 +273,8 @@ void TMainForm1::readcfg1Click()
     if (!config && AskNewConsoleSetup(false, true, config) == 2)
         return;
     QString name;
-    if (!LoadUniConfig(uni, std::move(config), name)) {
-        ShowFileInCaption(ProjectName);
+    if (!LoadUniConfig(uni, std::move(config), name))
         return;
-    }
     // Named after its UNI file as a project: a save must not write the
     // project text over the UNI file.
     if (QFileInfo(name).suffix().compare(QLatin1String("uni"), Qt::CaseInsensitive) == 0)

@@ -63,7 +63,7 @@ struct TSideFileContext {
     TCardSlots &Cards;
     TConversionLog &Log; // Memo1 lines, program log entries, boxes
     TSideFileHost &Host;
-    QString &ProjectName; // the current project file name; the load may change it
+    QString &ProjectName; // the file the side files are named after; the load may change it
     bool Quiet = false;   // no boxes, only log entries
     QString ProgramPath;  // for a configuration created here
 };
