@@ -47,7 +47,8 @@ void TMainForm1::HandOverFile(const QString &name)
 bool TMainForm1::HandOverMustWait()
 {
     // The start dialog only offers ways to begin: a handed-over file is one.
-    if (StartDialog && StartDialog->isVisible()) {
+    // (Not while a dialog of its own, the about box, is open over it.)
+    if (StartDialog && StartDialog->isVisible() && QApplication::activeModalWidget() == StartDialog) {
         StartDialog->done(0);
         return true;
     }
