@@ -158,14 +158,16 @@ bool KeepsBlankName(const TKlavesa &k)
     return k.MenoLinky != NekonfName && k.ObsluhaKlavesy != 1;
 }
 
+// Empty or only blanks: a name the reader gives back as one blank.
 bool IsBlanks(const QString &text)
 {
-    return !text.isEmpty() && std::ranges::all_of(text, [](QChar c) { return c == u' '; });
+    return std::ranges::all_of(text, [](QChar c) { return c == u' '; });
 }
 
 void writeKey(Writer &w, const TKlavesa &k)
 {
-    // A configured key's blank name is written as the one blank it reads back as.
+    // A configured key's empty or blank name is written as the one blank it
+    // reads back as, so Save, Open and Save give the same bytes.
     if (IsBlanks(k.MenoKlavesy) && KeepsBlankName(k))
         w.blank("uzivatelske meno klavesy");
     else

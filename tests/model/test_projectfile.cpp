@@ -731,6 +731,11 @@ private slots:
         QCOMPARE(filesIn(dir.path()), QStringList({QStringLiteral("medzery.orv"), QStringLiteral("prog")}));
         QVERIFY(filesIn(backupFolder()).isEmpty());
         QVERIFY(reporter.reports.isEmpty());
+
+        // A configured key left with an empty name (a read, a new binding) is
+        // written as the blank it reads back as: the second save is the first.
+        back.Pulty[0]->Klavesy[9]->MenoKlavesy.clear();
+        QCOMPARE(back.ProjectText(), first);
     }
 
     void savingKeepsPermissions_data()
