@@ -123,22 +123,44 @@ private slots:
         platform::SetProgramFolder(QString());
     }
 
-    // File > Read boards: the system reports a board the card package does
-    // not know. The error is shown; the slots, their card buttons, the
-    // bindings and the windows stay as they were.
+    // File > Read boards ends with a board error: a board the card package
+    // does not know (129), a board in a slot the system cannot have (127),
+    // an answer that is not whole records (58). The error is shown; the
+    // slots, their card buttons, the bindings and the windows stay as they were.
+    void failedBoardsReadKeepsTheSlots_data()
+    {
+        QTest::addColumn<QJsonObject>("boards");
+        QTest::addColumn<QStringList>("fault");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("unknown board") << QJsonObject{{QStringLiteral("0"), 71}, {QStringLiteral("1"), 0x20}}
+                                       << QStringList()
+                                       << LoadStrDll(129) + QStringLiteral(" 2 (") + LinePosName(1) +
+                                              QStringLiteral(" [$20])");
+        QTest::newRow("board in a slot beyond the rows")
+            << QJsonObject{{QStringLiteral("0"), 71}, {QStringLiteral("30"), 71}} << QStringList()
+            << LoadStrDll(127) + QStringLiteral(" 30 (") + LinePosName(30) + QLatin1Char(')');
+        // 95 data bytes: 31 records and two bytes of the last one.
+        QTest::newRow("answer of broken records")
+            << QJsonObject{{QStringLiteral("0"), 71}}
+            << QStringList{QStringLiteral("--fault"), QStringLiteral("short-answer=95@0x01")} << LoadStrDll(58);
+    }
+
     void failedBoardsReadKeepsTheSlots()
     {
+        QFETCH(QJsonObject, boards);
+        QFETCH(QStringList, fault);
+        QFETCH(QString, text);
         QTemporaryDir dir;
         TSimFixture fx = TSimFixture::Write({}, dir.filePath(QStringLiteral("default.json")));
         QVERIFY(!fx.json.isEmpty());
-        fx.json[QStringLiteral("boards")] = QJsonObject{{QStringLiteral("0"), 71}, {QStringLiteral("1"), 0x20}};
+        fx.json[QStringLiteral("boards")] = boards;
         const QString config = dir.filePath(QStringLiteral("system.json"));
         {
             QFile f(config);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(QJsonDocument(fx.json).toJson());
         }
-        TSimPeer sim({QStringLiteral("--config"), config});
+        TSimPeer sim(QStringList{QStringLiteral("--config"), config} + fault);
         QVERIFY2(sim.Ok(), qPrintable(sim.error));
         auto form = MakeForm(sim.path);
         OpenProject(*form, dir.filePath(QStringLiteral("projekt.orv")));
@@ -155,8 +177,7 @@ private slots:
         form->Nacitaniedosiek1->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(form->DialogueIdle(), 30000);
 
-        QCOMPARE(prompt_.texts(), QStringList{LoadStrDll(129) + QStringLiteral(" 2 (") + LinePosName(1) +
-                                              QStringLiteral(" [$20])")});
+        QCOMPARE(prompt_.texts(), QStringList{text});
         QCOMPARE(prompt_.asked()[0].kind, TPrompt::Kind::Error);
         QCOMPARE(form->Dialogue().BoardsReadState, Byte(2));
         QCOMPARE(form->APult, project);
