@@ -102,6 +102,7 @@ class TestImports : public QObject
     int newShown_ = 0;
     QStringList captions_; // the main window's caption while the new-console dialog asks
     int type0_ = 1, type1_ = 0;
+    bool cancelSetup_ = false; // the new-console dialog is left with its Cancel button
 
     std::unique_ptr<TMainForm1> MakeForm()
     {
@@ -121,7 +122,7 @@ class TestImports : public QObject
                                                                 QStringLiteral("Item%1").arg(types[n]));
                     QTest::mouseClick(item, Qt::LeftButton, {}, QPoint(6, item->height() / 2));
                 }
-                QTest::mouseClick(dialog.Nacitanie, Qt::LeftButton);
+                QTest::mouseClick(cancelSetup_ ? dialog.Koniec : dialog.Nacitanie, Qt::LeftButton);
             });
             return dialog.exec();
         };
@@ -199,6 +200,7 @@ private slots:
         captions_.clear();
         type0_ = 1;
         type1_ = 0;
+        cancelSetup_ = false;
     }
 
     void cleanupTestCase()
@@ -420,6 +422,62 @@ private slots:
         QCOMPARE(prompt_.asked()[0].kind, TPrompt::Kind::Error);
         QVERIFY2(Texts().contains(QLatin1Char('"') + file + QLatin1Char('"')) && Texts().contains(LoadStrDll(reason)),
                  qPrintable(Texts()));
+        CompareProject(*form, before);
+        QCOMPARE(ImportFolders(), QStringList());
+    }
+
+    // An import given up half-way, with Cancel in a file dialog or in the
+    // console set-up, leaves the open project as it was: no box, nothing read.
+    void cancelledImportKeepsTheProject_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("cancelSetup");
+        QTest::addColumn<int>("files"); // files chosen before the dialog that is cancelled
+        QTest::addColumn<int>("setups"); // console set-ups shown
+        QTest::addColumn<int>("dialogs"); // file dialogs shown
+        QTest::newRow("ACF, file dialog") << QStringLiteral("acf") << false << 0 << 0 << 1;
+        QTest::newRow("ACF, console set-up") << QStringLiteral("acf") << true << 1 << 1 << 1;
+        QTest::newRow("CFG, console set-up") << QStringLiteral("cfg") << true << 0 << 1 << 0;
+        QTest::newRow("CFG, first file dialog") << QStringLiteral("cfg") << false << 0 << 1 << 1;
+        QTest::newRow("CFG, second file dialog") << QStringLiteral("cfg") << false << 1 << 1 << 2;
+        // The UNI file goes through the side-file dialog, answered below.
+        QTest::newRow("UNI, console set-up") << QStringLiteral("uni") << true << 0 << 1 << 0;
+    }
+
+    void cancelledImportKeepsTheProject()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, cancelSetup);
+        QFETCH(int, files);
+        QFETCH(int, setups);
+        QFETCH(int, dialogs);
+        QTemporaryDir dir;
+        auto form = MakeForm();
+        form->show();
+        OpenProject(*form, dir.filePath(QStringLiteral("stanica.orv")));
+        form->ModifiedFlag = 1;
+        const TOpenProject before = Snapshot(*form);
+        type0_ = 1;
+        type1_ = 1;
+        cancelSetup_ = cancelSetup;
+        for (int i = 0; i < files; ++i)
+            fileAnswers_ << WriteFile(dir, QStringLiteral("old%1.%2").arg(i).arg(command),
+                                      KeysFile(command == QLatin1String("acf"), i));
+        // A UNI file with no side file beside it: the console set-up is asked for.
+        const QString uni = WriteFile(dir, QStringLiteral("alone.uni"), QByteArray(unirec::Size, 0));
+        form->DialogueSide().ChooseFileExec = [&uni](const QString &, const QString &, QString &name) {
+            name = uni;
+            return true;
+        };
+        QAction *item = command == QLatin1String("acf")   ? form->KonverziaACF
+                        : command == QLatin1String("cfg") ? form->KonverziaCFG
+                                                          : form->NacitaniezUNI1;
+        item->trigger();
+
+        QVERIFY2(prompt_.asked().isEmpty(), qPrintable(Texts()));
+        QCOMPARE(newShown_, setups);
+        QVERIFY(fileAnswers_.isEmpty());
+        QCOMPARE(fileSuffixes_.size(), dialogs);
         CompareProject(*form, before);
         QCOMPARE(ImportFolders(), QStringList());
     }
