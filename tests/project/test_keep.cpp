@@ -192,7 +192,7 @@ private slots:
     // Read from system with console 0 a PC console: its keys come from the
     // side files chosen in the dialog (opened in the project's folder), the
     // project is a new one, and Save asks for a name, never writing over
-    // the UNI file or the side file.
+    // the UNI file or the side file; nor does the write after it.
     void readWithPcConsoleKeepsTheSideFiles()
     {
         QTemporaryDir dir;
@@ -243,6 +243,22 @@ private slots:
         QVERIFY(QFileInfo(saved).isFile());
         QCOMPARE(form->ProjectName, saved);
         QVERIFY(!form->ModifiedFlag);
+        QCOMPARE(ReadAll(uni), uniBytes);
+        QCOMPARE(ReadAll(side), sideBytes);
+
+        // A write then puts the PC console beside the saved project, never
+        // into the files it was read from.
+        prompt_.clear();
+        prompt_.Answer(TPrompt::Ok); // the write confirmed
+        prompt_.Answer(TPrompt::Ok); // the side file written
+        form->MenuClick();
+        form->DoSystemu->click();
+        QTRY_VERIFY_WITH_TIMEOUT(form->DialogueIdle(), 60000);
+        const QString written = dir.filePath(QStringLiteral("novy_0.cfg"));
+        QVERIFY2(prompt_.texts().contains(LoadStrDll(222).replace(QStringLiteral("%s"), written)), qPrintable(Texts()));
+        for (const TScriptedPrompt::Asked &a : prompt_.asked())
+            QVERIFY2(a.kind != TPrompt::Kind::Error, qPrintable(Texts()));
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("novy.uni"))).isFile());
         QCOMPARE(ReadAll(uni), uniBytes);
         QCOMPARE(ReadAll(side), sideBytes);
     }
