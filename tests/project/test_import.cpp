@@ -146,6 +146,14 @@ class TestImports : public QObject
         prompt_.clear();
     }
 
+    // The open project changed since its save: a window closed too early
+    // would ask to save it.
+    void OpenChangedProject(TMainForm1 &form, const QString &project)
+    {
+        OpenProject(form, project);
+        form.ModifiedFlag = 1;
+    }
+
     // What a command that fails must leave as it was.
     struct TOpenProject {
         const TAPult *config;
@@ -409,9 +417,7 @@ private slots:
         QTemporaryDir dir;
         auto form = MakeForm();
         form->show();
-        OpenProject(*form, dir.filePath(QStringLiteral("stanica.orv")));
-        // Changed: a window closed too early would ask to save it.
-        form->ModifiedFlag = 1;
+        OpenChangedProject(*form, dir.filePath(QStringLiteral("stanica.orv")));
         const TOpenProject before = Snapshot(*form);
 
         const QString file = WriteFile(dir, acf ? QStringLiteral("bad.acf") : QStringLiteral("bad.cfg"), bytes);
@@ -454,8 +460,7 @@ private slots:
         QTemporaryDir dir;
         auto form = MakeForm();
         form->show();
-        OpenProject(*form, dir.filePath(QStringLiteral("stanica.orv")));
-        form->ModifiedFlag = 1;
+        OpenChangedProject(*form, dir.filePath(QStringLiteral("stanica.orv")));
         const TOpenProject before = Snapshot(*form);
         type0_ = 1;
         type1_ = 1;
@@ -664,8 +669,7 @@ private slots:
             Overwrite(base + QStringLiteral(".uni"), QByteArray(unirec::Size, 0));
         auto form = MakeForm();
         form->show();
-        OpenProject(*form, dir.filePath(QStringLiteral("projekt.orv")));
-        form->ModifiedFlag = 1;
+        OpenChangedProject(*form, dir.filePath(QStringLiteral("projekt.orv")));
         if (damage == QLatin1String("save"))
             prompt_.Answer(TPrompt::Cancel);
         const TOpenProject before = Snapshot(*form);
