@@ -10,14 +10,18 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <memory>
 
+#include "cardpack/dll_load.h"
 #include "editing/keybinding.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/speedbutton.h"
 #include "model/objekty.h"
+#include "platform/programfolder.h"
+#include "platform/timing.h"
 #include "tests/fixture/consolewindows.h"
 #include "tests/fixture/fixture.h"
 #include "windows/colorbutton.h"
@@ -94,6 +98,19 @@ private:
     QStringList asked_;
     QList<int> answers_;
 };
+
+// What each of these test programs sets up first: the language, a program
+// folder of its own, fast timers, and the held prompt in place of the boxes.
+inline bool StartTestProgram(const QTemporaryDir &program, THeldPrompt &prompt, std::unique_ptr<TPromptScope> &scope)
+{
+    fixture::LoadLanguage();
+    if (HInstDll <= 32 || !program.isValid())
+        return false;
+    platform::SetProgramFolder(program.path());
+    platform::SetTimeScale(0.05);
+    scope = std::make_unique<TPromptScope>(&prompt);
+    return true;
+}
 
 inline QByteArray ReadAll(const QString &name)
 {

@@ -76,15 +76,36 @@ class TestHandOver : public QObject
         return form;
     }
 
+    // The project open in a window that listens at `socketPath`, with an edit
+    // made by the mouse; `config` stays none when any of it failed.
+    struct TEdited {
+        std::unique_ptr<TMainForm1> form;
+        std::unique_ptr<HandOver::TServer> server;
+        int key = -1;
+        const TAPult *config = nullptr;
+        QString bound;
+        QByteArray file;
+    };
+    TEdited openEdited(const QString &socketPath)
+    {
+        TEdited e;
+        e.form = makeForm();
+        if (!e.form)
+            return e;
+        e.server = ListenForHandOver(*e.form, socketPath);
+        if (!e.form->OpenProjectByName(project_) || (e.key = closing::BindAFreeLine(*e.form, 0)) < 0)
+            return e;
+        e.config = e.form->APult;
+        e.bound = e.config->Pulty[0]->Klavesy[e.key]->MenoKlavesy;
+        e.file = ReadAll(project_);
+        return e;
+    }
+
 private slots:
     void initTestCase()
     {
-        fixture::LoadLanguage();
-        QVERIFY(HInstDll > 32);
-        QVERIFY(program_.isValid() && work_.isValid());
-        platform::SetProgramFolder(program_.path());
-        platform::SetTimeScale(0.05);
-        scope_ = std::make_unique<TPromptScope>(&prompt_);
+        QVERIFY(closing::StartTestProgram(program_, prompt_, scope_));
+        QVERIFY(work_.isValid());
         project_ = work_.filePath(QStringLiteral("stanica.orv"));
         handed_ = work_.filePath(QStringLiteral("odovzdana.orv"));
         socket_ = work_.filePath(QStringLiteral("handover.sock"));
@@ -119,15 +140,9 @@ private slots:
     void questionOutlastsTheSender()
     {
         QFETCH(int, answer);
-        auto form = makeForm();
-        QVERIFY(form);
-        const std::unique_ptr<HandOver::TServer> server = ListenForHandOver(*form, socket_);
-        QVERIFY(form->OpenProjectByName(project_));
-        const int key = closing::BindAFreeLine(*form, 0);
-        QVERIFY(key >= 0);
-        const TAPult *config = form->APult;
-        const QString bound = config->Pulty[0]->Klavesy[key]->MenoKlavesy;
-        const QByteArray file = ReadAll(project_);
+        const TEdited edited = openEdited(socket_);
+        QVERIFY(edited.config);
+        const auto &[form, server, key, config, bound, file] = edited;
 
         prompt_.holdMs = 1500;
         prompt_.Answer(answer);
@@ -181,15 +196,9 @@ private slots:
         const auto unset = qScopeGuard([] { qunsetenv("XDG_RUNTIME_DIR"); });
         platform::TInstanceLock lock; // this process is the running copy
         QVERIFY(lock.Acquire());
-        auto form = makeForm();
-        QVERIFY(form);
-        const std::unique_ptr<HandOver::TServer> server = ListenForHandOver(*form, platform::InstanceSocketPath());
-        QVERIFY(form->OpenProjectByName(project_));
-        const int key = closing::BindAFreeLine(*form, 0);
-        QVERIFY(key >= 0);
-        const TAPult *config = form->APult;
-        const QString bound = config->Pulty[0]->Klavesy[key]->MenoKlavesy;
-        const QByteArray file = ReadAll(project_);
+        const TEdited edited = openEdited(platform::InstanceSocketPath());
+        QVERIFY(edited.config);
+        const auto &[form, server, key, config, bound, file] = edited;
 
         const auto startCopy = [&](QProcess &copy) {
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

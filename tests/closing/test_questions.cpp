@@ -190,12 +190,8 @@ class TestSaveQuestions : public QObject
 private slots:
     void initTestCase()
     {
-        fixture::LoadLanguage();
-        QVERIFY(HInstDll > 32);
-        QVERIFY(program_.isValid() && work_.isValid());
-        platform::SetProgramFolder(program_.path());
-        platform::SetTimeScale(0.05);
-        scope_ = std::make_unique<TPromptScope>(&prompt_);
+        QVERIFY(closing::StartTestProgram(program_, prompt_, scope_));
+        QVERIFY(work_.isValid());
         project_ = work_.filePath(QStringLiteral("stanica.orv"));
         other_ = work_.filePath(QStringLiteral("ina.orv"));
         socket_ = work_.filePath(QStringLiteral("handover.sock"));

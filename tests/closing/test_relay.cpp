@@ -27,12 +27,8 @@ class TestExitInNetworkMode : public QObject
 private slots:
     void initTestCase()
     {
-        fixture::LoadLanguage();
-        QVERIFY(HInstDll > 32);
-        QVERIFY(program_.isValid() && work_.isValid());
-        platform::SetProgramFolder(program_.path());
-        platform::SetTimeScale(0.05);
-        scope_ = std::make_unique<TPromptScope>(&prompt_);
+        QVERIFY(closing::StartTestProgram(program_, prompt_, scope_));
+        QVERIFY(work_.isValid());
         TMainForm1::StartDialogExec = [](TWizard &) { return 0; };
     }
 
