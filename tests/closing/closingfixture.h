@@ -10,14 +10,18 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <memory>
 
+#include "cardpack/dll_load.h"
 #include "editing/keybinding.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/speedbutton.h"
 #include "model/objekty.h"
+#include "platform/programfolder.h"
+#include "platform/timing.h"
 #include "tests/fixture/consolewindows.h"
 #include "tests/fixture/fixture.h"
 #include "windows/colorbutton.h"
@@ -31,7 +35,7 @@ namespace closing
 // shows it, a modal QMessageBox, and its button is clicked `holdMs` after it
 // opened; the program's timers and sockets go on meanwhile. A box without a
 // queued answer gets its default button at once (the test then sees it in
-// the record).
+// the record). With `holdMs` below 0 the test clicks the answer itself.
 class THeldPrompt : public TPrompt
 {
 public:
@@ -44,7 +48,8 @@ public:
             return DefaultButton(buttons);
         const int answer = answers_.takeFirst();
         const int hold = holdMs;
-        QTimer::singleShot(hold, qApp, [answer] { clickWhenShown(answer, 200); });
+        if (hold >= 0)
+            QTimer::singleShot(hold, qApp, [answer] { clickWhenShown(answer, 200); });
         return widgets_.Ask(kind, text, buttons, title);
     }
 
@@ -57,11 +62,17 @@ public:
         answers_.clear();
     }
 
+    // The open box's button for the answer, none when no box is open.
+    static QAbstractButton *openBoxButton(int answer)
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        return box ? box->button(standard(answer)) : nullptr;
+    }
+
 private:
     static void clickWhenShown(int answer, int triesLeft)
     {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        QAbstractButton *button = box ? box->button(standard(answer)) : nullptr;
+        QAbstractButton *button = openBoxButton(answer);
         if (!button) {
             if (triesLeft > 0)
                 QTimer::singleShot(10, qApp, [answer, triesLeft] { clickWhenShown(answer, triesLeft - 1); });
@@ -87,6 +98,19 @@ private:
     QStringList asked_;
     QList<int> answers_;
 };
+
+// What each of these test programs sets up first: the language, a program
+// folder of its own, fast timers, and the held prompt in place of the boxes.
+inline bool StartTestProgram(const QTemporaryDir &program, THeldPrompt &prompt, std::unique_ptr<TPromptScope> &scope)
+{
+    fixture::LoadLanguage();
+    if (HInstDll <= 32 || !program.isValid())
+        return false;
+    platform::SetProgramFolder(program.path());
+    platform::SetTimeScale(0.05);
+    scope = std::make_unique<TPromptScope>(&prompt);
+    return true;
+}
 
 inline QByteArray ReadAll(const QString &name)
 {

@@ -7,6 +7,8 @@
 #include <QtTest>
 
 #include <QMdiArea>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
@@ -17,6 +19,7 @@
 #include "mainwindow/mainform_dialogue.h"
 #include "platform/handover.h"
 #include "platform/programfolder.h"
+#include "platform/singleinstance.h"
 #include "platform/timing.h"
 #include "tests/closing/closingfixture.h"
 #include "windows/nastav.h"
@@ -73,15 +76,36 @@ class TestHandOver : public QObject
         return form;
     }
 
+    // The project open in a window that listens at `socketPath`, with an edit
+    // made by the mouse; `config` stays none when any of it failed.
+    struct TEdited {
+        std::unique_ptr<TMainForm1> form;
+        std::unique_ptr<HandOver::TServer> server;
+        int key = -1;
+        const TAPult *config = nullptr;
+        QString bound;
+        QByteArray file;
+    };
+    TEdited openEdited(const QString &socketPath)
+    {
+        TEdited e;
+        e.form = makeForm();
+        if (!e.form)
+            return e;
+        e.server = ListenForHandOver(*e.form, socketPath);
+        if (!e.form->OpenProjectByName(project_) || (e.key = closing::BindAFreeLine(*e.form, 0)) < 0)
+            return e;
+        e.config = e.form->APult;
+        e.bound = e.config->Pulty[0]->Klavesy[e.key]->MenoKlavesy;
+        e.file = ReadAll(project_);
+        return e;
+    }
+
 private slots:
     void initTestCase()
     {
-        fixture::LoadLanguage();
-        QVERIFY(HInstDll > 32);
-        QVERIFY(program_.isValid() && work_.isValid());
-        platform::SetProgramFolder(program_.path());
-        platform::SetTimeScale(0.05);
-        scope_ = std::make_unique<TPromptScope>(&prompt_);
+        QVERIFY(closing::StartTestProgram(program_, prompt_, scope_));
+        QVERIFY(work_.isValid());
         project_ = work_.filePath(QStringLiteral("stanica.orv"));
         handed_ = work_.filePath(QStringLiteral("odovzdana.orv"));
         socket_ = work_.filePath(QStringLiteral("handover.sock"));
@@ -116,15 +140,9 @@ private slots:
     void questionOutlastsTheSender()
     {
         QFETCH(int, answer);
-        auto form = makeForm();
-        QVERIFY(form);
-        const std::unique_ptr<HandOver::TServer> server = ListenForHandOver(*form, socket_);
-        QVERIFY(form->OpenProjectByName(project_));
-        const int key = closing::BindAFreeLine(*form, 0);
-        QVERIFY(key >= 0);
-        const TAPult *config = form->APult;
-        const QString bound = config->Pulty[0]->Klavesy[key]->MenoKlavesy;
-        const QByteArray file = ReadAll(project_);
+        const TEdited edited = openEdited(socket_);
+        QVERIFY(edited.config);
+        const auto &[form, server, key, config, bound, file] = edited;
 
         prompt_.holdMs = 1500;
         prompt_.Answer(answer);
@@ -165,6 +183,80 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(next.finished(), 15000);
         QVERIFY(next.sent());
         QCOMPARE(prompt_.asked(), QStringList{LoadStrDll(33)});
+    }
+
+    // The program itself as the second copy, with its own wait of about 10 s:
+    // the question stays open longer, the copy gives up and ends, and Cancel
+    // then keeps the modified project; the socket serves the next copy.
+    void realSecondCopyGivesUp()
+    {
+        QTemporaryDir runtime;
+        QVERIFY(runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        const auto unset = qScopeGuard([] { qunsetenv("XDG_RUNTIME_DIR"); });
+        platform::TInstanceLock lock; // this process is the running copy
+        QVERIFY(lock.Acquire());
+        const TEdited edited = openEdited(platform::InstanceSocketPath());
+        QVERIFY(edited.config);
+        const auto &[form, server, key, config, bound, file] = edited;
+
+        const auto startCopy = [&](QProcess &copy) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+            env.remove(QStringLiteral("KELVARA_TIME_SCALE"));
+            copy.setProcessEnvironment(env);
+            copy.start(QStringLiteral(KELVARA_BIN_DIR) + QStringLiteral("/kelvara"), {handed_});
+            return copy.waitForStarted(10000);
+        };
+        // The question runs in its own event loop: the copy is watched from there.
+        prompt_.holdMs = -1;
+        prompt_.Answer(TPrompt::Cancel);
+        QElapsedTimer clock;
+        clock.start();
+        QProcess copy;
+        qint64 copyEnded = -1;
+        bool questionOpen = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (copy.state() != QProcess::NotRunning)
+                return;
+            watch.stop();
+            copyEnded = clock.elapsed();
+            QAbstractButton *cancel = closing::THeldPrompt::openBoxButton(TPrompt::Cancel);
+            questionOpen = cancel != nullptr;
+            if (cancel)
+                QTest::mouseClick(cancel, Qt::LeftButton);
+        });
+        QVERIFY(startCopy(copy));
+        watch.start(50);
+        QTRY_VERIFY_WITH_TIMEOUT(copyEnded >= 0 && !QApplication::activeModalWidget(), 30000);
+        QVERIFY(questionOpen);
+        QVERIFY2(copyEnded >= 9000, qPrintable(QString::number(copyEnded)));
+        QCOMPARE(copy.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(copy.exitCode(), 0);
+        QTest::qWait(100);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(prompt_.asked(), QStringList{LoadStrDll(33)});
+        QCOMPARE(form->APult, config);
+        QCOMPARE(form->ProjectName, project_);
+        QCOMPARE(form->APult->Pulty[0]->Klavesy[key]->MenoKlavesy, bound);
+        QCOMPARE(int(form->ModifiedFlag), 1);
+        QCOMPARE(int(form->CloseAccepted), 0);
+        QCOMPARE(ConsoleWindows(*form), (QStringList{QStringLiteral("Pult0"), QStringLiteral("Pult1")}));
+        QCOMPARE(ReadAll(project_), file);
+
+        // The next copy is answered at once; "No" lets its file replace the project.
+        prompt_.clear();
+        prompt_.holdMs = 0;
+        prompt_.Answer(TPrompt::No);
+        QProcess next;
+        QVERIFY(startCopy(next));
+        QTRY_VERIFY_WITH_TIMEOUT(next.state() == QProcess::NotRunning, 15000);
+        QCOMPARE(next.exitCode(), 0);
+        QCOMPARE(prompt_.asked(), QStringList{LoadStrDll(33)});
+        QTRY_COMPARE(form->ProjectName, handed_);
+        QCOMPARE(form->APult->Pulty[0]->Klavesy[0]->MenoKlavesy, QStringLiteral("Odovzdaná"));
+        QCOMPARE(ReadAll(project_), file);
     }
 
     // A file handed over while the settings dialog is open waits until it has

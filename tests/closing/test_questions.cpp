@@ -5,6 +5,7 @@
 // "Save as..." before a write always asks for a name.
 #include <QtTest>
 
+#include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QMdiArea>
@@ -14,7 +15,9 @@
 #include <QThread>
 #include <QToolButton>
 
+#include <functional>
 #include <optional>
+#include <utility>
 
 #include "cardpack/dll_load.h"
 #include "dialogue/dialogue.h"
@@ -172,17 +175,23 @@ class TestSaveQuestions : public QObject
         // No operation's state is left in the status bar.
         for (int text : {67, 69, 70})
             QTRY_VERIFY2(!form.StatusBar1->Text(0).contains(LoadStrDll(text)), qPrintable(form.StatusBar1->Text(0)));
+        // Each console window is still brought to the front by its Window menu item.
+        for (const QString &name : {QStringLiteral("Pult1"), QStringLiteral("Pult0")}) {
+            QAction *item = nullptr;
+            for (QAction *a : form.Window1->actions())
+                if (a->objectName() == name)
+                    item = a;
+            QVERIFY(item && item->isEnabled());
+            item->trigger();
+            QTRY_COMPARE(form.MdiArea->activeSubWindow(), static_cast<QMdiSubWindow *>(ConsoleWindow(form, name)));
+        }
     }
 
 private slots:
     void initTestCase()
     {
-        fixture::LoadLanguage();
-        QVERIFY(HInstDll > 32);
-        QVERIFY(program_.isValid() && work_.isValid());
-        platform::SetProgramFolder(program_.path());
-        platform::SetTimeScale(0.05);
-        scope_ = std::make_unique<TPromptScope>(&prompt_);
+        QVERIFY(closing::StartTestProgram(program_, prompt_, scope_));
+        QVERIFY(work_.isValid());
         project_ = work_.filePath(QStringLiteral("stanica.orv"));
         other_ = work_.filePath(QStringLiteral("ina.orv"));
         socket_ = work_.filePath(QStringLiteral("handover.sock"));
@@ -280,6 +289,13 @@ private slots:
         QVERIFY(form->TimerStatus->isActive());
         const QString clock = form->StatusBar1->Text(4);
         QTRY_VERIFY_WITH_TIMEOUT(form->StatusBar1->Text(4) != clock, 3000);
+        // The console buttons follow the active console window again: only the ticks set them.
+        for (int n : {1, 0}) {
+            form->MdiArea->setActiveSubWindow(ConsoleWindow(*form, QStringLiteral("Pult%1").arg(n)));
+            QToolButton *shown = n == 0 ? form->sbPult0 : form->sbPult1;
+            QToolButton *other = n == 0 ? form->sbPult1 : form->sbPult0;
+            QTRY_VERIFY_WITH_TIMEOUT(shown->isChecked() && !other->isChecked(), 3000);
+        }
 
         // The project saved meanwhile: the mark goes; the edit brings it back.
         QTest::mouseClick(form->SaveSB, Qt::LeftButton);
@@ -299,6 +315,56 @@ private slots:
         TAPult saved;
         QCOMPARE(saved.LoadFromFile(project_), 0);
         QCOMPARE(saved.Pulty[1]->Klavesy[key]->MenoKlavesy, bound);
+    }
+
+    // Exit by its button, by the File menu and by the main window's own close:
+    // each asks, and Cancel keeps everything. Yes with a save that fails keeps
+    // the program, the project and the old file; Exit then asks again.
+    void everyWayOfExitAsks()
+    {
+        auto form = openForm();
+        QVERIFY(form);
+        const int key = closing::BindAFreeLine(*form, 0);
+        QVERIFY(key >= 0);
+        const QString bound = form->APult->Pulty[0]->Klavesy[key]->MenoKlavesy;
+        const TAPult *config = form->APult;
+        const QByteArray file = ReadAll(project_);
+        const QString caption = form->windowTitle();
+        const QList<std::pair<const char *, std::function<void()>>> ways = {
+            {"ExitSB", [&] { QTest::mouseClick(form->ExitSB, Qt::LeftButton); }},
+            {"File menu", [&] { form->Close1->trigger(); }},
+            {"window close", [&] { QVERIFY(!form->windowHandle()->close()); }},
+        };
+        for (const auto &[name, exit] : ways) {
+            prompt_.clear();
+            prompt_.Answer(TPrompt::Cancel);
+            exit();
+            QCOMPARE(prompt_.asked(), QStringList{LoadStrDll(33)});
+            expectUnchanged(*form, config, file, caption);
+            if (QTest::currentTestFailed())
+                QFAIL(name);
+        }
+
+        // The new file cannot be made: the save fails and says so.
+        const QString blocker = project_ + QStringLiteral(".new~");
+        QVERIFY(QDir().mkdir(blocker));
+        prompt_.clear();
+        prompt_.Answer(TPrompt::Yes);
+        QVERIFY(!form->windowHandle()->close());
+        QVERIFY(QDir().rmdir(blocker));
+        QCOMPARE(prompt_.asked().size(), 2);
+        QCOMPARE(prompt_.asked().value(0), LoadStrDll(33));
+        QVERIFY2(prompt_.asked().value(1).contains(LoadStrDll(284)), qPrintable(prompt_.asked().value(1)));
+        expectUnchanged(*form, config, file, caption);
+
+        prompt_.clear();
+        prompt_.Answer(TPrompt::Yes);
+        form->Close1->trigger();
+        QCOMPARE(prompt_.asked(), QStringList{LoadStrDll(33)});
+        QVERIFY(!form->isVisible());
+        TAPult saved;
+        QCOMPARE(saved.LoadFromFile(project_), 0);
+        QCOMPARE(saved.Pulty[0]->Klavesy[key]->MenoKlavesy, bound);
     }
 
     // Console 1 disconnected in Settings, its window's question answered:
@@ -342,6 +408,17 @@ private slots:
             QCOMPARE(ConsoleWindows(*form), QStringList{QStringLiteral("Pult0")});
             QCOMPARE(int(form->PultTyp[1]), 0);
             QCOMPARE(int(form->APult->Pulty[1]->TypPultu), 0);
+        }
+
+        // Save writes the layout as it is now.
+        QTest::mouseClick(form->SaveSB, Qt::LeftButton);
+        QVERIFY(fileProposed_.isEmpty());
+        QCOMPARE(int(form->ModifiedFlag), 0);
+        {
+            TAPult saved;
+            QCOMPARE(saved.LoadFromFile(project_), 0);
+            QCOMPARE(int(saved.Pulty[1]->TypPultu), answer == TPrompt::Cancel ? 2 : 0);
+            QCOMPARE(saved.Pulty[0]->Klavesy[key]->MenoKlavesy, bound);
         }
 
         // A later edit of console 0; Exit asks, Yes saves the layout as it is now.
@@ -399,7 +476,10 @@ private slots:
             } else {
                 QVERIFY(!QFile::exists(renamed));
                 QCOMPARE(form->ProjectName, project_);
+                QCOMPARE(form->windowTitle(), QStringLiteral("stanica.orv - ") + form->BaseTitle);
                 QCOMPARE(int(form->ModifiedFlag), 1);
+                QCOMPARE(ConsoleWindows(*form), (QStringList{QStringLiteral("Pult0"), QStringLiteral("Pult1")}));
+                QCOMPARE(form->Dialogue().OperationMode, opmode::Idle);
                 // The write does not start with unsaved changes.
                 QVERIFY(prompt_.asked().isEmpty());
                 return;
