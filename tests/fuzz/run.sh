@@ -31,6 +31,7 @@ all="$all sidefiles"
 all="$all exportfile"
 all="$all oldimport"
 all="$all netfiles"
+all="$all sequence"
 harnesses=${*:-$all}
 
 # The largest input each harness takes: a whole record, image or read.
@@ -49,6 +50,7 @@ max_len() {
   exportfile) echo 65536 ;;
   oldimport) echo 50000 ;;
   netfiles) echo 93000 ;;
+  sequence) echo 512 ;;
   *) echo "run.sh: no harness $1" >&2; exit 2 ;;
   esac
 }
