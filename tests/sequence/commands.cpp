@@ -14,6 +14,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
@@ -339,8 +340,8 @@ TKind TRig::BindLine()
         return TKind::Edit;
     }
     const int key = free[Pick(int(free.size()))];
-    ClickKey(w, key);
     Say(QStringLiteral("bind %1 to %2").arg(what, KeyName(w, key)));
+    ClickKey(w, key);
     return TKind::Edit;
 }
 
@@ -389,6 +390,11 @@ TKind TRig::CopyKeys()
 
 void TRig::AfterMove(TMDIChild *w)
 {
+    // A file handed over during a question of the command may have closed the window.
+    if (!w) {
+        Say(QStringLiteral("the console window went"));
+        return;
+    }
     if (!w->Moving()) {
         Say(QStringLiteral("no block to place"));
         return;
@@ -398,8 +404,9 @@ void TRig::AfterMove(TMDIChild *w)
     MoveMouseTo(key);
     const int how = Pick(20);
     if (how < 10) {
+        const QString name = KeyName(w, target);
         Click(key);
-        Say(QStringLiteral("place the block at %1").arg(KeyName(w, target)));
+        Say(QStringLiteral("place the block at %1").arg(name));
     } else if (how < 13) {
         PressKey(w, Qt::Key_Escape);
         Say(QStringLiteral("Esc"));
@@ -410,7 +417,7 @@ void TRig::AfterMove(TMDIChild *w)
 
 TKind TRig::PasteKeys()
 {
-    TMDIChild *w = ChooseWindow();
+    QPointer<TMDIChild> w = ChooseWindow();
     if (Chance(50)) {
         Say(QStringLiteral("Ctrl+V in Pult%1").arg(w->ConsoleNo));
         PressKey(w, Qt::Key_V, Qt::ControlModifier);
@@ -435,7 +442,7 @@ TKind TRig::PasteKeys()
 
 TKind TRig::MoveKeys()
 {
-    TMDIChild *w = ChooseWindow();
+    QPointer<TMDIChild> w = ChooseWindow();
     if (!w->Moving() && (w->CountMarked() == 0 || Chance(30)))
         MarkSomeKeys(w);
     if (Chance(60)) {

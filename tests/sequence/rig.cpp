@@ -470,7 +470,7 @@ QHash<QString, QByteArray> TRig::ProjectFiles() const
 {
     // The project folder, and the folder of the UNI file a project is named after.
     QHash<QString, QByteArray> files;
-    for (const QDir d : {QDir(projectDir_), QDir(importDir_ + QStringLiteral("/uni"))})
+    for (const QDir &d : {QDir(projectDir_), QDir(importDir_ + QStringLiteral("/uni"))})
         for (const QString &name : d.entryList({QStringLiteral("*.orv")}, QDir::Files))
             files.insert(d.filePath(name), readFile(d.filePath(name)));
     return files;

@@ -154,6 +154,13 @@ private:
     QProcessEnvironment environment_;
 };
 
+// Two failures are the same finding when the same check fails; crashes
+// also in the same place.
+QString findingOf(const TOutcome &o)
+{
+    return o.check == QLatin1String("crash") ? o.check + QStringLiteral(": ") + o.detail : o.check;
+}
+
 QList<int> firstSteps(int count)
 {
     QList<int> steps;
@@ -189,7 +196,7 @@ TOutcome shrink(TRunner &runner, std::uint64_t seed, QList<int> steps, TOutcome 
             if (candidate.isEmpty())
                 continue;
             const TOutcome o = runner.Run(seed, candidate);
-            if (!o.passed && o.check == failed.check) {
+            if (!o.passed && findingOf(o) == findingOf(failed)) {
                 steps = upToFailure(candidate, o);
                 failed = o;
                 chunks = std::max(chunks - 1, 2);
@@ -290,11 +297,11 @@ int runLong(const QString &program, int seconds, int jobs, int steps, std::uint6
         if (o.passed)
             continue;
         ++failures;
-        if (shrunk.contains(o.check)) {
+        if (shrunk.contains(findingOf(o))) {
             out(QStringLiteral("seed %1 fails \"%2\" as well: %3").arg(seed).arg(o.check, o.detail));
             continue;
         }
-        shrunk << o.check;
+        shrunk << findingOf(o);
         report(runner, seed, firstSteps(steps), o, program);
     }
     out(QStringLiteral("%1 runs of %2 steps (seeds %3 to %4), %5 failed, %6 s")
