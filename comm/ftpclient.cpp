@@ -8,6 +8,9 @@
 #include <QUrl>
 #include <curl/curl.h>
 #include <mutex>
+#include <set>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "platform/timing.h"
 
@@ -66,11 +69,20 @@ public:
     }
     ~FtpWorker() override { Drop(); }
 
-    TFTPCL::Result Run(const TCommand &command);
+    // cancel: set when the owner gives the command up.
+    TFTPCL::Result Run(const TCommand &command, std::shared_ptr<std::atomic<bool>> cancel);
     void Quit()
     {
         if (FLoggedIn)
             Drop();
+    }
+    // From the owner's thread: breaks off the exchange under way at once (a
+    // given-up command would otherwise run on until libcurl's next progress call).
+    void Interrupt()
+    {
+        const std::lock_guard<std::mutex> lock(FSocketsLock);
+        for (const curl_socket_t fd : FSockets)
+            ::shutdown(fd, SHUT_RDWR);
     }
 
 private:
@@ -87,36 +99,93 @@ private:
     }
     QByteArray Url(const QString &remote) const;
     CURLcode Perform(CURL *curl);
-    Event ErrorFor(CURLcode rc) const;
+    Event ErrorFor(CURLcode rc, const QString &local = QString()) const;
+    QString Server() const { return QStringLiteral("FTP %1:%2").arg(FSettings.host).arg(FSettings.port); }
+    bool Cancelled() const { return FCancel && FCancel->load(); }
     bool EnsureConnected(std::vector<Event> &events);
-    void Failed(std::vector<Event> &events, CURLcode rc, int cmd, QString &information);
+    void Failed(std::vector<Event> &events, CURLcode rc, int cmd, QString &information,
+                const QString &local = QString());
 
     static size_t WriteToFile(char *data, size_t size, size_t count, void *file);
     static size_t ReadFromFile(char *data, size_t size, size_t count, void *file);
     static size_t Response(char *data, size_t size, size_t count, void *self);
     static int Progress(void *self, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+    static curl_socket_t OpenSocket(void *self, curlsocktype purpose, curl_sockaddr *address);
+    static int CloseSocket(void *self, curl_socket_t fd);
 
     Settings FSettings;
     std::shared_ptr<std::atomic<bool>> FAbort;
+    std::shared_ptr<std::atomic<bool>> FCancel;
     CURL *FCurl = nullptr;
     bool FLoggedIn = false;
     char FErrorBuffer[CURL_ERROR_SIZE] = {};
     QDeadlineTimer FStall;
     qint64 FLastProgress = -1;
     bool FStalled = false;
-    std::vector<int> FResponses; // reply codes of the server during one perform
+    TFtpReplies FResponses; // reply codes of the server during one perform
+    std::mutex FSocketsLock;
+    std::set<curl_socket_t> FSockets; // the sockets libcurl has open
 };
+
+curl_socket_t FtpWorker::OpenSocket(void *self, curlsocktype purpose, curl_sockaddr *address)
+{
+    (void)purpose;
+    auto *worker = static_cast<FtpWorker *>(self);
+    if (worker->Cancelled() || worker->FAbort->load())
+        return CURL_SOCKET_BAD;
+    const curl_socket_t fd = ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    if (fd != CURL_SOCKET_BAD) {
+        const std::lock_guard<std::mutex> lock(worker->FSocketsLock);
+        worker->FSockets.insert(fd);
+    }
+    return fd;
+}
+
+int FtpWorker::CloseSocket(void *self, curl_socket_t fd)
+{
+    auto *worker = static_cast<FtpWorker *>(self);
+    {
+        const std::lock_guard<std::mutex> lock(worker->FSocketsLock);
+        worker->FSockets.erase(fd);
+    }
+    return ::close(fd);
+}
+
+int TFtpReplies::ReplyCode(const char *line, std::size_t length)
+{
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (length < 3 || line[0] < '1' || line[0] > '5' || !digit(line[1]) || !digit(line[2]))
+        return -1;
+    if (length > 3 && line[3] != ' ' && line[3] != '\r' && line[3] != '\n')
+        return -1;
+    return (line[0] - '0') * 100 + (line[1] - '0') * 10 + (line[2] - '0');
+}
+
+void TFtpReplies::TakeLine(const char *line, std::size_t length)
+{
+    const int code = ReplyCode(line, length);
+    if (code >= 0)
+        FCodes.push_back(code);
+}
+
+int TFtpReplies::LastBeforeQuit() const
+{
+    for (auto it = FCodes.rbegin(); it != FCodes.rend(); ++it)
+        if (*it != 221)
+            return *it;
+    return 0;
+}
+
+bool TFtpReplies::Unsupported() const
+{
+    const int code = LastBeforeQuit();
+    return code == 502 || code == 504;
+}
 
 size_t FtpWorker::Response(char *data, size_t size, size_t count, void *self)
 {
     const size_t n = size * count;
-    if (n >= 4 && data[3] == ' ') {
-        const QByteArray line(data, 3);
-        bool ok = false;
-        const int code = line.toInt(&ok);
-        if (ok)
-            static_cast<FtpWorker *>(self)->FResponses.push_back(code);
-    }
+    static_cast<FtpWorker *>(self)->FResponses.TakeLine(data, n);
     return n;
 }
 
@@ -136,8 +205,13 @@ void FtpWorker::Defaults(CURL *curl)
 
 CURL *FtpWorker::Handle()
 {
-    if (!FCurl)
+    if (!FCurl) {
         FCurl = curl_easy_init();
+        curl_easy_setopt(FCurl, CURLOPT_OPENSOCKETFUNCTION, &FtpWorker::OpenSocket);
+        curl_easy_setopt(FCurl, CURLOPT_OPENSOCKETDATA, this);
+        curl_easy_setopt(FCurl, CURLOPT_CLOSESOCKETFUNCTION, &FtpWorker::CloseSocket);
+        curl_easy_setopt(FCurl, CURLOPT_CLOSESOCKETDATA, this);
+    }
     return FCurl;
 }
 
@@ -154,7 +228,7 @@ int FtpWorker::Progress(void *self, curl_off_t dltotal, curl_off_t dlnow, curl_o
     (void)dltotal;
     (void)ultotal;
     auto *worker = static_cast<FtpWorker *>(self);
-    if (worker->FAbort->load())
+    if (worker->FAbort->load() || worker->Cancelled())
         return 1;
     const qint64 moved = qint64(dlnow + ulnow);
     if (moved != worker->FLastProgress) {
@@ -175,7 +249,7 @@ CURLcode FtpWorker::Perform(CURL *curl)
     FLastProgress = -1;
     FStalled = false;
     FStall.setRemainingTime(timeOut * 2);
-    FResponses.clear();
+    FResponses.Clear();
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &FtpWorker::Response);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, FErrorBuffer);
@@ -198,41 +272,52 @@ CURLcode FtpWorker::Perform(CURL *curl)
     return curl_easy_perform(curl);
 }
 
-TFTPCL::Event FtpWorker::ErrorFor(CURLcode rc) const
+TFTPCL::Event FtpWorker::ErrorFor(CURLcode rc, const QString &local) const
 {
+    const QString detail =
+        FErrorBuffer[0] ? QString::fromLocal8Bit(FErrorBuffer) : QString::fromLatin1(curl_easy_strerror(rc));
     if (rc == CURLE_COULDNT_RESOLVE_HOST || rc == CURLE_URL_MALFORMAT)
-        return {true, -1, QStringLiteral("Invalid host!")};
-    TLinkError kind = TLinkError::Io;
+        return {true, -1, QStringLiteral("Invalid host!"), FtpErrorMessage(TFtpError::NoHost, Server(), detail)};
+    if (Cancelled())
+        return {true, std::int32_t(rc), Server() + QStringLiteral(": given up, no longer awaited")};
+    TFtpError kind = TFtpError::Broken;
     switch (rc) {
     case CURLE_COULDNT_CONNECT:
-        kind = TLinkError::Refused;
+        kind = TFtpError::Refused;
         break;
     case CURLE_OPERATION_TIMEDOUT:
     case CURLE_FTP_ACCEPT_TIMEOUT:
-        kind = TLinkError::Timeout;
+        kind = TFtpError::Timeout;
         break;
     case CURLE_ABORTED_BY_CALLBACK:
-        kind = FStalled ? TLinkError::Timeout : TLinkError::Io;
+        kind = FStalled ? TFtpError::Timeout : TFtpError::Broken;
         break;
     case CURLE_LOGIN_DENIED:
-    case CURLE_REMOTE_ACCESS_DENIED:
-        kind = TLinkError::NoAccess;
+        kind = TFtpError::LoginRefused;
         break;
+    case CURLE_REMOTE_ACCESS_DENIED:
     case CURLE_REMOTE_FILE_NOT_FOUND:
     case CURLE_FTP_COULDNT_RETR_FILE:
-        kind = TLinkError::NoDevice;
+    case CURLE_UPLOAD_FAILED:
+    case CURLE_QUOTE_ERROR:
+        kind = TFtpError::RemoteFile;
         break;
     case CURLE_WEIRD_SERVER_REPLY:
-        kind = TLinkError::Protocol;
+    case CURLE_FTP_WEIRD_PASS_REPLY:
+    case CURLE_FTP_WEIRD_PASV_REPLY:
+    case CURLE_FTP_WEIRD_227_FORMAT:
+    case CURLE_FTP_CANT_GET_HOST:
+        kind = TFtpError::Protocol;
+        break;
+    case CURLE_WRITE_ERROR:
+    case CURLE_READ_ERROR:
+        kind = TFtpError::LocalFile;
         break;
     default:
         break;
     }
-    const QString detail =
-        FErrorBuffer[0] ? QString::fromLocal8Bit(FErrorBuffer) : QString::fromLatin1(curl_easy_strerror(rc));
-    return {
-        true, std::int32_t(rc),
-        LinkErrorMessage(kind, QStringLiteral("FTP %1:%2").arg(FSettings.host).arg(FSettings.port), detail)};
+    const QString where = kind == TFtpError::LocalFile && !local.isEmpty() ? local : Server();
+    return {true, std::int32_t(rc), FtpErrorMessage(kind, where, detail)};
 }
 
 bool FtpWorker::EnsureConnected(std::vector<Event> &events)
@@ -240,7 +325,8 @@ bool FtpWorker::EnsureConnected(std::vector<Event> &events)
     if (FLoggedIn)
         return true;
     if (!validHost(FSettings.host)) {
-        events.push_back({true, -1, QStringLiteral("Invalid host!")});
+        events.push_back({true, -1, QStringLiteral("Invalid host!"),
+                          FtpErrorMessage(TFtpError::NoHost, QStringLiteral("FTP ") + FSettings.host)});
         return false;
     }
     CURL *curl = Handle();
@@ -258,23 +344,16 @@ bool FtpWorker::EnsureConnected(std::vector<Event> &events)
     return true;
 }
 
-void FtpWorker::Failed(std::vector<Event> &events, CURLcode rc, int cmd, QString &information)
+void FtpWorker::Failed(std::vector<Event> &events, CURLcode rc, int cmd, QString &information,
+                       const QString &local)
 {
-    // The last answer before the closing QUIT's 221.
-    int response = 0;
-    for (auto it = FResponses.rbegin(); it != FResponses.rend(); ++it) {
-        if (*it != 221) {
-            response = *it;
-            break;
-        }
-    }
-    if (response == 502 || response == 504) {
+    if (!Cancelled() && FResponses.Unsupported()) {
         // The server does not implement the command.
         events.push_back({false, 300 + cmd, QStringLiteral("Data Transfer Complete")});
         information = TFTPCL::OperationName(cmd) + QStringLiteral(" unsupported");
         return;
     }
-    events.push_back(ErrorFor(rc));
+    events.push_back(ErrorFor(rc, local));
     events.push_back({true, 100 + cmd, TFTPCL::OperationName(cmd) + QStringLiteral(" failure")});
     if (connectionLost(rc))
         Drop();
@@ -292,8 +371,9 @@ size_t FtpWorker::ReadFromFile(char *data, size_t size, size_t count, void *file
     return n < 0 ? CURL_READFUNC_ABORT : size_t(n);
 }
 
-TFTPCL::Result FtpWorker::Run(const TCommand &command)
+TFTPCL::Result FtpWorker::Run(const TCommand &command, std::shared_ptr<std::atomic<bool>> cancel)
 {
+    FCancel = std::move(cancel);
     TFTPCL::Result result;
     std::vector<Event> &events = result.events;
     if (command.Kind == TCommand::Disconnect) {
@@ -318,7 +398,7 @@ TFTPCL::Result FtpWorker::Run(const TCommand &command)
         QSaveFile file(command.Local);
         if (!file.open(QIODevice::WriteOnly)) {
             events.push_back({true, std::int32_t(CURLE_WRITE_ERROR),
-                              LinkErrorMessage(TLinkError::NoAccess, command.Local, file.errorString())});
+                              FtpErrorMessage(TFtpError::LocalFile, command.Local, file.errorString())});
             events.push_back({true, 100 + cmd, TFTPCL::OperationName(cmd) + QStringLiteral(" failure")});
             break;
         }
@@ -326,7 +406,10 @@ TFTPCL::Result FtpWorker::Run(const TCommand &command)
         curl_easy_setopt(curl, CURLOPT_URL, Url(command.Remote).constData());
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &FtpWorker::WriteToFile);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, &file);
-        const CURLcode rc = Perform(curl);
+        CURLcode rc = Perform(curl);
+        // A download given up is never put in place, however far it came.
+        if (rc == CURLE_OK && Cancelled())
+            rc = CURLE_ABORTED_BY_CALLBACK;
         if (rc == CURLE_OK && file.commit()) {
             events.push_back({false, -1, QStringLiteral("Data Transfer complete")});
             events.push_back({false, 200 + cmd, TFTPCL::OperationName(cmd) + QStringLiteral(" success")});
@@ -334,10 +417,10 @@ TFTPCL::Result FtpWorker::Run(const TCommand &command)
             file.cancelWriting();
             if (rc == CURLE_OK) {
                 events.push_back({true, std::int32_t(CURLE_WRITE_ERROR),
-                                  LinkErrorMessage(TLinkError::Io, command.Local, file.errorString())});
+                                  FtpErrorMessage(TFtpError::LocalFile, command.Local, file.errorString())});
                 events.push_back({true, 100 + cmd, TFTPCL::OperationName(cmd) + QStringLiteral(" failure")});
             } else {
-                Failed(events, rc, cmd, result.information);
+                Failed(events, rc, cmd, result.information, command.Local);
             }
         }
         break;
@@ -347,8 +430,7 @@ TFTPCL::Result FtpWorker::Run(const TCommand &command)
         QFile file(command.Local);
         if (!file.open(QIODevice::ReadOnly)) {
             events.push_back({true, std::int32_t(CURLE_READ_ERROR),
-                              LinkErrorMessage(file.exists() ? TLinkError::NoAccess : TLinkError::NoDevice,
-                                               command.Local, file.errorString())});
+                              FtpErrorMessage(TFtpError::LocalFile, command.Local, file.errorString())});
             events.push_back({true, 100 + cmd, TFTPCL::OperationName(cmd) + QStringLiteral(" failure")});
             break;
         }
@@ -363,7 +445,7 @@ TFTPCL::Result FtpWorker::Run(const TCommand &command)
             events.push_back({false, -1, QStringLiteral("Data Transfer complete")});
             events.push_back({false, 200 + cmd, TFTPCL::OperationName(cmd) + QStringLiteral(" success")});
         } else {
-            Failed(events, rc, cmd, result.information);
+            Failed(events, rc, cmd, result.information, command.Local);
         }
         break;
     }
@@ -410,6 +492,7 @@ TFTPCL::~TFTPCL()
 {
     FAbort->store(true); // a running transfer ends at its next progress call
     if (FWorker) {
+        FWorker->Interrupt(); // or at once
         FtpWorker *worker = FWorker;
         // Waits for a running command, which the abort flag cuts short; the
         // worker thread never waits for this one, so this cannot deadlock.
@@ -438,6 +521,18 @@ void TFTPCL::ClearQueue()
     // A running command stays at the head until its end removes it.
     const std::size_t keep = FBusy && !FQueue.empty() ? 1 : 0;
     FQueue.erase(FQueue.begin() + std::ptrdiff_t(keep), FQueue.end());
+    if (FBusy && FCancel) {
+        FCancel->store(true);
+        if (FWorker)
+            FWorker->Interrupt();
+    }
+}
+
+std::optional<TCommand> TFTPCL::Pending() const
+{
+    if (FQueue.empty())
+        return std::nullopt;
+    return FQueue.front();
 }
 
 void TFTPCL::ExecuteNext()
@@ -452,41 +547,60 @@ void TFTPCL::ExecuteNext()
     FBusy = true;
     const TCommand command = FQueue.front();
     FtpWorker *worker = FWorker;
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    FCancel = cancel;
     QMetaObject::invokeMethod(
         worker,
-        [this, worker, command] {
-            const Result result = worker->Run(command);
+        [this, worker, command, cancel] {
+            const Result result = worker->Run(command, cancel);
             QMetaObject::invokeMethod(
-                this, [this, result] { Finish(result); }, Qt::QueuedConnection);
+                this, [this, result, cancel] { Finish(result, cancel->load()); }, Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
 }
 
-void TFTPCL::Fire(const Event &event)
+void TFTPCL::Fire(const Event &event, const TCommand &command, bool late)
 {
     // The message is the firing side's: it lives only for the call.
+    auto fill = [&](TFtpMsg &message) {
+        message.Code = event.code;
+        message.Text = event.text;
+        message.Kind = command.Kind;
+        message.Remote = command.Remote;
+        message.Late = late;
+    };
     if (event.error) {
-        const TErrMsg message{event.code, event.text};
+        TErrMsg message;
+        fill(message);
         if (OnErrorEvent)
             OnErrorEvent(message);
     } else {
-        const TStatusMsg message{event.code, event.text};
+        TStatusMsg message;
+        fill(message);
         if (OnstatusEvent)
             OnstatusEvent(message);
     }
 }
 
-void TFTPCL::Finish(const Result &result)
+void TFTPCL::Finish(const Result &result, bool late)
 {
-    const int kind = FQueue.empty() ? 0 : FQueue.front().Kind;
+    const TCommand command = FQueue.empty() ? TCommand(0, QString(), QString()) : FQueue.front();
     // The command ends here whatever the outcome: a failure never holds the queue.
     if (!FQueue.empty())
         FQueue.pop_front();
     FBusy = false;
+    FCancel.reset();
     FConnected = result.connected;
+    if (!late)
+        for (const Event &event : result.events)
+            if (event.error) {
+                FLastFailure = {command.Kind, command.Remote, event.code,
+                                event.advice.isEmpty() ? event.text : event.advice};
+                break;
+            }
     for (const Event &event : result.events)
-        Fire(event);
-    if (!result.information.isEmpty() && OnInformation)
+        Fire(event, command, late);
+    if (!result.information.isEmpty() && OnInformation && !late)
         OnInformation(result.information);
-    emit CommandFinished(kind);
+    emit CommandFinished(command.Kind);
 }

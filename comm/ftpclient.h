@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "comm/commerror.h"
@@ -27,18 +28,48 @@ public:
     QString Local;
 };
 
-class TStatusMsg
+// What the client hands to its owner for every event: code and text, the
+// command it came from, and whether that command had been given up (Late):
+// its result is for the log only and answers nothing.
+class TFtpMsg
 {
 public:
-    std::int32_t Code;
+    std::int32_t Code = 0;
     QString Text;
+    std::int32_t Kind = 0; // the command's kind (TCommand)
+    QString Remote;        // and its remote file
+    bool Late = false;
 };
 
-class TErrMsg
+class TStatusMsg : public TFtpMsg
+{
+};
+
+// The reply codes the server gave during one command, read from its reply
+// lines as they arrive. Only a line that ends a reply counts ("226 Transfer
+// complete"): three digits, the first 1 to 5, then a blank or the line's end;
+// continuation lines of a multi-line reply ("211-Features") and other text
+// are passed over.
+class TFtpReplies
 {
 public:
-    std::int32_t Code;
-    QString Text;
+    // The code of a line that ends a reply, else -1.
+    static int ReplyCode(const char *line, std::size_t length);
+    void TakeLine(const char *line, std::size_t length);
+    void Clear() { FCodes.clear(); }
+    const std::vector<int> &Codes() const { return FCodes; }
+    // The reply a failure goes by: the last one before the closing QUIT's
+    // 221; 0 when there is none.
+    int LastBeforeQuit() const;
+    // The server does not implement the command (502 or 504).
+    bool Unsupported() const;
+
+private:
+    std::vector<int> FCodes;
+};
+
+class TErrMsg : public TFtpMsg
+{
 };
 
 using TErrorEvent = std::function<void(const TErrMsg &message)>;
@@ -86,8 +117,22 @@ public:
 
     int AddCommand(std::int32_t kind, const QString &remote, const QString &local = QString());
     void ExecuteNext();
-    // Drops the commands not yet started.
+    // Drops the commands not yet started and gives up the one that runs: its
+    // transfer is broken off, a download it made is not kept, and its events,
+    // when they come, are marked Late.
     void ClearQueue();
+    // The command that runs, or runs next; none on an empty queue.
+    std::optional<TCommand> Pending() const;
+
+    // The last command (not given up) that failed, and why in words for the user.
+    struct TFailure {
+        std::int32_t Kind = 0;
+        QString Remote;
+        std::int32_t Code = 0;
+        QString Text;
+    };
+    const TFailure &LastFailure() const { return FLastFailure; }
+    void ClearLastFailure() { FLastFailure = TFailure{}; }
 
     // 21 unless set; the control connection's port.
     void SetPort(int port) { FPort = port; }
@@ -111,6 +156,7 @@ private:
         bool error;
         std::int32_t code;
         QString text;
+        QString advice = QString(); // for the user, where the text is the fixed event text
     };
     struct Result {
         std::vector<Event> events;
@@ -118,8 +164,8 @@ private:
         QString information;
     };
 
-    void Finish(const Result &result);
-    void Fire(const Event &event);
+    void Finish(const Result &result, bool late);
+    void Fire(const Event &event, const TCommand &command, bool late);
 
     std::deque<TCommand> FQueue;
     QString FUser;
@@ -130,7 +176,9 @@ private:
     int FTimeOut = 5000;
     bool FConnected = false;
     bool FBusy = false;
-    std::shared_ptr<std::atomic<bool>> FAbort;
+    std::shared_ptr<std::atomic<bool>> FAbort;  // the client goes: every transfer ends
+    std::shared_ptr<std::atomic<bool>> FCancel; // the running command is given up
+    TFailure FLastFailure;
     QThread FThread;
     FtpWorker *FWorker = nullptr;
 

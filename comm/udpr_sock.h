@@ -47,7 +47,7 @@ public:
 
     TIUDP *Socket() const { return FSocket.get(); }
     bool Ok() const { return FSocket->Bound(); }
-    TLinkError LastError() const { return FSocket->LastError(); }
+    TRelayError LastError() const { return FSocket->LastError(); }
     QString LastErrorText() const { return FSocket->LastErrorText(); }
     QString BindFailureReason() const { return FSocket->BindFailureReason(); }
     const QStringList &LocalAddresses() const { return FLocalAddresses; }

@@ -104,29 +104,12 @@ TIUDP::TIUDP(const QString &host, TPrFace *log, bool logFlag, int reportLevel, i
     if (!FBound) {
         const QString where = QStringLiteral("UDP %1:%2").arg(bindAddress.toString()).arg(localPort);
         switch (FSocket.error()) {
-        case QAbstractSocket::AddressInUseError:
-            FLastError = TLinkError::Busy;
-            FBindReason =
-                where + QStringLiteral(": the address is already in use. Another program (a second "
-                                       "copy of Kelvara, say) listens there; close it and start again.");
-            break;
-        case QAbstractSocket::SocketAccessError:
-            FLastError = TLinkError::NoAccess;
-            FBindReason = where + QStringLiteral(": no permission to listen on this address.");
-            break;
-        case QAbstractSocket::SocketAddressNotAvailableError:
-            FLastError = TLinkError::NoDevice;
-            FBindReason = where + QStringLiteral(": the address is not available on this computer.");
-            break;
-        default:
-            FLastError = TLinkError::Io;
-            break;
+        case QAbstractSocket::AddressInUseError: FLastError = TRelayError::PortInUse; break;
+        case QAbstractSocket::SocketAccessError: FLastError = TRelayError::NoAccess; break;
+        case QAbstractSocket::SocketAddressNotAvailableError: FLastError = TRelayError::NoAddress; break;
+        default: FLastError = TRelayError::Io; break;
         }
-        FLastErrorText = LinkErrorMessage(FLastError, where, FSocket.errorString());
-        if (FBindReason.isEmpty())
-            FBindReason = FLastErrorText;
-        else
-            FBindReason += QStringLiteral(" (") + FSocket.errorString() + QLatin1Char(')');
+        FLastErrorText = RelayErrorMessage(FLastError, where, FSocket.errorString());
         emit LogEntry(TLogKind::Error, FLastErrorText);
     }
     connect(&FSocket, &QUdpSocket::readyRead, this, &TIUDP::DataReceived);
@@ -187,9 +170,8 @@ void TIUDP::SendNext()
         const QString reason = address.isNull() ? QStringLiteral("not an address") : FSocket.errorString();
         emit LogEntry(
             TLogKind::Error,
-            LinkErrorMessage(address.isNull() ? TLinkError::NoDevice : TLinkError::Io,
-                             QStringLiteral("UDP %1:%2").arg(target).arg(FRemotePort),
-                             QStringLiteral("message %1 not sent: %2").arg(message.Code()).arg(reason)));
+            RelayErrorMessage(TRelayError::Io, QStringLiteral("UDP %1:%2").arg(target).arg(FRemotePort),
+                              QStringLiteral("message %1 not sent: %2").arg(message.Code()).arg(reason)));
     }
     // As after the socket's data-sent event: the next one follows.
     if (!FSendQueue.empty() && !FSendScheduled) {

@@ -93,11 +93,11 @@ public:
     void SetAcceptor(std::function<bool(const T_MSG &)> acceptor) { FAcceptor = std::move(acceptor); }
 
     bool Bound() const { return FBound; }
-    TLinkError LastError() const { return FLastError; }
+    TRelayError LastError() const { return FLastError; }
     QString LastErrorText() const { return FLastErrorText; }
     // Why the endpoint could not bind, for the user (the address is in use,
     // no permission, ...); empty when it is bound.
-    QString BindFailureReason() const { return FBindReason; }
+    QString BindFailureReason() const { return FBound ? QString() : FLastErrorText; }
     QString DefaultHost() const { return FDefaultHost; }
     int RemotePort() const { return FRemotePort; }
     int LocalPort() const { return FLocalPort; }
@@ -129,7 +129,6 @@ private:
     std::function<bool(const T_MSG &)> FAcceptor;
     bool FBound = false;
     bool FSendScheduled = false;
-    TLinkError FLastError = TLinkError::None;
+    TRelayError FLastError = TRelayError::None;
     QString FLastErrorText;
-    QString FBindReason;
 };

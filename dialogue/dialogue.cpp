@@ -160,6 +160,8 @@ void TDialogue::UnlockUserInterface()
 void TDialogue::ReportFailure(const char *where, const std::exception &e)
 {
     host_.AddLogEntry(1, QString::fromLatin1(where) + QStringLiteral(": ") + QString::fromLocal8Bit(e.what()));
+    if (CaughtFailureHook)
+        CaughtFailureHook(where, e);
     if (OperationMode == opmode::BoardsForWrite)
         OperationMode = opmode::Write;
     if (SessionRunning())
@@ -203,6 +205,8 @@ void TDialogue::ClosePort()
 
 void TDialogue::LogFrame(std::span<const Byte> bytes, int lastIndex, bool sent, int length)
 {
+    if (!host_.FrameLogShown())
+        return;
     const dlg::FrameLogContext context{Kom, ktKrok, host_.TimeText()};
     host_.AppendMemo1(dlg::FrameLogLines(bytes, lastIndex, sent, length, context).join(QLatin1Char('\n')));
 }
@@ -1060,6 +1064,13 @@ void TDialogue::DataVersion(const DynPole &a)
 
 void TDialogue::TimeKeeperListing(const DynPole &a)
 {
+    // The text of each byte value, made once: the memory is 8 KB.
+    static const std::array<QString, 256> byteTexts = [] {
+        std::array<QString, 256> texts;
+        for (int b = 0; b < 256; ++b)
+            texts[std::size_t(b)] = QStringLiteral(" %1").arg(b, 2, 16, QLatin1Char('0'));
+        return texts;
+    }();
     host_.ClearMemo2();
     const int data = AnswerDataLength(a);
     QStringList rows;
@@ -1067,7 +1078,7 @@ void TDialogue::TimeKeeperListing(const DynPole &a)
         QString row = QStringLiteral("%1:").arg(0xE000 + offset, 4, 16, QLatin1Char('0'));
         // A last short row shows only the bytes the answer has.
         for (int i = offset; i < std::min(offset + 8, data); ++i)
-            row += QStringLiteral(" %1").arg(a[std::size_t(dlg::HeaderSize + i)], 2, 16, QLatin1Char('0'));
+            row += byteTexts[a[std::size_t(dlg::HeaderSize + i)]];
         rows << row;
     }
     if (!rows.isEmpty())
@@ -1096,6 +1107,36 @@ TDialogue::Check TDialogue::Boards(const DynPole &a)
     if (data % 3 != 0)
         return fail(LoadStrDll(58));
 
+    host_.CreateCardByName(QStringLiteral("TZOZ"), -1);
+    TZoznam *list = host_.BoardList();
+
+    // Every record is checked before anything changes: a board error leaves
+    // the slots, the card buttons and the bindings as they were.
+    struct TBoard {
+        int slot;
+        Byte code;
+        QString name;
+    };
+    std::vector<TBoard> boards;
+    for (int r = 0; r < data / 3; ++r) {
+        const Byte *rec = a.data() + dlg::HeaderSize + 3 * r;
+        const int slot = (rec[1] >> 4) + (rec[0] == 0xFE ? 16 : 0);
+        const Byte code = rec[2];
+        const QString name = code != 0xFF && list ? list->Num2Name(code) : QString();
+        const bool valid = host_.IsBoardSlotValid(slot);
+        if (!valid && name.startsWith(QLatin1Char('T')))
+            return fail(LoadStrDll(127) + QLatin1Char(' ') + QString::number(slot) + QStringLiteral(" (")
+                        + LinePosName(slot) + QLatin1Char(')'));
+        if (slot > 31)
+            return fail(LoadStrDll(58) + QLatin1Char(' ') + QString::number(slot));
+        if (code != 0xFF && name.isEmpty())
+            return fail(LoadStrDll(129) + QLatin1Char(' ') + QString::number(slot + 1) + QStringLiteral(" (")
+                        + LinePosName(slot) + QStringLiteral(" [$") + Hex2(code) + QStringLiteral("])"));
+        const QString cut = CutBeforeCard(name);
+        if (code != 0xFF && valid && cut.startsWith(QLatin1Char('T')))
+            boards.push_back({slot, code, cut});
+    }
+
     if (OperationMode != opmode::BoardsForWrite)
         host_.FreeCardButtons();
     bool created = false;
@@ -1114,41 +1155,21 @@ TDialogue::Check TDialogue::Boards(const DynPole &a)
             apult->Pulty[n]->PocetObrazoviek = image.ScreenCount(n);
         }
     host_.SetCloseAccepted(false);
-    host_.CreateCardByName(QStringLiteral("TZOZ"), -1);
-    TZoznam *list = host_.BoardList();
     if (created && list)
         apult->TypNumlinov = list->TypNumlin();
 
-    for (int r = 0; r < data / 3; ++r) {
-        const Byte *rec = a.data() + dlg::HeaderSize + 3 * r;
-        const int slot = (rec[1] >> 4) + (rec[0] == 0xFE ? 16 : 0);
-        const Byte code = rec[2];
-        QString name = code != 0xFF && list ? list->Num2Name(code) : QString();
-        const bool valid = host_.IsBoardSlotValid(slot);
-        if (!valid && name.startsWith(QLatin1Char('T')))
-            return fail(LoadStrDll(127) + QLatin1Char(' ') + QString::number(slot) + QStringLiteral(" (")
-                        + LinePosName(slot) + QLatin1Char(')'));
-        if (slot > 31)
-            return fail(LoadStrDll(58) + QLatin1Char(' ') + QString::number(slot));
-        if (code != 0xFF && name.isEmpty())
-            return fail(LoadStrDll(129) + QLatin1Char(' ') + QString::number(slot + 1) + QStringLiteral(" (")
-                        + LinePosName(slot) + QStringLiteral(" [$") + Hex2(code) + QStringLiteral("])"));
-        if (code == 0xFF)
-            continue;
-        name = CutBeforeCard(name);
-        if (valid && name.startsWith(QLatin1Char('T'))) {
-            if (OperationMode == opmode::BoardsForWrite) {
-                apult->DoskySystemu[slot].Meno = name;
-                apult->DoskySystemu[slot].Kod = code;
-            } else {
-                apult->SlotyDosiek[slot].Meno = name;
-                host_.CreateCardByName(name, slot);
-                if (TCardOld *card = host_.Card(slot))
-                    apult->SlotyDosiek[slot].Kod = card->GetCardNum(apult->TypSystemu);
-            }
-            if (list)
-                apult->TypDosiek = list->GetType() & 1;
+    for (const TBoard &board : boards) {
+        if (OperationMode == opmode::BoardsForWrite) {
+            apult->DoskySystemu[board.slot].Meno = board.name;
+            apult->DoskySystemu[board.slot].Kod = board.code;
+        } else {
+            apult->SlotyDosiek[board.slot].Meno = board.name;
+            host_.CreateCardByName(board.name, board.slot);
+            if (TCardOld *card = host_.Card(board.slot))
+                apult->SlotyDosiek[board.slot].Kod = card->GetCardNum(apult->TypSystemu);
         }
+        if (list)
+            apult->TypDosiek = list->GetType() & 1;
     }
     return Check::Accepted;
 }

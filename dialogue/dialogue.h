@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <span>
 #include <vector>
@@ -40,6 +41,11 @@ public:
     TDialogue(TDialogueHost &host, TDialoguePrompt &prompt, QObject *parent = nullptr);
     ~TDialogue() override;
 
+    // Called with every failure a handler caught, once it is logged. Unset in
+    // the program; the fuzz harnesses set it to fail, for a failure that is
+    // only logged would hide a fault from them.
+    static inline void (*CaughtFailureHook)(const char *where, const std::exception &e) = nullptr;
+
     void SetLink(TDialogueLink *link) { link_ = link; }
     TDialogueLink *Link() const { return link_; }
     void SetComNumber(int number) { ComNumber = number; }
@@ -62,13 +68,6 @@ public:
     void bbTimeKeeperClick(); // the time keeper's memory into Memo2
     void WriteConfigClick();  // write the project to the system
     void VymazatPultClick();  // erase the consoles
-    // Builds a new configuration from a UNI file and the console side files
-    // beside it (the UNI import, mode 17; also the end of the ACF and CFG
-    // imports, modes 15 and 16): every console of the console set-up through
-    // the side-file loader. fileName: the UNI file; empty or missing, the
-    // loader asks for it. False when nothing was loaded (a failed load frees
-    // what was built).
-    bool LoadUniConfig(const QString &fileName);
     void ReadFromSystemStep();
     void WriteToSystemStep();
     // The open port failed on its own (adapter pulled out, I/O error): the

@@ -113,6 +113,9 @@ public:
     virtual QString TimeText() = 0;
     // The log pane with the frames (several lines at once, joined by "\n").
     virtual void AppendMemo1(const QString &text) = 0;
+    // False where nobody reads the frame log (the fuzz harnesses): the frames
+    // are then not formatted at all.
+    virtual bool FrameLogShown() { return true; }
     virtual void ClearMemo2() {}
     virtual void AppendMemo2(const QString &text) { (void)text; }
     // Program log entry: 0 WARNING, 1 ERROR, 2 Information.

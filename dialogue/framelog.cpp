@@ -5,6 +5,7 @@
 #include "platform/codepage.h"
 
 #include <algorithm>
+#include <array>
 
 namespace dlg
 {
@@ -48,9 +49,26 @@ QString TrimRight(const QString &s)
     return s.left(n);
 }
 
-QString Hex3(Byte b)
+// The texts of every byte value, made once: a frame of 8 KB shows each of
+// its bytes three ways, and making them byte by byte costs more than the
+// whole dialogue around it.
+struct ByteTexts {
+    std::array<QString, 256> hex, dec, chars;
+};
+
+const ByteTexts &Texts()
 {
-    return QStringLiteral("%1").arg(b, 3, 16, QLatin1Char('0')).toUpper();
+    static const ByteTexts texts = [] {
+        ByteTexts t;
+        for (int b = 0; b < 256; ++b) {
+            t.hex[std::size_t(b)] = QStringLiteral("%1").arg(b, 3, 16, QLatin1Char('0')).toUpper() + QLatin1Char(' ');
+            t.dec[std::size_t(b)] = Int2Str(b, 3) + QLatin1Char(' ');
+            t.chars[std::size_t(b)] =
+                QLatin1Char('\'') + platform::FromCp852(QByteArray(1, char(b))) + QStringLiteral("' ");
+        }
+        return t;
+    }();
+    return texts;
 }
 
 } // namespace
@@ -116,6 +134,7 @@ QStringList FrameLogLines(std::span<const Byte> bytes, int lastIndex, bool sent,
 
     const int cut = FrameLogCut(bytes, lastIndex, sent, length, context.kom, context.step);
     const bool names = !bytes.empty() && (bytes[0] == 0x81 || bytes[0] == 0x84);
+    const ByteTexts &texts = Texts();
     QString hex, dec, chars;
     auto flush = [&](bool header) {
         if (hex.isEmpty())
@@ -130,10 +149,10 @@ QStringList FrameLogLines(std::span<const Byte> bytes, int lastIndex, bool sent,
     };
     for (int i = 0; i < cut; ++i) {
         const Byte b = bytes[i];
-        hex += Hex3(b) + QLatin1Char(' ');
-        dec += Int2Str(b, 3) + QLatin1Char(' ');
+        hex += texts.hex[b];
+        dec += texts.dec[b];
         if (names && i >= HeaderSize)
-            chars += QLatin1Char('\'') + platform::FromCp852(QByteArray(1, char(b))) + QStringLiteral("' ");
+            chars += texts.chars[b];
         const int data = i - HeaderSize + 1; // data bytes so far
         if (i == HeaderSize - 1 || (data > 0 && data % 8 == 0)) {
             hex += QLatin1Char(' ');

@@ -1,6 +1,7 @@
 #include "dialogue/netoperations.h"
 
 #include <QFile>
+#include <filesystem>
 #include <memory>
 
 #include "cardpack/dll_load.h"
@@ -22,18 +23,8 @@ namespace
 
 const QString CRLF = QStringLiteral("\r\n");
 
-// The message of a failed wait by slot; 0 none.
-int FailureText(int slot)
-{
-    switch (slot) {
-    case 1: return 152;
-    case 2: return 151;
-    case 3: return 153;
-    case 5: return 154;
-    case 6: return 155;
-    default: return 0;
-    }
-}
+// The limit of a wait as the user reads it, whatever the time scale of tests.
+QString Limit() { return QStringLiteral("%1 s").arg(TNetOperations::WaitMs / 1000); }
 
 } // namespace
 
@@ -66,22 +57,124 @@ int TNetOperations::ConnectedConsoles() const
     return n;
 }
 
+TNetOperations::TRunning::TRunning(TNetOperations &op) : op_(op)
+{
+    if (op_.running_++ == 0)
+        op_.link_.NetworkOperationRunning(true);
+}
+
+TNetOperations::TRunning::~TRunning()
+{
+    if (--op_.running_ == 0)
+        op_.link_.NetworkOperationRunning(false);
+}
+
+int TNetOperations::AwaitedCommand(int slot)
+{
+    switch (slot) {
+    case 1: return EnterConfig;
+    case 2: return LeaveConfig;
+    case 3: return PrepareBoards;
+    case 8: return TakeTables;
+    default: return 0;
+    }
+}
+
+int TNetOperations::FailureTextNumber(int slot, Byte done, int code)
+{
+    if (code == -1)
+        return 150;
+    if (done != 0)
+        return 0;
+    switch (slot) {
+    case 1: return 152;
+    case 2: return 151;
+    case 3: return 153;
+    case 5: return 154;
+    case 6: return 155;
+    // The system answered command 9 that it did not take the tables.
+    case 8: return 156;
+    default: return 0;
+    }
+}
+
+QString TNetOperations::FtpStepText(int kind, const QString &remote)
+{
+    switch (kind) {
+    case TCommand::Connect: return QStringLiteral("the FTP connect and login");
+    case TCommand::Disconnect: return QStringLiteral("the FTP disconnect");
+    case TCommand::Download: return QStringLiteral("the FTP fetch of ") + remote;
+    case TCommand::Upload: return QStringLiteral("the FTP upload of ") + remote;
+    case TCommand::Delete: return QStringLiteral("the FTP delete of ") + remote;
+    default: return QStringLiteral("the FTP command");
+    }
+}
+
+QString TNetOperations::FailureMessage(int slot, Byte done, int code, const std::optional<TCommand> &pending,
+                                       const TFTPCL::TFailure &failure, const QString &server)
+{
+    const int number = FailureTextNumber(slot, done, code);
+    if (number == 0)
+        return QString();
+    const int command = AwaitedCommand(slot);
+    const bool ftp = slot == FetchSlot || slot == UploadSlot;
+    QString step;
+    if (code == -1) {
+        if (command != 0)
+            step = QStringLiteral("No answer to relay command %1 within %2.").arg(command).arg(Limit());
+        else if (ftp) {
+            const QString what = pending ? FtpStepText(pending->Kind, pending->Remote)
+                                         : slot == FetchSlot ? QStringLiteral("the FTP fetch")
+                                                                           : QStringLiteral("the FTP upload");
+            step = QStringLiteral("No answer within %1 to %2 (FTP server %3).").arg(Limit(), what, server);
+        } else {
+            step = QStringLiteral("No answer within %1.").arg(Limit());
+        }
+    } else if (command != 0) {
+        step = QStringLiteral("Relay command %1 was answered with %2.").arg(command).arg(code);
+    } else if (ftp) {
+        if (failure.Kind != 0 && !failure.Text.isEmpty()) {
+            QString what = FtpStepText(failure.Kind, failure.Remote);
+            what[0] = what[0].toUpper();
+            step = what + QStringLiteral(" failed: ") + failure.Text;
+        } else {
+            step = QStringLiteral("The FTP server %1 answered %2.").arg(server).arg(code);
+        }
+    }
+    const QString text = LoadStrDll(number);
+    return step.isEmpty() ? text : text + CRLF + step;
+}
+
+bool TNetOperations::PutInPlace(const QString &from, const QString &to, QString &error)
+{
+    // One rename: the program's copy is the old file or the new one, never none.
+    std::error_code ec;
+    std::filesystem::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData(), ec);
+    if (!ec)
+        return true;
+    error = to + QStringLiteral(": the fetched file cannot be put in place (") +
+            QString::fromLocal8Bit(ec.message().c_str()) + QLatin1Char(')');
+    return false;
+}
+
 bool TNetOperations::WaitNetResult(int slot)
 {
     link_.WaitSlot(slot, WaitMs);
-    const bool failed = link_.SlotDone(slot) == 0;
-    int text = 0;
-    if (link_.SlotCode(slot) == -1)
-        text = 150;
-    else if (failed)
-        text = FailureText(slot);
-    if (text != 0) {
-        link_.SendNetCommand(text, CommandText);
-        host_.AddLogEntry(0, LoadStrDll(text));
-        prompt_.Ask(Prompt::Kind::Warning, LoadStrDll(text), Prompt::Bit(Prompt::Ok));
-    }
+    const Byte done = link_.SlotDone(slot);
+    const int code = link_.SlotCode(slot);
+    const bool failed = done == 0;
+    const std::optional<TCommand> pending = link_.PendingFtp();
+    // Nothing queued behind a failed step runs, not even behind its box, and
+    // a step given up answers no later wait.
     if (failed)
         link_.DropQueuedFtp();
+    const int number = FailureTextNumber(slot, done, code);
+    if (number != 0) {
+        const QString text = FailureMessage(slot, done, code, pending, link_.LastFtpFailure(), link_.FtpServer());
+        link_.SendNetCommand(number, CommandText);
+        host_.AddLogEntry(0, text);
+        prompt_.Ask(Prompt::Kind::Warning, text, Prompt::Bit(Prompt::Ok));
+    }
     return failed;
 }
 
@@ -89,6 +182,7 @@ bool TNetOperations::ReadBoardsByNet(bool onlySystemList, bool closeAfter)
 {
     if (!link_.HasFtp())
         return false;
+    const TRunning running(*this);
     engine_.LockUserInterface();
     const bool wasVisible = link_.ShowStatusWindow();
     auto fail = [&](bool disconnect) {
@@ -298,6 +392,7 @@ void TNetOperations::WriteConfigByNet()
     LastSucceeded = false;
     if (!link_.HasFtp() || !host_.Model())
         return;
+    const TRunning running(*this);
     engine_.OperationMode = opmode::NetWrite;
     engine_.LockUserInterface();
     const bool wasVisible = link_.ShowStatusWindow();
@@ -340,6 +435,7 @@ void TNetOperations::ReadConfigByNet()
     LastSucceeded = false;
     if (!link_.HasFtp())
         return;
+    const TRunning running(*this);
     engine_.OperationMode = opmode::NetRead;
     struct TEnd {
         TNetOperations &op;
@@ -382,9 +478,14 @@ void TNetOperations::ReadConfigByNet()
     if (ok)
         ok = LoadTablesFile(fetched);
     if (ok) {
-        // The checked file becomes the program's tabulky.dat.
-        QFile::remove(TablesFilePath());
-        QFile::rename(fetched, TablesFilePath());
+        // The checked file becomes the program's tabulky.dat; a read whose
+        // file cannot take its place has failed, or the file would lie.
+        QString error;
+        ok = PutInPlace(fetched, TablesFilePath(), error);
+        if (!ok)
+            Fail(error);
+    }
+    if (ok) {
         engine_.ResetOperation();
         host_.OpenConsoleWindows();
         host_.SetStatusText(LoadStrDll(71));

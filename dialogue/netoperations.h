@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
+#include "comm/ftpclient.h"
 #include "dialogue/dialoguehost.h"
 
 class TDialogue;
@@ -19,8 +21,17 @@ public:
     virtual void SendNetCommand(int code, const QString &text) = 0;
     // Queues an FTP command (kinds of TCommand); none without an FTP client.
     virtual void QueueFtp(int kind, const QString &remote, const QString &local) = 0;
-    // Drops the FTP commands still queued, so that none runs after a failure.
+    // Drops the FTP commands still queued and gives up the one that runs, so
+    // that none runs after a failure and no late result counts.
     virtual void DropQueuedFtp() = 0;
+    // The FTP command that runs or runs next.
+    virtual std::optional<TCommand> PendingFtp() = 0;
+    // The last FTP command that failed, and why.
+    virtual TFTPCL::TFailure LastFtpFailure() = 0;
+    // "127.0.0.1:21": the FTP server of the system.
+    virtual QString FtpServer() = 0;
+    // A network read or write runs: the status window's buttons are off.
+    virtual void NetworkOperationRunning(bool running) = 0;
     virtual void ResetSlot(int slot) = 0;
     virtual Byte SlotDone(int slot) = 0;
     virtual int SlotCode(int slot) = 0;
@@ -48,6 +59,8 @@ public:
     // The relay's command codes.
     enum : int { EnterConfig = 3, LeaveConfig = 5, TakeTables = 9, PrepareBoards = 10 };
     inline static const QString CommandText = QStringLiteral("SetMod ");
+    // The slots the FTP client's results fill.
+    static constexpr int FetchSlot = 5, UploadSlot = 6;
 
     TNetOperations(TDialogue &engine, TDialogueHost &host, TDialoguePrompt &prompt, TNetLink &link);
 
@@ -57,8 +70,23 @@ public:
     // tabulky.dat as fetched, checked before it replaces TablesFilePath.
     static QString FetchedTablesPath();
 
-    // True = failed; the failure is logged, shown and sent to the relay.
+    // True = failed; the failure is logged, shown and sent to the relay. The
+    // FTP queue is dropped before the box opens.
     bool WaitNetResult(int slot);
+    // The message of a failed wait: its language text, then which step got no
+    // answer or a negative one, and why. Empty when the slot has no message.
+    // pending: the FTP command at the head of the queue when the wait ended.
+    static QString FailureMessage(int slot, Byte done, int code, const std::optional<TCommand> &pending,
+                                  const TFTPCL::TFailure &failure, const QString &server);
+    // The language text of a failed wait, 0 for none.
+    static int FailureTextNumber(int slot, Byte done, int code);
+    // The relay command awaited in a slot; 0 for an FTP slot.
+    static int AwaitedCommand(int slot);
+    // "the fetch of osadenie.dat", "the connect and login", ...
+    static QString FtpStepText(int kind, const QString &remote);
+    // The fetched tables replace the program's tabulky.dat in one step; false
+    // (and why) when they cannot.
+    static bool PutInPlace(const QString &from, const QString &to, QString &error);
     bool ReadBoardsByNet(bool onlySystemList, bool closeAfter);
     bool LoadBoardsFile(bool onlySystemList);
     bool SaveTablesFile();
@@ -72,6 +100,8 @@ public:
 
     // The last write or read came to its good end (tests).
     bool LastSucceeded = false;
+    // A network read, write or boards read runs.
+    bool Running() const { return running_ > 0; }
 
 private:
     // Closes every console window, asking Abort/Retry while some stays.
@@ -81,8 +111,22 @@ private:
     // After a tables load: each key takes the line type its card gives it; missing keys come unconfigured.
     void FixKeys(int console);
 
+    // Holds the status window's buttons off while an operation runs (nests).
+    class TRunning
+    {
+    public:
+        explicit TRunning(TNetOperations &op);
+        ~TRunning();
+        TRunning(const TRunning &) = delete;
+        TRunning &operator=(const TRunning &) = delete;
+
+    private:
+        TNetOperations &op_;
+    };
+
     TDialogue &engine_;
     TDialogueHost &host_;
     TDialoguePrompt &prompt_;
     TNetLink &link_;
+    int running_ = 0;
 };

@@ -29,6 +29,17 @@ struct TLinePlace {
     }
 };
 
+bool sameKey(const TKlavesa &a, const TKlavesa &b)
+{
+    return a.MenoKlavesy == b.MenoKlavesy && a.HintKlavesy == b.HintKlavesy && a.MenoLinky == b.MenoLinky &&
+           a.TypLinky == b.TypLinky && a.KodDosky == b.KodDosky && a.HWPozicDosky == b.HWPozicDosky &&
+           a.PozicLinky == b.PozicLinky && a.PozicRLinky == b.PozicRLinky && a.Led == b.Led &&
+           a.CisloUcastnika == b.CisloUcastnika && a.ObsluhaKlavesy == b.ObsluhaKlavesy &&
+           a.bitovyByte == b.bitovyByte && a.NumLin == b.NumLin && a.Volba == b.Volba &&
+           a.TextColor == b.TextColor && a.SkratenaVolba == b.SkratenaVolba && a.MSNpriznak == b.MSNpriznak &&
+           a.MSNcislo == b.MSNcislo;
+}
+
 TLinePlace placeOf(const TKlavesa &k)
 {
     return TLinePlace{k.HWPozicDosky, k.PozicLinky, k.PozicRLinky};
@@ -559,6 +570,9 @@ bool TBlockMover::linesStillFree(const TKeyBinding &binding, const TPasteChecks 
         const TKlavesa &k = records_[n].Key;
         if (!IsConfiguredKey(&k))
             continue;
+        // The card may have gone from its slot, or changed, since the paste began.
+        if (!checks.CardModeMatches || !checks.CardModeMatches(k.HWPozicDosky, k.KodDosky))
+            return false;
         if (!binding.KeyNameUnique(k.MenoLinky) || !placeFree(binding, k, checks) || taken.count(placeOf(k)))
             return false;
         taken.insert(placeOf(k));
@@ -566,31 +580,61 @@ bool TBlockMover::linesStillFree(const TKeyBinding &binding, const TPasteChecks 
     return true;
 }
 
+bool TBlockMover::Stale(const TKeyBinding &binding) const
+{
+    if (mode_ == Mode::Off)
+        return false;
+    const TPult *console = binding.ActiveConsole();
+    if (!console)
+        return true;
+    const TKlavesa unconfigured;
+    for (int n = 0; n < KeyCount; ++n) {
+        const TKlavesa *k = console->Klavesy[n].get();
+        if (!sameKey(k ? *k : unconfigured, *a_[n]))
+            return true;
+    }
+    return false;
+}
+
 bool TBlockMover::Place(TKeyBinding &binding, const TPasteChecks &checks)
 {
     if (mode_ == Mode::Off || !validShift_ || !ShiftValid(shift_))
         return false;
     TPult *console = binding.ActiveConsole();
-    if (!console)
+    if (!console || Stale(binding))
         return false;
     if (mode_ == Mode::Paste && !linesStillFree(binding, checks))
         return false;
     PlaceBlock(shift_, Last, false);
-    // StoreKeyLines writes only keys the console has: give every place the
-    // block lands on a key to write into.
-    for (int s = 0; s < KeyCount; ++s) {
-        const int d = s + shift_;
-        if (records_[s].InBlock && d >= 0 && d < KeyCount && !console->Klavesy[d])
+    // Only the places the block leaves (a move) and the places it lands on
+    // are written; every other key stays as the console holds it.
+    TKeyArray changed;
+    for (int d = 0; d <= Last; ++d) {
+        const int s = d - shift_;
+        const bool lands = s >= 0 && s < KeyCount && records_[s].InBlock;
+        const bool leaves = mode_ == Mode::Move && records_[d].InBlock;
+        if (!lands && !leaves)
+            continue;
+        changed[d] = std::make_unique<TKlavesa>(*b_[d]);
+        // StoreKeyLines writes only keys the console has.
+        if (!console->Klavesy[d])
             console->Klavesy[d] = std::make_unique<TKlavesa>();
     }
-    binding.StoreKeyLines(b_);
+    binding.StoreKeyLines(changed);
     mode_ = Mode::Off;
     return true;
 }
 
-void TBlockMover::Cancel()
+void TBlockMover::Cancel(const TKeyBinding *current)
 {
     mode_ = Mode::Off;
+    if (current) {
+        if (current->ActiveConsole())
+            current->SaveKeys(a_);
+        else
+            for (auto &k : a_)
+                k->Reset();
+    }
     for (int d = 0; d < KeyCount; ++d) {
         views_[d].Caption = a_[d]->MenoKlavesy;
         views_[d].Hint = a_[d]->HintKlavesy;

@@ -159,11 +159,20 @@ public:
     void PlaceBlock(int shift, int last, bool preview);
 
     // The placing click: writes the block at the current shift into the
-    // console (StoreKeyLines) when that shift passed every check and the
-    // lines are still free; ends the mode then. False when nothing was placed.
+    // console (StoreKeyLines) when that shift passed every check, the console
+    // still holds the keys the mode began with and, for a paste, every line
+    // is still free on a board whose card answers its code; ends the mode
+    // then. Only the places the block leaves and takes are written. False
+    // when nothing was placed.
     bool Place(TKeyBinding &binding, const TPasteChecks &checks);
-    // Ends the mode; the views take the captions and hints of the snapshot A.
-    void Cancel();
+    // The console's keys are no longer those the mode began with (snapshot
+    // A): something outside the mode changed them, and B and the block are
+    // out of date. False when no mode is on.
+    bool Stale(const TKeyBinding &binding) const;
+    // Ends the mode. The views take the captions and hints of the console as
+    // it is now when `current` is given (a missing console shows nothing),
+    // else those of the snapshot A.
+    void Cancel(const TKeyBinding *current = nullptr);
 
     // What keys 0..last show now.
     const std::array<TKeyView, KeyCount> &Views() const { return views_; }

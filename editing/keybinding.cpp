@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cardpack/dll_load.h"
+#include "editing/keygrid.h"
 #include "model/cardqueries.h"
 #include "model/conversions.h"
 
@@ -175,7 +176,7 @@ bool CanMoveKeys(const TKeyArray &source, const TKeyArray &target, int last, int
     return true;
 }
 
-QStringList BindingFaults(const TAPult &config)
+QStringList BindingFaults(const TAPult &config, TZoznam *boardList)
 {
     QStringList faults;
     for (int c = 0; c < ConsoleCount; ++c) {
@@ -183,6 +184,17 @@ QStringList BindingFaults(const TAPult &config)
         if (!p)
             continue;
         const QString con = QStringLiteral("console %1").arg(c);
+        if (boardList) {
+            const int capacity =
+                p->TypPultu == 0 ? 0
+                                 : KeyCountFor(ConsoleKeyGrid(*boardList, p->TypPultu), p->PocetObrazoviek);
+            for (int k = capacity; k < KeyCount; ++k)
+                if (IsConfiguredKey(p->Klavesy[k].get()))
+                    faults << QStringLiteral("%1 key %2: configured beyond the capacity %3")
+                                  .arg(con)
+                                  .arg(k)
+                                  .arg(capacity);
+        }
         for (int s = 0; s < BoardCount; ++s) {
             const TDoska *board = p->Dosky[s].get();
             if (!board)
@@ -239,6 +251,8 @@ QStringList BindingFaults(const TAPult &config)
                                     .arg(key->PozicLinky);
                 continue;
             }
+            if (config.SlotyDosiek[key->HWPozicDosky].Meno.isEmpty())
+                faults << who + QStringLiteral(": no card in slot %1").arg(key->HWPozicDosky);
             TLinka *line = lineAt(p, key->HWPozicDosky, key->PozicLinky);
             if (!line) {
                 faults << who + QStringLiteral(": its line is missing");

@@ -161,6 +161,10 @@ QString WithoutLastPart(const QString &name);
 // The fourth and fifth character of LinePosName: slot 3 L3, slot 10 H2.
 QString ShortLinePos(int slot);
 
-// Every place where a line and a key do not name each other, as readable
-// text; empty when the configuration is consistent.
-QStringList BindingFaults(const TAPult &config);
+// Every fault of the bindings, as readable text; empty when the configuration
+// is consistent: lines, extended lines and keys name each other, a key bound
+// to a board has a card in that board's slot (the configuration's slot
+// entry names one), and, given the board-type list, no key from a console's
+// capacity up (its screens of its type's grid; none when it is not
+// connected) carries a line or a type.
+QStringList BindingFaults(const TAPult &config, TZoznam *boardList = nullptr);

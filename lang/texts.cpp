@@ -161,6 +161,7 @@ constexpr Text texts[] = {
     {153, u"The system did not prepare its board list"},
     {154, u"The file could not be fetched from the system"},
     {155, u"The tables could not be sent to the system"},
+    {156, u"The system did not take the tables"},
     {158, u"Board half: "},
     {159, u"Board position: "},
     {160, u"not used"},

@@ -41,6 +41,20 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
     return false;
 }
 
+std::unique_ptr<HandOver::TServer> ListenForHandOver(TMainForm1 &form, const QString &socketPath)
+{
+    TMainForm1 *window = &form;
+    auto server = std::make_unique<HandOver::TServer>([window](const QString &name) {
+        qCInfo(lcHandOver).noquote() << "handed over:" << name;
+        window->Guard("WMCopyData", [window, name] { window->HandOverFile(name); });
+    });
+    if (!server->Listen(socketPath))
+        qCWarning(lcHandOver) << "no hand-over socket";
+    else
+        qCInfo(lcHandOver).noquote() << "listening:" << server->SocketPath();
+    return server;
+}
+
 int RunProgram(TApplication &app)
 {
     // The language library comes before any text is fetched; without it the program does not start.
@@ -59,17 +73,11 @@ int RunProgram(TApplication &app)
     app.setProperty("HelpFile", QStringLiteral("Kelvara.chm"));
 
     auto *form = new TMainForm1;
-    HandOver::TServer server([form](const QString &name) {
-        qCInfo(lcHandOver).noquote() << "handed over:" << name;
-        form->Guard("WMCopyData", [form, name] { form->HandOverFile(name); });
-    });
-    if (!server.Listen(platform::InstanceSocketPath()))
-        qCWarning(lcHandOver) << "no hand-over socket";
-    else
-        qCInfo(lcHandOver).noquote() << "listening:" << server.SocketPath();
+    std::unique_ptr<HandOver::TServer> server = ListenForHandOver(*form, platform::InstanceSocketPath());
     form->CreateStatusWindow();
     form->show();
     app.exec();
+    server.reset(); // no file may reach a window that is gone
     delete form;
     return 0;
 }

@@ -3,6 +3,7 @@
 
 #include "editing/keybinding.h"
 #include "mainwindow/consolehostimpl.h"
+#include "mainwindow/mainform.h"
 #include "model/objekty.h"
 #include "records/unitable.h"
 #include "windows/colorbutton.h"
@@ -76,9 +77,12 @@ bool TMainConsoleHost::AssignLineToKey(int n, QString &caption)
 {
     const TLineSelection sel = selectionOf(*this);
     TBindingChange change;
+    const int console = ActiveConsoleNo();
     TBindingContext(*this).binding.AssignLineToKey(n, sel, &change);
-    if (change.Bound)
+    if (change.Bound) {
         caption = change.KeyCaption;
+        form_.ConsoleChanging(console);
+    }
     TPanelChange shown;
     shown.LineButtonCaption = change.LineButtonCaption;
     shown.LineButtonHint = change.LineButtonHint;
@@ -92,7 +96,11 @@ bool TMainConsoleHost::AssignLineToKey(int n, QString &caption)
 
 bool TMainConsoleHost::DeleteKeys(int n, bool confirmed, bool allConsoles, bool testOnly)
 {
-    return TBindingContext(*this).binding.DeleteKeys(n, confirmed, allConsoles, testOnly);
+    const int console = ActiveConsoleNo();
+    const bool deleted = TBindingContext(*this).binding.DeleteKeys(n, confirmed, allConsoles, testOnly);
+    if (deleted && !testOnly)
+        form_.ConsoleChanging(allConsoles ? -1 : console);
+    return deleted;
 }
 
 void TMainConsoleHost::MarkBoardKeys(bool mark)
@@ -136,5 +144,7 @@ void TMainConsoleHost::OpenKeyProperties(TMDIChild *window, int n)
         SetModified(true);
     };
     call.ReleaseCardButton = [this] { ReleaseCardButton(); };
-    ::OpenKeyProperties(window, n, call);
+    // The dialog may share MSN digits with keys of both consoles.
+    if (::OpenKeyProperties(window, n, call))
+        form_.ConsoleChanging();
 }

@@ -130,7 +130,13 @@ void TMainConsoleHost::DisableWriteToSystem()
     if (form_.DoSystemu)
         form_.DoSystemu->setEnabled(false);
 }
-bool TMainConsoleHost::CloseAllConsoles() { return form_.CloseAllConsoles(); }
+// A console window closed by the user's own hand closes all of them: that
+// round ends here, however it ends.
+bool TMainConsoleHost::CloseAllConsoles()
+{
+    TMainForm1::TCloseRound round(form_);
+    return form_.CloseAllConsoles();
+}
 void TMainConsoleHost::AddLogEntry(int kind, const QString &text) { form_.AddLogEntry(kind, text); }
 void TMainConsoleHost::Delay(int ms) { TMainForm1::Delay(ms); }
 TPrompt &TMainConsoleHost::Prompt() { return form_.Prompt(); }
@@ -192,6 +198,7 @@ void TMainForm1::FreeConfiguration()
 {
     if (!APult)
         return;
+    ConsoleChanging();
     FreeConsole(APult, 0);
     FreeConsole(APult, 1);
     delete APult;

@@ -431,6 +431,8 @@ void TMainForm1::createTimersAndPopups()
     connect(TimerStatus, &QTimer::timeout, this, [this] { Guard("TimerStatusTimer", [this] { TimerStatusTimer(); }); });
     connect(TimerKomunik, &QTimer::timeout, this, [this] { Guard("TimerKomunikTimer", [this] { TimerKomunikTimer(); }); });
     connect(Timer2, &QTimer::timeout, this, [this] { Guard("Timer2Timer", [this] { Timer2Timer(); }); });
+    HandOverTimer = timer("HandOverTimer", 100);
+    connect(HandOverTimer, &QTimer::timeout, this, [this] { Guard("TakeHandOver", [this] { TakeHandOver(); }); });
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "cardpack/sablona.h"
 #include "editing/linepanels.h"
@@ -270,10 +271,19 @@ public:
     // Runs FormActivate once from the event loop, at the first show or
     // activation, whichever comes first.
     void ScheduleFirstActivation();
-    // A second copy's file: raises the window, then opens the file when it exists.
+    // A second copy's file: raises the window, then opens the file when it
+    // exists. While another dialog or question is open the file is kept and
+    // opened once it has closed.
     void HandOverFile(const QString &name);
     void WMCopyData(const QString &name);
+    // Opens the kept file unless the window must still wait.
+    void TakeHandOver();
+    bool HandOverMustWait();
+    std::optional<QString> PendingHandOver; // the file a second copy handed over, not opened yet
+    QTimer *HandOverTimer = nullptr;        // retries the kept file while it waits
     void Close1Click();
+    // Exit has decided to close the window: nothing re-arms the status timer.
+    bool ExitDecided() const { return closingByExit_; }
 
     // ---- placeholders until their parts land (mainform_pending.cpp) -------------
     bool ParseCommandLine(); // built (mainform_start.cpp)
@@ -355,6 +365,27 @@ public:
     int ActiveConsoleNumber() const; // 255 none
     TPult *ActivePult() const;
     bool CloseAllConsoles();
+    // A console window shown (a closed one may linger until it is deleted).
+    bool AnyConsoleWindowShown() const;
+    // Held by each command that asks the console windows to close (Exit, New,
+    // Open, the reads, a window closed by the user, the console disconnect).
+    // The close-accepted flag lives only for that command: however it ends,
+    // windows still open ask again at their next close.
+    class TCloseRound
+    {
+    public:
+        explicit TCloseRound(TMainForm1 &form) : form_(form) {}
+        ~TCloseRound()
+        {
+            if (form_.AnyConsoleWindowShown())
+                form_.CloseAccepted = 0;
+        }
+        TCloseRound(const TCloseRound &) = delete;
+        TCloseRound &operator=(const TCloseRound &) = delete;
+
+    private:
+        TMainForm1 &form_;
+    };
     static void FreeConsole(TAPult *configuration, int n);
     static void ClearConsole(TAPult *configuration, int n);
 
@@ -409,6 +440,13 @@ public:
     // ---- console layout change (mainform_layout.cpp) -----------------------------
     // The configuration and the console windows follow PultTyp and PultScreens.
     void RefreshMdiChilds();
+    // Console `console` (every console for -1) changes from outside the key
+    // editing of its windows: a pending move or paste there ends first and
+    // its keys show the console as it is. Every command that changes a
+    // console behind its windows' backs tells it here.
+    void ConsoleChanging(int console = -1);
+    // The key font, for the key controls of the open console windows too.
+    void SetKeyFont(const QFont &font);
 
     // ---- board slot menus (mainform_slots.cpp) -------------------------------------
     void Delete2Click();
@@ -464,6 +502,7 @@ public:
     // ---- start action, status timer, menus, help (mainform_life.cpp, mainform_status.cpp) ----
     StatusRules::TNetSlots NetResult{}; // network result slots 0..10
     Byte MarkIndex = 1;                  // turning mark "-\|/", 1..4
+    QString ShownCommState;              // the state text the tick put in panel 0 last
     int DatagramCount = 0;               // relay replies counted from the -i address
     Byte VariableView = 0;               // Line_panel's tag: 0 program log, 1 refreshed, 2 frozen
     Byte NetWaitBusy = 0;                // a wait on a network slot is in progress
@@ -569,14 +608,27 @@ public:
     void TakeConsoleSetup();
 
     // ---- imports of older files (mainform_import.cpp) ----------------------------
+    // The open dialog OpenDialog1 for one file (through FileDialogExec when
+    // set), its settings put back afterwards: name holds the proposal, whose
+    // folder the dialog opens in, and receives the absolute name chosen
+    // (suffix added when it has none). False when cancelled.
+    bool ChooseFileToOpen(const QString &suffix, const QString &filter, const QString &title, QString &name);
     // The line types of a four-wire board (two answers); 255 when no card
     // class for it is registered.
     Byte CardTypeDialog(int boardPosition, int linePosition, Byte &second);
     // The card-type dialog runs through this when set (tests).
     static std::function<int(QDialog &)> CardTypeDialogExec;
-    // The UNI import's loader (mode 17): see TDialogue::LoadUniConfig.
-    bool LoadUniConfig(const QString &fileName);
-    // The save prompt's answer before a write: 1 Save2FileOrv, 4 Save1Click.
+    // The UNI import's loader (mode 17): builds a configuration for the
+    // consoles of `config` from the UNI file fileName (none: the side-file
+    // dialog asks) and the console side files beside it, apart from the open
+    // project, which makes way only once the new one is whole. loadedName:
+    // the file the side files were named after. False, with the open project,
+    // its windows and its name as they were, when a file is missing or
+    // damaged, a board is refused, a dialog is cancelled or a console window
+    // refuses to close.
+    bool LoadUniConfig(const QString &fileName, std::unique_ptr<TAPult> config, QString &loadedName);
+    // The save prompt's answer before a write: 1 save under the project's
+    // name (asked only when it has none), 4 save under a name asked for.
     void SaveForWrite(int choice);
 
 protected:

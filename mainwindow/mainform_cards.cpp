@@ -406,6 +406,14 @@ bool TMainForm1::CloseAllConsoles()
     return leave(result);
 }
 
+bool TMainForm1::AnyConsoleWindowShown() const
+{
+    for (QMdiSubWindow *w : MdiArea->subWindowList())
+        if (qobject_cast<TMDIChild *>(w) && !w->isHidden())
+            return true;
+    return false;
+}
+
 void TMainForm1::FreeConsole(TAPult *configuration, int n)
 {
     if (!configuration || n < 0 || n >= ConsoleCount || !configuration->Pulty[n])

@@ -8,9 +8,9 @@
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -54,7 +54,8 @@
 class TFormDialogue::SideFiles : public TSideFileHost, public TWindowLog, public TCardSlots
 {
 public:
-    SideFiles(TFormDialogue &side, TMainForm1 &form)
+    // name: the file the side files are named after; the load may change it.
+    SideFiles(TFormDialogue &side, TMainForm1 &form, QString &name)
         : TWindowLog(form), context{TConfigPlace(form.APult),
                   form.SystemImage,
                   form.PcRecord,
@@ -63,7 +64,7 @@ public:
                   *this,
                   *this,
                   *this,
-                  form.ProjectName,
+                  name,
                   form.Quiet(),
                   QCoreApplication::applicationFilePath()},
           side_(side), form_(form)
@@ -73,23 +74,7 @@ public:
     bool ChooseFile(const QString &title, const QString &defaultExtension, const QString &filter,
                     QString &fileName) override
     {
-        QString chosen = fileName;
-        bool ok = false;
-        if (side_.ChooseFileExec) {
-            ok = side_.ChooseFileExec(title, filter, chosen);
-        } else {
-            const QString pattern = filter.section(QLatin1Char('|'), 0, 0);
-            chosen =
-                QFileDialog::getOpenFileName(&form_, title, QFileInfo(fileName).path(),
-                                             pattern + QStringLiteral(" (") + pattern + QLatin1Char(')'));
-            ok = !chosen.isEmpty();
-        }
-        if (!ok)
-            return false;
-        if (QFileInfo(chosen).suffix().isEmpty())
-            chosen += QLatin1Char('.') + defaultExtension;
-        fileName = chosen;
-        return true;
+        return side_.ChooseSideFile(title, defaultExtension, filter, fileName);
     }
     void SetInterfaceLocked(bool locked) override
     {
@@ -157,7 +142,11 @@ public:
                 1, QStringLiteral("PC console %1: no board-type list to read its side file").arg(console));
             return true;
         }
-        SideFiles files(side_, form_);
+        // The file chosen in the dialog names the side files of this read
+        // only: the read makes a new project, which its first save names.
+        if (!asked)
+            sideFileName_ = side_.SideFileProposal();
+        SideFiles files(side_, form_, sideFileName_);
         return ::LoadPcPultFile(files.context, asked, failed, console, fromSystem, rejectedBoards,
                                 unconfiguredCount);
     }
@@ -177,7 +166,8 @@ public:
         }
         if (!form_.Zoznam)
             return false;
-        SideFiles files(side_, form_);
+        QString name = projectFile;
+        SideFiles files(side_, form_, name);
         return ::SaveToPC(files.context, console, projectFile);
     }
 
@@ -225,7 +215,11 @@ public:
         form_.Nove(QStringLiteral("Pult"), LoadStrDll(18), false, form_.APult);
     }
     QString ProjectName() override { return form_.ProjectName; }
-    void SetProjectName(const QString &name) override { form_.ProjectName = name; }
+    void SetProjectName(const QString &name) override
+    {
+        side_.NoteProjectFolder(form_.ProjectName);
+        form_.ProjectName = name;
+    }
     void MarkModified() override { form_.ModifiedFlag = 1; }
     bool ProjectModified() override { return form_.ModifiedFlag != 0; }
     int AskSaveProject() override
@@ -318,6 +312,7 @@ public:
 private:
     TFormDialogue &side_;
     TMainForm1 &form_;
+    QString sideFileName_; // the side file chosen in the read running now
 };
 
 // ---- questions ---------------------------------------------------------------------------------
@@ -482,6 +477,33 @@ TFormDialogue::TFormDialogue(TMainForm1 &form)
 TDialogueHost &TFormDialogue::HostSide() { return *host_; }
 TDialoguePrompt &TFormDialogue::PromptSide() { return *prompt_; }
 
+bool TFormDialogue::ChooseSideFile(const QString &title, const QString &defaultExtension, const QString &filter,
+                                   QString &fileName)
+{
+    if (!ChooseFileExec)
+        return form_.ChooseFileToOpen(defaultExtension, filter, title, fileName);
+    QString chosen = fileName;
+    if (!ChooseFileExec(title, filter, chosen) || chosen.trimmed().isEmpty())
+        return false;
+    if (QFileInfo(chosen).suffix().isEmpty())
+        chosen += QLatin1Char('.') + defaultExtension;
+    fileName = QFileInfo(chosen).absoluteFilePath();
+    return true;
+}
+
+void TFormDialogue::NoteProjectFolder(const QString &projectName)
+{
+    const QFileInfo info(projectName);
+    if (info.isAbsolute() && info.dir().exists())
+        projectFolder_ = info.absolutePath();
+}
+
+QString TFormDialogue::SideFileProposal()
+{
+    NoteProjectFolder(form_.ProjectName);
+    return projectFolder_.isEmpty() ? QString() : projectFolder_ + QLatin1Char('/');
+}
+
 TFormDialogue::~TFormDialogue()
 {
     if (engine_ && !engine_->UserInterfaceUnlocked)
@@ -526,7 +548,14 @@ void TMainForm1::ReadFromSystemClick()
     if (!engine.Idle())
         return;
     engine.SetComNumber(PortNumber);
+    // A read that gives up with windows still open leaves them asking again.
+    TCloseRound round(*this);
+    const QString before = ProjectName;
     engine.ReadConfigClick();
+    // The read names the project it makes (or none when it was cancelled
+    // after the windows had closed): the caption no longer shows the old file.
+    if (ProjectName != before)
+        ShowFileInCaption(ProjectName);
 }
 
 void TMainForm1::WMAnswer(const QByteArray &frame, int port)

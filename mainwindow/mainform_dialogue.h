@@ -61,7 +61,20 @@ public:
     // set (tests): title, filter ("*.cfg|*.cfg"), the proposed and chosen file.
     std::function<bool(const QString &title, const QString &filter, QString &fileName)> ChooseFileExec;
 
+    // The open dialog of a side file (ChooseFileExec when set, else the
+    // window's open dialog):
+    // fileName holds the proposal, whose folder the dialog opens in, and
+    // receives the absolute name chosen (defaultExtension added when it has
+    // none). False when cancelled.
+    bool ChooseSideFile(const QString &title, const QString &defaultExtension, const QString &filter,
+                        QString &fileName);
+    // The proposal for a side-file dialog: the folder of the open project, or
+    // of the last project that had a file when the open one has none yet.
+    QString SideFileProposal();
+
 private:
+    void NoteProjectFolder(const QString &projectName);
+
     class Host;
     class Prompt;
     class Link;
@@ -73,4 +86,5 @@ private:
     std::unique_ptr<Link> link_;
     std::unique_ptr<TDialogue> engine_;
     std::array<bool, 10> savedEnabled_{};
+    QString projectFolder_; // the folder of the last project that had a file
 };

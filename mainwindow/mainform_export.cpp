@@ -1,6 +1,7 @@
 // The export of the configuration to a .cfn file.
 #include "mainwindow/mainform.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -51,6 +52,22 @@ void restore(QFileDialog &dialog, const DialogSettings &s)
     setFileName(dialog, s.fileName);
 }
 
+// The file the dialog's answer names, with ".cfn" when it has no extension.
+// The dialog adds it itself only when no folder of that name exists, and
+// looks for one in the working folder; with no name typed it answers its
+// own folder, which names no file.
+QString typedFileName(const QString &selected, const QString &folder)
+{
+    if (selected.isEmpty())
+        return {};
+    const QString name = QDir(folder).absoluteFilePath(selected);
+    if (QDir(name) == QDir(folder))
+        return {};
+    if (QFileInfo(name).fileName().contains(u'.'))
+        return name;
+    return name + QLatin1Char('.') + ExportDefaultSuffix;
+}
+
 } // namespace
 
 void TMainForm1::SaveNew1Click()
@@ -65,10 +82,10 @@ void TMainForm1::SaveNew1Click()
     dialog.selectNameFilter(ExportNameFilter);
     setFileName(dialog, ExportProposedFileName(ProjectName));
     const int answer = ExportDialogExec ? ExportDialogExec(dialog) : dialog.exec();
-    const QString fileName = dialog.selectedFiles().value(0);
+    const QString fileName = typedFileName(dialog.selectedFiles().value(0), dialog.directory().absolutePath());
     restore(dialog, before);
     // The dialog's event loop may have seen the configuration go.
-    if (answer != QDialog::Accepted || fileName.isEmpty() || QFileInfo(fileName).isDir() || !APult)
+    if (answer != QDialog::Accepted || fileName.isEmpty() || !APult)
         return;
 
     const TExportResult result = RunExportCommand(

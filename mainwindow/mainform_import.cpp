@@ -3,6 +3,7 @@
 #include "mainwindow/mainform.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -13,6 +14,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "cardpack/dll_load.h"
 #include "cardpack/registry.h"
 #include "dialogue/dialogue.h"
@@ -22,6 +25,9 @@
 #include "records/oldimport.h"
 #include "records/recordfile.h"
 #include "records/sidefiles.h"
+#include "mainwindow/mainwidgets.h"
+#include "mainwindow/windowlog.h"
+#include "model/cardset.h"
 #include "windows/novypult.h"
 #include "windows/prompt.h"
 
@@ -30,7 +36,7 @@ std::function<int(QDialog &)> TMainForm1::CardTypeDialogExec;
 namespace
 {
 
-// The open dialog's settings, put back when the import ends.
+// The open dialog's settings, put back when a file has been chosen.
 class TDialogSettings
 {
 public:
@@ -53,34 +59,76 @@ private:
     QString title_;
 };
 
-// One file to open: true with its absolute name when confirmed.
-bool ChooseOldFile(QFileDialog &dialog, const QString &suffix, const QString &filter, const QString &title,
-                   QString &name)
-{
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(suffix);
-    dialog.setNameFilters(TMainForm1::NameFilters(filter));
-    dialog.setWindowTitle(title);
-    name.clear();
-    int result = 0;
-    if (TMainForm1::FileDialogExec) {
-        result = TMainForm1::FileDialogExec(dialog, name);
-    } else {
-        result = dialog.exec();
-        name = result == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+// Every way out of an import: no operation, and the windows' closing is over.
+struct TImportEnd {
+    TMainForm1 &form;
+    ~TImportEnd()
+    {
+        form.AllConsolesClosed = 0;
+        form.Dialogue().OperationMode = opmode::Idle;
     }
-    if (result != QDialog::Accepted || name.trimmed().isEmpty())
-        return false;
-    if (QFileInfo(name).suffix().isEmpty())
-        name += QLatin1Char('.') + suffix;
-    name = QFileInfo(name).absoluteFilePath();
-    return true;
+};
+
+// Side-file dialogs of a configuration built apart: the window's own dialog.
+class TApartHost : public TSideFileHost
+{
+public:
+    explicit TApartHost(TFormDialogue &side) : side_(side) {}
+    bool ChooseFile(const QString &title, const QString &defaultExtension, const QString &filter,
+                    QString &fileName) override
+    {
+        return side_.ChooseSideFile(title, defaultExtension, filter, fileName);
+    }
+
+private:
+    TFormDialogue &side_;
+};
+
+// A configuration built from side files apart from the open project, with
+// cards, a system image and record buffers of its own.
+struct TApartConfiguration {
+    std::unique_ptr<TAPult> Config;
+    TCardSet Cards;
+    std::unique_ptr<TSystemImage> Image;
+    std::unique_ptr<TPcRecord> Pc = std::make_unique<TPcRecord>();
+    std::unique_ptr<TUniRecord> Uni = std::make_unique<TUniRecord>();
+};
+
+// The console set-up of a UNI set: a PC console for each side file beside
+// the UNI file, with the screens its keys need; none when there is no side
+// file. A damaged side file is reported when it is loaded.
+std::unique_ptr<TAPult> ConsolesBesideUni(TMainForm1 &form, const QString &uniFile)
+{
+    TZoznam *list = form.Zoznam.get();
+    const int pc = list ? list->XKey(1) * list->YKey(1) : form.KeysPerScreenPC;
+    const int mech = list ? list->XKey(2) * list->YKey(2) : form.KeysPerScreenMech;
+    const bool twoScreens = list && list->GetType() == 4;
+    TConsoleSetup setup;
+    bool any = false;
+    for (int n = 0; n < ConsoleCount; ++n) {
+        const QString file = PcConsoleFileName(uniFile, n);
+        if (!QFileInfo(file).isFile())
+            continue;
+        any = true;
+        int screens = 1;
+        auto record = std::make_unique<TPcRecord>();
+        InitPcRecord(*record);
+        QString error;
+        if (pc > 0 && ReadPcRecordFile(file, *record, error))
+            screens = std::max(HighestUsedKey(*record, n), 0) / pc + 1;
+        setup.Typ[std::size_t(n)] = 1;
+        setup.Obrazovky[std::size_t(n)] = Byte(NastavChoice(1, screens, twoScreens, pc, mech).Value);
+    }
+    if (!any)
+        return nullptr;
+    auto config = CreateNewConfiguration(setup, QCoreApplication::applicationFilePath());
+    FinishNewConfiguration(*config, false);
+    return config;
 }
 
-// ACF import (isAcf) or CFG import. Every file is read and converted before
-// the open project is touched: a file that cannot be imported leaves it as it
-// was, with its console windows.
+// ACF import (isAcf) or CFG import. Every file is read, converted and loaded
+// apart before the open project is touched: a file that cannot be imported
+// leaves it as it was, with its console windows.
 void ImportOldFiles(TMainForm1 &form, bool isAcf)
 {
     TDialogue &engine = form.Dialogue();
@@ -89,15 +137,7 @@ void ImportOldFiles(TMainForm1 &form, bool isAcf)
     form.MenuClick();
     form.ReclickSelectedCard();
     engine.OperationMode = isAcf ? opmode::ImportAcf : opmode::ImportCfg;
-    TDialogSettings settings(*form.OpenDialog1);
-    struct TEnd {
-        TMainForm1 &form;
-        ~TEnd()
-        {
-            form.AllConsolesClosed = 0;
-            form.Dialogue().OperationMode = opmode::Idle;
-        }
-    } end{form};
+    const TImportEnd end{form};
     const QString projectBefore = form.ProjectName;
     const auto keepProject = [&] { form.ShowFileInCaption(projectBefore); };
 
@@ -107,8 +147,8 @@ void ImportOldFiles(TMainForm1 &form, bool isAcf)
     form.ShowFileInCaption(LoadStrDll(2));
     if (isAcf) {
         QString name;
-        if (!ChooseOldFile(*form.OpenDialog1, QStringLiteral("acf"), QStringLiteral("*.acf|*.acf"),
-                           LoadStrDll(200) + QStringLiteral(" ACF ") + LoadStrDll(201), name))
+        if (!form.ChooseFileToOpen(QStringLiteral("acf"), QStringLiteral("*.acf|*.acf"),
+                                   LoadStrDll(200) + QStringLiteral(" ACF ") + LoadStrDll(201), name))
             return keepProject();
         form.ShowFileInCaption(name);
         request.AcfFile = name;
@@ -126,8 +166,8 @@ void ImportOldFiles(TMainForm1 &form, bool isAcf)
             if (request.ConsoleTypes[std::size_t(c)] == 0)
                 continue;
             QString name;
-            if (!ChooseOldFile(*form.OpenDialog1, QStringLiteral("cfg"), QStringLiteral("*.cfg|*.cfg|*.cfz|*.cfz"),
-                               LoadStrDll(200) + QStringLiteral(" %1. CFG ").arg(c) + LoadStrDll(201), name))
+            if (!form.ChooseFileToOpen(QStringLiteral("cfg"), QStringLiteral("*.cfg|*.cfg|*.cfz|*.cfz"),
+                                       LoadStrDll(200) + QStringLiteral(" %1. CFG ").arg(c) + LoadStrDll(201), name))
                 return keepProject();
             form.ShowFileInCaption(name);
             request.CfgFiles[std::size_t(c)] = name;
@@ -143,12 +183,10 @@ void ImportOldFiles(TMainForm1 &form, bool isAcf)
         form.ReportError(error);
         return keepProject();
     }
-
-    // A save prompt answered with Cancel keeps the project open.
-    if (!form.CloseAllConsoles())
-        return keepProject();
-    form.AllConsolesClosed = 1;
-    form.InstallConfiguration(std::move(config));
+    if (form.Zoznam) {
+        const Byte systemType = config->TypSystemu;
+        TakeCardCodes(set, [&form, systemType](Byte code) { return CardCodeOf(*form.Zoznam, code, systemType); });
+    }
 
     bool loaded = false;
     {
@@ -161,26 +199,48 @@ void ImportOldFiles(TMainForm1 &form, bool isAcf)
             const QString uni = WriteTempPultFiles(folder, set, errors);
             for (const QString &e : errors)
                 form.ReportError(e);
-            loaded = !uni.isEmpty() && form.LoadUniConfig(uni);
+            QString loadedName;
+            loaded = !uni.isEmpty() && form.LoadUniConfig(uni, std::move(config), loadedName);
         }
     } // the temporary side files go with their folder, whatever happened
-    if (loaded) {
-        // The project has no file yet: the next save asks for its name.
-        form.ProjectName = LoadStrDll(2);
-        form.SaveFileName.clear();
-        form.NewProjectFlag = 1;
-        form.ModifiedFlag = 1;
-        form.ShowFileInCaption(form.ProjectName);
-    } else {
-        form.FreeCardButtons();
-        form.FreeConfiguration();
-        form.ProjectName.clear();
-        form.SaveFileName.clear();
-        form.ShowFileInCaption(QString());
-    }
+    if (!loaded)
+        return keepProject();
+    // The project has no file yet: the next save asks for its name.
+    form.ProjectName = LoadStrDll(2);
+    form.SaveFileName.clear();
+    form.NewProjectFlag = 1;
+    form.ModifiedFlag = 1;
+    form.ShowFileInCaption(form.ProjectName);
 }
 
 } // namespace
+
+bool TMainForm1::ChooseFileToOpen(const QString &suffix, const QString &filter, const QString &title, QString &name)
+{
+    QFileDialog &dialog = *OpenDialog1;
+    const TDialogSettings settings(dialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(suffix);
+    dialog.setNameFilters(NameFilters(filter));
+    dialog.setWindowTitle(title);
+    const QFileInfo proposal(name);
+    if (!name.isEmpty() && proposal.absoluteDir().exists())
+        dialog.setDirectory(proposal.absoluteDir());
+    int result = 0;
+    if (FileDialogExec) {
+        result = FileDialogExec(dialog, name);
+    } else {
+        result = dialog.exec();
+        name = result == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    }
+    if (result != QDialog::Accepted || name.trimmed().isEmpty())
+        return false;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QLatin1Char('.') + suffix;
+    name = QFileInfo(name).absoluteFilePath();
+    return true;
+}
 
 void TMainForm1::KonverziaACFClick() { ImportOldFiles(*this, true); }
 
@@ -188,28 +248,117 @@ void TMainForm1::KonverziaCFGClick() { ImportOldFiles(*this, false); }
 
 void TMainForm1::readcfg1Click()
 {
-    if (Dialogue().OperationMode != opmode::Idle)
+    TDialogue &engine = Dialogue();
+    if (engine.OperationMode != opmode::Idle)
         return;
+    MenuClick();
     ReclickSelectedCard();
-    const bool loaded = LoadUniConfig(QString());
-    AllConsolesClosed = 0;
-    if (loaded) {
-        // Named after its UNI file as a project: a save must not write the
-        // project text over the UNI file.
-        if (QFileInfo(ProjectName).suffix().compare(QLatin1String("uni"), Qt::CaseInsensitive) == 0)
-            ProjectName = WithoutExtension(ProjectName) + QStringLiteral(".orv");
-        SaveFileName.clear();
-        ModifiedFlag = 1;
-    } else if (!APult) {
-        ProjectName.clear();
-        SaveFileName.clear();
+    engine.OperationMode = opmode::ImportUni;
+    const TImportEnd end{*this};
+
+    // The console set-up comes from the UNI set itself, never from the
+    // project open now; a board-type list that names a side file per console
+    // asks for the set-up first, as the CFG import does.
+    const bool perConsole = Zoznam && (Zoznam->GetType() & 4) != 0;
+    std::unique_ptr<TAPult> config;
+    QString uni;
+    if (!perConsole) {
+        TFormDialogue &side = DialogueSide();
+        uni = side.SideFileProposal();
+        if (!side.ChooseSideFile(LoadStrDll(200) + QStringLiteral(" UNI ") + LoadStrDll(201), QStringLiteral("uni"),
+                                 QStringLiteral("*.uni|*.uni"), uni))
+            return;
+        config = ConsolesBesideUni(*this, uni);
     }
+    if (!config && AskNewConsoleSetup(false, true, config) == 2)
+        return;
+    QString name;
+    if (!LoadUniConfig(uni, std::move(config), name))
+        return;
+    // Named after its UNI file as a project: a save must not write the
+    // project text over the UNI file.
+    if (QFileInfo(name).suffix().compare(QLatin1String("uni"), Qt::CaseInsensitive) == 0)
+        name = WithoutExtension(name) + QStringLiteral(".orv");
+    ProjectName = name;
+    SaveFileName.clear();
+    ModifiedFlag = 1;
     ShowFileInCaption(ProjectName);
 }
 
-bool TMainForm1::LoadUniConfig(const QString &fileName)
+bool TMainForm1::LoadUniConfig(const QString &fileName, std::unique_ptr<TAPult> config, QString &loadedName)
 {
-    return Dialogue().LoadUniConfig(fileName);
+    TDialogue &engine = Dialogue();
+    const Byte saved = engine.OperationMode;
+    if ((saved != opmode::Idle && saved != opmode::ImportAcf && saved != opmode::ImportCfg &&
+         saved != opmode::ImportUni) ||
+        !config || !Zoznam)
+        return false;
+    MenuClick();
+    engine.OperationMode = opmode::ImportUni;
+    struct TRestore {
+        TDialogue &engine;
+        Byte mode;
+        ~TRestore() { engine.OperationMode = mode; }
+    } restore{engine, saved};
+
+    TApartConfiguration apart;
+    apart.Image = std::make_unique<TSystemImage>(SystemImage);
+    const TConsoleSetup setup = ConsoleSetupOf(*config);
+    for (int n = 0; n < ConsoleCount; ++n) {
+        apart.Image->ConsoleType(n) = setup.Typ[std::size_t(n)];
+        apart.Image->ScreenCount(n) = setup.Obrazovky[std::size_t(n)];
+    }
+    apart.Config = std::move(config);
+    InitPcRecord(*apart.Pc);
+    InitUniRecord(*apart.Uni);
+    const bool named = !fileName.isEmpty() && QFileInfo(fileName).isFile();
+    loadedName = named ? fileName : DialogueSide().SideFileProposal();
+
+    TWindowLog log(*this);
+    TApartHost host(DialogueSide());
+    TSideFileContext context{TConfigPlace(apart.Config),
+                             *apart.Image,
+                             *apart.Pc,
+                             *apart.Uni,
+                             *Zoznam,
+                             apart.Cards,
+                             log,
+                             host,
+                             loadedName,
+                             Quiet(),
+                             QCoreApplication::applicationFilePath()};
+    QString rejected;
+    int unconfigured = 0;
+    if (!LoadSideFileSet(context, named, rejected, unconfigured) || !apart.Config)
+        return false;
+
+    // Whole now: the open project makes way. A save question answered with
+    // Cancel keeps it, and this configuration goes.
+    if (!CloseAllConsoles())
+        return false;
+    AllConsolesClosed = 1;
+    APult = apart.Config.release();
+    SystemImage = *apart.Image;
+    PcRecord = *apart.Pc;
+    UniRecord = *apart.Uni;
+    TakeConsoleSetup();
+    for (int slot = 0; slot < CardSlotCount; ++slot)
+        if (std::unique_ptr<TCardOld> card = apart.Cards.TakeCard(slot))
+            AddCardButton(std::move(card), slot);
+
+    if (unconfigured > 0) {
+        QString count = LoadStrDll(41);
+        count.insert(std::max<int>(int(count.size()) - 1, 0), QString::number(unconfigured));
+        QString text = count;
+        if (!rejected.isEmpty())
+            text = LoadStrDll(18) + QLatin1Char(' ') + LoadStrDll(74) + QStringLiteral("\r\n") + LoadStrDll(134) +
+                   QStringLiteral(": ") + rejected + QStringLiteral("\r\n") + count;
+        ReportError(text);
+    }
+    if (!Quiet())
+        Nove(QStringLiteral("Pult"), LoadStrDll(18), false, APult);
+    StatusBar1->SetText(0, LoadStrDll(71));
+    return true;
 }
 
 Byte TMainForm1::CardTypeDialog(int boardPosition, int linePosition, Byte &second)

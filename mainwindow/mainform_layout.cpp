@@ -8,9 +8,11 @@
 #include "cardpack/dll_load.h"
 #include "editing/keybinding.h"
 #include "editing/layoutchange.h"
+#include "mainwindow/consolehostimpl.h"
 #include "mainwindow/keycontrolsobserver.h"
 #include "model/objekty.h"
 #include "windows/colorbutton.h"
+#include "windows/keyedit.h"
 #include "windows/mdichild.h"
 
 namespace
@@ -39,8 +41,27 @@ void TMainForm1::ClearKeyControl(int console, int key)
         }
 }
 
+void TMainForm1::ConsoleChanging(int console)
+{
+    if (ConsoleHostImpl)
+        TKeyEditor::ConsoleChangedOutside(ConsoleHostImpl->ConsoleWindows(), console);
+}
+
+void TMainForm1::SetKeyFont(const QFont &font)
+{
+    KeyFont = font;
+    if (ConsoleHostImpl)
+        for (TMDIChild *w : ConsoleHostImpl->ConsoleWindows())
+            w->SetKeyFont(font);
+}
+
 void TMainForm1::RefreshMdiChilds()
 {
+    // A pending move must not see its keys rebuilt or dropped under it.
+    ConsoleChanging();
+    // The windows of a disconnected console are asked to close: whatever the
+    // answer, the windows that stay ask again at their next close.
+    TCloseRound round(*this);
     ModifiedFlag = 1;
     TAPult &config =
         LayoutChange::EnsureConfiguration(APult, QCoreApplication::applicationFilePath(), Zoznam.get());
@@ -53,12 +74,22 @@ void TMainForm1::RefreshMdiChilds()
         if (PultTyp[n] != 0 || p.TypPultu == 0)
             continue;
         UpdatePultButtons(n);
+        bool refused = false;
         for (TMDIChild *w : windowsOf(MdiArea, n)) {
             // Not a close by the user's own hand: it must not close all others.
             const Byte closing = ConsoleClosingFlag;
             ConsoleClosingFlag = 0;
             w->close();
             ConsoleClosingFlag = closing;
+            refused = refused || !w->isHidden();
+        }
+        if (refused) {
+            // Cancel at the save question: the console stays as it was,
+            // connected, with its keys and its window.
+            PultTyp[n] = p.TypPultu;
+            PultScreens[n] = p.PocetObrazoviek;
+            UpdatePultButtons(n);
+            continue;
         }
         ClearConsole(APult, n);
         p.TypPultu = PultTyp[n];
@@ -104,4 +135,6 @@ void TMainForm1::RefreshMdiChilds()
 
     if (newlyConnected)
         LayoutChange::ShareBoards(config);
+    // A save at the disconnect's question wrote the layout before the change.
+    ModifiedFlag = 1;
 }

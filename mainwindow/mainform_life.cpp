@@ -72,7 +72,18 @@ void TMainForm1::EnterNetworkMode()
         const QString text = RelayFailureText(LoadStrDll(151), link);
         delete link;
         AddLogEntry(0, text);
-        Prompt().Warning(text);
+        {
+            // The box runs the event loop: no status tick may open the start
+            // dialog over it before it is answered.
+            const Byte guard = StartActionGuard;
+            StartActionGuard = 1;
+            struct TRestore {
+                TMainForm1 *form;
+                Byte guard;
+                ~TRestore() { form->StartActionGuard = guard; }
+            } restore{this, guard};
+            Prompt().Warning(text);
+        }
         UDPFailed = 1;
         return;
     }

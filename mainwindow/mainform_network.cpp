@@ -37,7 +37,30 @@ public:
         if (form_.FTPCL)
             form_.FTPCL->ClearQueue();
     }
-    void ResetSlot(int slot) override { StatusRules::ResetSlot(form_.NetResult, slot); }
+    std::optional<TCommand> PendingFtp() override
+    {
+        return form_.FTPCL ? form_.FTPCL->Pending() : std::nullopt;
+    }
+    TFTPCL::TFailure LastFtpFailure() override
+    {
+        return form_.FTPCL ? form_.FTPCL->LastFailure() : TFTPCL::TFailure{};
+    }
+    QString FtpServer() override
+    {
+        return form_.FTPCL ? QStringLiteral("%1:%2").arg(form_.FTPCL->Host()).arg(form_.FTPCL->Port()) : QString();
+    }
+    void NetworkOperationRunning(bool running) override
+    {
+        if (form_.UDPRForm1)
+            form_.UDPRForm1->SetOperationRunning(running);
+    }
+    void ResetSlot(int slot) override
+    {
+        StatusRules::ResetSlot(form_.NetResult, slot);
+        // A failure of an earlier step never explains this one's.
+        if (form_.FTPCL && (slot == StatusRules::FetchSlot || slot == StatusRules::UploadSlot))
+            form_.FTPCL->ClearLastFailure();
+    }
     Byte SlotDone(int slot) override { return valid(slot) ? form_.NetResult[std::size_t(slot)].Done : 0; }
     int SlotCode(int slot) override { return valid(slot) ? form_.NetResult[std::size_t(slot)].Code : -1; }
     void WaitSlot(int slot, int ms) override { form_.WaitForNetSlot(slot, ms); }
@@ -102,6 +125,8 @@ void TMainForm1::ReadConfigClick()
 {
     if (Dialogue().OperationMode != opmode::Idle)
         return;
+    // A read that gives up with windows still open leaves them asking again.
+    TCloseRound round(*this);
     if (!FTPCL) {
         ReadFromSystemClick();
         return;
@@ -111,16 +136,31 @@ void TMainForm1::ReadConfigClick()
     ReadConfigByNet();
 }
 
+namespace
+{
+// The result of a command that was given up answers no wait: it is only logged.
+const QString LateMark = QStringLiteral(" (late: the step was given up; not counted)");
+} // namespace
+
 void TMainForm1::FtpError(const TErrMsg &message)
 {
-    StatusRules::ApplyFtpError(NetResult, message.Code);
-    AppendCommLog(QStringLiteral("FTP ERROR %1  - ").arg(message.Code) + message.Text);
+    if (!message.Late) {
+        StatusRules::ApplyFtpError(NetResult, message.Code);
+        // A failed step ends its operation: what was queued behind it never
+        // runs, not even on a status tick that comes before the wait ends.
+        if (FTPCL)
+            FTPCL->ClearQueue();
+    }
+    AppendCommLog(QStringLiteral("FTP ERROR %1  - ").arg(message.Code) + message.Text +
+                  (message.Late ? LateMark : QString()));
 }
 
 void TMainForm1::FtpStatus(const TStatusMsg &message)
 {
-    StatusRules::ApplyFtpStatus(NetResult, message.Code);
-    AppendCommLog(QStringLiteral("FTP STATUS %1  - ").arg(message.Code) + message.Text);
+    if (!message.Late)
+        StatusRules::ApplyFtpStatus(NetResult, message.Code);
+    AppendCommLog(QStringLiteral("FTP STATUS %1  - ").arg(message.Code) + message.Text +
+                  (message.Late ? LateMark : QString()));
 }
 
 void TMainForm1::BindNetworkControls()
@@ -135,7 +175,11 @@ void TMainForm1::BindNetworkControls()
         // Network mode is where the window's buttons have their use.
         UDPRForm1->Panel2->show();
         connect(UDPRForm1, &TUDPRForm1::SendNetCommand, this, [this](int code, const QString &text) {
-            Guard("SendNetCommand", [this, code, &text] { SendNetCommand(code, text); });
+            Guard("SendNetCommand", [this, code, &text] {
+                // Never a relay command in the middle of a network read or write.
+                if (!NetOperations().Running())
+                    SendNetCommand(code, text);
+            });
         });
         connect(UDPRForm1, &TUDPRForm1::ReadConfigByNet, this, [this] {
             Guard("ReadConfigByNet", [this] {

@@ -100,6 +100,7 @@ bool StartProjectCommand(TMainForm1 &form, Byte mode)
     form.MenuClick();
     form.ReclickSelectedCard();
     engine.OperationMode = mode;
+    TMainForm1::TCloseRound round(form);
     if (!form.CloseAllConsoles()) {
         engine.OperationMode = opmode::Idle;
         return false;
@@ -414,8 +415,9 @@ bool TMainForm1::Save2FileOrv()
 
 void TMainForm1::SaveForWrite(int choice)
 {
+    // "Save" keeps the project's file; "Save as..." always asks for a name.
     if (choice == 1)
         Save2FileOrv();
     else if (choice == 4)
-        Save1Click(false);
+        Save1Click(true);
 }

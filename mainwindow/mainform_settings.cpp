@@ -328,6 +328,7 @@ void TMainForm1::Config1Click()
     if (APult) {
         const Byte newType = dialog.rbPrepojovac->isChecked() ? 1 : 0;
         if (newType != systemType) {
+            ConsoleChanging(); // the keys' board codes follow the type
             APult->TypSystemu = newType;
             if (Zoznam)
                 APult->ConvertBoardCodes(newType, *Zoznam);
@@ -345,7 +346,7 @@ void TMainForm1::Config1Click()
         }
     }
     // The font goes into the settings file it is written with.
-    KeyFont = dialog.Label5->font();
+    SetKeyFont(dialog.Label5->font());
     if (result == QDialog::Accepted)
         SaveSettings(SettingsFileName());
 }

@@ -144,6 +144,7 @@ void TMainForm1::PMClick(const QString &caption)
         Prompt().Warning(message);
         return;
     }
+    ConsoleChanging();
     ModifiedFlag = 1;
     TCardOld *card = CardOfSlot(slot);
     APult->SlotyDosiek[slot].Meno = QStringLiteral("T") + text;
@@ -164,6 +165,7 @@ void TMainForm1::Delete2Click()
         return;
     if (Prompt().Ask(TPrompt::Kind::Warning, LoadStrDll(36), TPrompt::OkCancel) != TPrompt::Ok)
         return;
+    ConsoleChanging();
     ModifiedFlag = 1;
     LinePanels::TSelCard sel;
     SelectedCard(sel);

@@ -11,6 +11,7 @@
 #include "dialogue/dialogue.h"
 #include "editing/mainrules.h"
 #include "mainwindow/mainwidgets.h"
+#include "windows/wizard.h"
 
 void TMainForm1::FormActivate()
 {
@@ -38,6 +39,42 @@ void TMainForm1::HandOverFile(const QString &name)
     show();
     raise();
     activateWindow();
+    // A later file replaces one that still waits: the last double-click counts.
+    PendingHandOver = name;
+    TakeHandOver();
+}
+
+bool TMainForm1::HandOverMustWait()
+{
+    // The start dialog only offers ways to begin: a handed-over file is one.
+    // (Not while a dialog of its own, the about box, is open over it.)
+    if (StartDialog && StartDialog->isVisible() && QApplication::activeModalWidget() == StartDialog) {
+        StartDialog->done(0);
+        return true;
+    }
+    // Another dialog, question or menu is open, or a command is half-way: the
+    // file would replace the project under it.
+    return QApplication::activeModalWidget() || QApplication::activePopupWidget() || StartActionGuard ||
+           ClosingGuard || NetWaitBusy || inCloseEvent_;
+}
+
+void TMainForm1::TakeHandOver()
+{
+    if (!PendingHandOver)
+        return;
+    if (closingByExit_) {
+        PendingHandOver.reset();
+        HandOverTimer->stop();
+        return;
+    }
+    if (HandOverMustWait()) {
+        if (!HandOverTimer->isActive())
+            HandOverTimer->start();
+        return;
+    }
+    HandOverTimer->stop();
+    const QString name = *PendingHandOver;
+    PendingHandOver.reset();
     WMCopyData(name);
 }
 
@@ -60,21 +97,33 @@ void TMainForm1::Close1Click()
         test->setText(QString());
         return;
     }
+    // However Exit ends short of closing, the program goes on as before it:
+    // idle, with its status timer running.
+    struct TStay {
+        TMainForm1 &form;
+        ~TStay()
+        {
+            if (form.closingByExit_)
+                return;
+            form.Dialogue().OperationMode = opmode::Idle;
+            if (!form.StatusTimerPaused && !form.TimerStatus->isActive())
+                form.TimerStatus->start();
+        }
+    } stay{*this};
+    TCloseRound round(*this);
     Dialogue().OperationMode = opmode::Exit;
     MenuClick();
     ReclickSelectedCard();
     CloseAccepted = 0;
-    if (CloseAllConsoles()) {
-        TimerStatus->stop();
-        sbSaveLogsClick();
-        SaveSettings(SettingsFileName());
-        closingByExit_ = true;
-        if (!inCloseEvent_)
-            close();
+    if (!CloseAllConsoles())
         return;
-    }
-    CloseAccepted = 1;
-    Dialogue().OperationMode = opmode::Idle;
+    closingByExit_ = true;
+    TimerStatus->stop();
+    // The window closes even when the logs or the settings cannot be written.
+    Guard("sbSaveLogsClick", [this] { sbSaveLogsClick(); });
+    Guard("SaveSettings", [this] { SaveSettings(SettingsFileName()); });
+    if (!inCloseEvent_)
+        close();
 }
 
 void TMainForm1::CreateComPort()

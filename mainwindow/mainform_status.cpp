@@ -49,8 +49,15 @@ void TMainForm1::TimerStatusTimer()
 
         const QString state = CommStateText();
         if (!state.isEmpty()) {
-            StatusBar1->SetText(0, StatusRules::CommPanelText(state, MarkIndex));
+            ShownCommState = StatusRules::CommPanelText(state, MarkIndex);
+            StatusBar1->SetText(0, ShownCommState);
             MarkIndex = StatusRules::NextMarkIndex(MarkIndex);
+        } else if (!ShownCommState.isEmpty()) {
+            // An operation that ended without a word of its own (a read
+            // cancelled at its save question) leaves no state behind.
+            if (StatusBar1->Text(0) == ShownCommState)
+                StatusBar1->SetText(0, QString());
+            ShownCommState.clear();
         }
 
         int others = 0;
@@ -68,10 +75,12 @@ void TMainForm1::TimerStatusTimer()
     } catch (...) {
         failure = QStringLiteral("unexpected error");
     }
-    // The tick always re-arms its timer; only Exit leaves it stopped.
-    if (Dialogue().OperationMode != opmode::Exit)
+    // The tick always re-arms its timer; only an Exit that closes the window
+    // leaves it stopped (one that is cancelled goes on with it).
+    if (!ExitDecided())
         TimerStatus->start();
-    if (failure.isEmpty() && due) {
+    // A file a second copy handed over comes before the start dialog.
+    if (failure.isEmpty() && due && !PendingHandOver) {
         try {
             ShowFileInCaption(QString());
             // Network mode without its relay link keeps the choices disabled.
@@ -236,7 +245,7 @@ void TMainForm1::Timer2Timer()
     // not stay without its menus, status bar and start action.
     if (StatusTimerPaused) {
         StatusTimerPaused = 0;
-        if (Dialogue().OperationMode != opmode::Exit)
+        if (!ExitDecided())
             TimerStatus->start();
     }
     Label1->clear();

@@ -169,6 +169,7 @@ void TMainForm1::RefreshPultKeys(int Console)
 {
     if (!APult || Console < 0 || Console >= ConsoleCount || !ConsoleHostImpl)
         return;
+    ConsoleChanging(Console);
     const TPult *pult = APult->Pulty[Console].get();
     const QChar digit = QChar(u'0' + Console);
     for (TMDIChild *w : ConsoleHostImpl->ConsoleWindows()) {

@@ -60,6 +60,13 @@ bool TCardSet::SetCard(int slot, std::unique_ptr<TCardOld> card)
     return cards[slot] != nullptr;
 }
 
+std::unique_ptr<TCardOld> TCardSet::TakeCard(int slot)
+{
+    if (slot < 0 || slot >= CardSlotCount)
+        return nullptr;
+    return std::move(cards[slot]);
+}
+
 void TCardSet::FreeCard(int slot)
 {
     if (slot >= 0 && slot < CardSlotCount)

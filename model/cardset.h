@@ -53,6 +53,8 @@ public:
     // card freed for a slot outside 0..31.
     bool SetCard(int slot, std::unique_ptr<TCardOld> card);
     void FreeCard(int slot);
+    // The slot's card leaves the set (none for an empty slot).
+    std::unique_ptr<TCardOld> TakeCard(int slot);
     void Clear();
 
     // A board-type list that CreateCardByName was given.

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -104,6 +106,13 @@ public:
         end(comment);
     }
 
+    // One blank as the value.
+    void blank(const char *comment)
+    {
+        out.append(' ');
+        end(comment);
+    }
+
     void number(std::int64_t value, const char *comment)
     {
         char buf[24];
@@ -143,9 +152,26 @@ public:
     }
 };
 
+// A configured key: the reader gives it a one-blank name when its name is empty.
+bool KeepsBlankName(const TKlavesa &k)
+{
+    return k.MenoLinky != NekonfName && k.ObsluhaKlavesy != 1;
+}
+
+// Empty or only blanks: a name the reader gives back as one blank.
+bool IsBlanks(const QString &text)
+{
+    return std::ranges::all_of(text, [](QChar c) { return c == u' '; });
+}
+
 void writeKey(Writer &w, const TKlavesa &k)
 {
-    w.namedText(k.MenoKlavesy, "uzivatelske meno klavesy");
+    // A configured key's empty or blank name is written as the one blank it
+    // reads back as, so Save, Open and Save give the same bytes.
+    if (IsBlanks(k.MenoKlavesy) && KeepsBlankName(k))
+        w.blank("uzivatelske meno klavesy");
+    else
+        w.namedText(k.MenoKlavesy, "uzivatelske meno klavesy");
     w.text(k.HintKlavesy, "jej uzivatelsky hint");
     w.text(k.MenoLinky, "meno klavesy");
     w.number(k.TypLinky, "typ linky");
@@ -271,13 +297,33 @@ QString writeTemporary(const QString &fileName, const QString &target, const QBy
         }
     }
     const bool ok = f.write(data) == data.size() && f.flush();
-    const QString error = f.errorString();
+    QString error = f.errorString();
+    // On the disk, not only in the system's cache, before it replaces anything:
+    // a power cut must never leave an empty or partial project behind.
+    const bool synced = ok && ::fsync(f.handle()) == 0;
+    if (ok && !synced)
+        error = QString::fromLocal8Bit(std::strerror(errno));
     f.close();
-    if (!ok || f.error() != QFile::NoError) {
+    if (!synced || f.error() != QFile::NoError) {
         QFile::remove(temp);
         throw EFileError(fileName, error);
     }
     return temp;
+}
+
+// The folder's entry for a renamed file reaches the disk only with the folder.
+void syncFolder(const QString &fileName, const QString &file)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        throw EFileError(fileName, QString::fromLocal8Bit(std::strerror(errno)));
+    const int result = ::fsync(fd);
+    const int error = errno;
+    ::close(fd);
+    // A file system that cannot sync folders has nothing more to give.
+    if (result != 0 && error != EINVAL && error != ENOTSUP)
+        throw EFileError(fileName, QString::fromLocal8Bit(std::strerror(error)));
 }
 
 QString backupStamp(const QDateTime &now)
@@ -358,6 +404,7 @@ void TAPult::SaveToFile(const QString &FileName) const
             QFile::remove(backup);
         throw EFileError(FileName, QString::fromStdString(ec.message()));
     }
+    syncFolder(FileName, target);
 
     if (!backup.isEmpty() && TextFilesEqual(FileName, backup))
         QFile::remove(backup);
@@ -801,7 +848,7 @@ void Reader::readKey(TPult &pult, int k)
     }
     if (level >= V24)
         key.TextColor = readInt(0, "key colour");
-    if (key.MenoKlavesy.isEmpty() && key.MenoLinky != NekonfName && key.ObsluhaKlavesy != 1)
+    if (key.MenoKlavesy.isEmpty() && KeepsBlankName(key))
         key.MenoKlavesy = QStringLiteral(" ");
 }
 

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QThread>
 
 namespace HandOver {
@@ -100,6 +101,11 @@ void TServer::onConnection()
 
 void TServer::onData(QLocalSocket *socket)
 {
+    // One name per connection: what comes after it is not read.
+    if (socket->property("handoverTaken").toBool()) {
+        socket->readAll();
+        return;
+    }
     QByteArray buffer = socket->property("handover").toByteArray();
     buffer.append(socket->readAll());
     const TReceived received = ParseReceived(buffer);
@@ -112,15 +118,29 @@ void TServer::onData(QLocalSocket *socket)
         return;
     }
     socket->setProperty("handover", QByteArray());
-    try {
-        if (handler_)
-            handler_(received.name);
-    } catch (...) {
-        // The handler reports its own errors; the sender still gets its answer.
-    }
-    socket->write(Acknowledgement);
-    socket->flush();
-    socket->disconnectFromServer();
+    socket->setProperty("handoverTaken", true);
+    // The name is handled from the event loop, not inside the socket's own
+    // signal: the handler may ask a question for as long as the user likes,
+    // and the sender may give up and go meanwhile, its socket with it.
+    QPointer<QLocalSocket> peer(socket);
+    const QString name = received.name;
+    QMetaObject::invokeMethod(
+        this,
+        [this, peer, name] {
+            try {
+                if (handler_)
+                    handler_(name);
+            } catch (...) {
+                // The handler reports its own errors; the sender still gets its answer.
+            }
+            // Answered only while the sender still waits for it.
+            if (!peer || peer->state() != QLocalSocket::ConnectedState)
+                return;
+            peer->write(Acknowledgement);
+            peer->flush();
+            peer->disconnectFromServer();
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace HandOver

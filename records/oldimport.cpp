@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "cardpack/dll_load.h"
+#include "model/cardset.h"
 #include "model/objekty.h"
 #include "platform/programfolder.h"
 #include "records/recordfile.h"
@@ -244,6 +245,34 @@ bool PrepareImport(const TImportRequest &request, TOldRecord &old, const TCardTy
         }
     }
     return true;
+}
+
+Byte CardCodeOf(TZoznam &list, Byte code, Byte systemType)
+{
+    if (code == None)
+        return code;
+    const QString name = list.Num2Name(code);
+    if (!name.startsWith(QLatin1Char('T')))
+        return code;
+    const std::unique_ptr<TPersistent> object = CreateObjectByCardName(name);
+    auto *card = dynamic_cast<TCardOld *>(object.get());
+    return card ? card->GetCardNum(systemType) : code;
+}
+
+void TakeCardCodes(TImportSet &set, const TCardCodeOf &cardCode)
+{
+    if (!cardCode)
+        return;
+    const auto code = [&cardCode](Byte b) { return b == None ? b : cardCode(b); };
+    for (auto &record : set.Records)
+        if (record)
+            for (int s = 0; s < pcrec::BoardSlots; ++s)
+                record->BoardCode(s) = code(record->BoardCode(s));
+    if (set.Uni)
+        for (int j = 0; j < unirec::EntryCount; ++j) {
+            auto e = set.Uni->Entry(j);
+            e[2] = code(e[2]);
+        }
 }
 
 TImportFolder::TImportFolder() : dir_(FreshFolderTemplate()) {}

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "cardpack/sablona.h"
 #include "records/pcrecord.h"
 
 // Imports of the older console files: an ACF file (one "KAV2" record of
@@ -74,6 +75,21 @@ struct TImportSet {
 // message (file name and reason).
 bool PrepareImport(const TImportRequest &request, TOldRecord &old, const TCardTypeQuestion &ask, TImportSet &set,
                    QString &error);
+
+// The code the card package gives the board an old file codes `code`
+// (the code itself when no card takes it).
+using TCardCodeOf = std::function<Byte(Byte code)>;
+
+// The boards of the converted records as the card package codes them: the
+// board codes of slots 0 to 15 and the UNI entries' codes become the codes
+// their cards give (an old file codes a 4W5 board 144 or 145 and an E1 board
+// 160 to 175, the cards 148 and 160), so that the loader finds every line's
+// code equal to its slot's. Records copied unchanged are left as they are.
+void TakeCardCodes(TImportSet &set, const TCardCodeOf &cardCode);
+
+// The code that the card the list names for `code` gives (GetCardNum with
+// the system type); `code` itself when the list names no card for it.
+Byte CardCodeOf(TZoznam &list, Byte code, Byte systemType);
 
 // The private folder of one import's temporary side files, in the folder the
 // program writes to. Folders that an earlier import left behind are deleted

@@ -283,6 +283,32 @@ bool LoadPcPultFile(TSideFileContext &ctx, bool &asked, bool &failed, int n, boo
     return converted;
 }
 
+bool LoadSideFileSet(TSideFileContext &ctx, bool asked, QString &rejectedBoards, int &unconfiguredCount)
+{
+    for (int n = 0; n < ConsoleCount; ++n) {
+        if (ctx.Image.ConsoleType(n) == 0)
+            continue;
+        bool failed = false;
+        if (!LoadPcPultFile(ctx, asked, failed, n, false, rejectedBoards, unconfiguredCount) || failed)
+            return false;
+    }
+    return true;
+}
+
+int HighestUsedKey(const TPcRecord &record, int n)
+{
+    if (n < 0 || n >= pcrec::BlockCount)
+        return -1;
+    const auto keyToLine = record.KeyToLineTable(n);
+    for (int k = KeyCount - 2; k >= 0; --k) {
+        const int address = KeyAddress(k);
+        if (keyToLine[address] != None || !std::ranges::equal(record.KeyEntry(n, address), pcrec::DefaultKeyEntry) ||
+            !record.NameText(address).isEmpty() || !record.HintText(address).isEmpty())
+            return k;
+    }
+    return -1;
+}
+
 bool SaveToPC(TSideFileContext &ctx, int n, const QString &projectFile)
 {
     TRecordContext records{ctx.Config, ctx.Image, &ctx.List, ctx.Cards, ctx.ProgramPath};

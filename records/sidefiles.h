@@ -63,7 +63,7 @@ struct TSideFileContext {
     TCardSlots &Cards;
     TConversionLog &Log; // Memo1 lines, program log entries, boxes
     TSideFileHost &Host;
-    QString &ProjectName; // the current project file name; the load may change it
+    QString &ProjectName; // the file the side files are named after; the load may change it
     bool Quiet = false;   // no boxes, only log entries
     QString ProgramPath;  // for a configuration created here
 };
@@ -88,6 +88,16 @@ struct TSideFileContext {
 // - A project name ending in .cfg becomes that name with ".orv".
 bool LoadPcPultFile(TSideFileContext &ctx, bool &asked, bool &failed, int n, bool fromSystem,
                     QString &rejectedBoards, int &unconfiguredCount);
+
+// Every console of the image's console set-up (type not 0), console 0 first,
+// through LoadPcPultFile (not from the system), stopping at the first that
+// fails; `asked` as there. True when every console was read and converted.
+bool LoadSideFileSet(TSideFileContext &ctx, bool asked, QString &rejectedBoards, int &unconfiguredCount);
+
+// The highest key index (0 to 222) that console n's block or the key texts
+// of the record use (a line, an entry other than the unconfigured one, a name
+// or a hint); -1 when the record uses none.
+int HighestUsedKey(const TPcRecord &record, int n);
 
 // Writes console n of the configuration as a PC console side file beside the
 // project file projectFile (PcConsoleFileName, left read-only) and the

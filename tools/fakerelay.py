@@ -8,8 +8,9 @@ per command, and records every datagram it receives.  Its first stdout line is
 
 Usage:
     fakerelay.py [--table FILE] [--reply CMD=CODE[:TEXT]]... [--refuse CMD]...
-                 [--silent CMD]... [--address ADDR] [--delay S] [--record FILE]
-                 [--port 60001] [--reply-port 60000] [--ignore-stdin]
+                 [--silent CMD]... [--address ADDR] [--system ADDR] [--check]
+                 [--delay S] [--record FILE] [--port 60001] [--reply-port 60000]
+                 [--ignore-stdin]
 
 It serves until it is killed (SIGTERM/SIGINT), until stdin closes (unless
 --ignore-stdin) or until "quit" comes on stdin.
@@ -25,6 +26,15 @@ A datagram shorter than 264 bytes, one whose sum is wrong and one whose address
 length byte is above 15 are dropped (recorded, never answered); of a longer one
 the first 264 bytes count.  The reply is chosen by the outer code.
 
+Checks of an independent relay (--check): a datagram taken is also refused
+(a BAD line, no reply) when it is not exactly 264 bytes, when its body code is
+not its outer code, when its text is not "SetMod " (with its trailing blank,
+zero-terminated and zero-padded), when its address is no dotted IPv4 address
+or holds bytes beyond its length byte.
+--system ADDR: the system this relay serves.  A command for any other system
+gets a BAD line and no reply (the relay would forward it elsewhere), and the
+replies carry ADDR, never the address the command came with.
+
 Default table (a whole network read and write succeeds):
     command  what Kelvara asks                     reply   refusal (--refuse)
     3        enter configuration mode              6       7
@@ -39,8 +49,9 @@ Default table (a whole network read and write succeeds):
   slot 3.  Command 9 is awaited in slot 8, which no other reply fills: 16
   answers it as done, 17 as refused.
   A reply carries its code as outer and body code, the address the command
-  carried (or --address), and the command's text (or the table's text); it goes
-  to 127.0.0.1:--reply-port from the listening socket, after --delay seconds.
+  carried (or --system, or --address), and the command's text (or the table's
+  text); it goes to 127.0.0.1:--reply-port from the listening socket, after
+  --delay seconds.
 
 Table (--table FILE, JSON), laid over the default table, then --reply,
 --refuse and --silent in the order given:
@@ -51,10 +62,14 @@ Table (--table FILE, JSON), laid over the default table, then --reply,
   "delay" (seconds) and "address".  CMD and CODE are decimal or 0x hex.
 
 Output (stdout, and the --record file), one UTF-8 line per event, flushed at once:
-    RX {json}    a datagram taken: t (seconds since start), from, size, code,
-                 body_code, address, text, sum, hex (the whole datagram)
-    DROP {json}  a datagram dropped: t, from, size, reason, hex
-    TX {json}    a reply sent: t, to, code, address, text, hex
+    RX {json}    a datagram taken: t (seconds since start), clock, from, size,
+                 code, body_code, address, text, sum, hex (the whole datagram)
+    BAD {json}   a datagram taken but refused by --check or --system: t, clock,
+                 code, problems (a list of reasons), hex; it follows its RX line
+    DROP {json}  a datagram dropped: t, clock, from, size, reason, hex
+    TX {json}    a reply sent: t, clock, to, code, address, text, hex
+  clock is time.monotonic(): the machine's monotonic clock, the same in every
+  process, so that the lines can be put in order with another peer's.
   Replies to stdin commands start with OK or ERR.
 
 Commands on stdin (one a line):
@@ -64,7 +79,8 @@ Commands on stdin (one a line):
     reset                   back to the table given at start
     send CODE ADDR [TEXT]   send an unasked reply
     raw HEX                 send these bytes as one datagram
-    stats                   "OK received R dropped D sent S"
+    stats                   "OK received R dropped D sent S" (and " bad B"
+                            with --check or --system)
     quit                    end the relay
 """
 
@@ -136,6 +152,48 @@ def unpack(datagram):
         'text': text.decode('cp1250', 'replace'),
         'sum': stored,
     }, None
+
+
+COMMAND_TEXT = 'SetMod '
+
+
+def octets(address):
+    """The four numbers of a dotted IPv4 address, or None."""
+    parts = address.split('.')
+    if len(parts) != 4 or not all(p.isdigit() and len(p) <= 3 and int(p) <= 255 for p in parts):
+        return None
+    return tuple(int(p) for p in parts)
+
+
+def problems(datagram, system=None, check=True):
+    """What an independent relay finds wrong with a datagram that passed
+    unpack(): a list of reasons, empty when it is sound."""
+    found = []
+    m = datagram[:SIZE]
+    body = m[BODY:SUM_AT]
+    code, = struct.unpack_from('<I', m, 0)
+    n = body[ADDRESS_AT]
+    address = body[ADDRESS_AT + 1:ADDRESS_AT + 1 + n].decode('latin-1')
+    text = body[TEXT_AT:]
+    if check:
+        if len(datagram) != SIZE:
+            found.append('size %d, not %d' % (len(datagram), SIZE))
+        body_code, = struct.unpack_from('<I', body, 0)
+        if body_code != code:
+            found.append('body code %d, outer code %d' % (body_code, code))
+        if any(body[ADDRESS_AT + 1 + n:TEXT_AT]):
+            found.append('bytes after the %d-character address' % n)
+        if octets(address) is None:
+            found.append('address %r is no IPv4 address' % address)
+        expected = COMMAND_TEXT.encode('ascii')
+        if text[:len(expected) + 1] != expected + b'\0':
+            shown = text.split(b'\0', 1)[0].decode('cp1250', 'replace')
+            found.append('text %r, not %r' % (shown, COMMAND_TEXT))
+        elif any(text[len(expected):]):
+            found.append('bytes after the text')
+    if system is not None and octets(address) != octets(system):
+        found.append('address %s is not the system %s' % (address, system))
+    return found
 
 
 def number(text):
@@ -223,12 +281,13 @@ class Relay:
         self.start = time.monotonic()
         self.pending = []       # heap of (due, seq, datagram, fields)
         self.seq = 0
-        self.received = self.dropped = self.sent = 0
+        self.received = self.dropped = self.sent = self.bad = 0
         self.record = open(args.record, 'w', buffering=1, encoding='utf-8') \
             if args.record else None
 
     def emit(self, kind, fields):
-        fields = dict({'t': round(time.monotonic() - self.start, 6)}, **fields)
+        now = time.monotonic()
+        fields = dict({'t': round(now - self.start, 6), 'clock': round(now, 6)}, **fields)
         line = '%s %s' % (kind, json.dumps(fields, ensure_ascii=False))
         print(line, flush=True)
         if self.record:
@@ -252,11 +311,19 @@ class Relay:
         self.received += 1
         self.emit('RX', dict({'from': where, 'size': len(datagram)}, **fields,
                              hex=datagram.hex().upper()))
+        if self.args.check or self.args.system is not None:
+            found = problems(datagram, self.args.system, self.args.check)
+            if found:
+                self.bad += 1
+                self.emit('BAD', {'code': fields['code'], 'problems': found,
+                                  'hex': datagram.hex().upper()})
+                return
         entry = self.table.get(fields['code'])
         if entry is None or entry.code is None:
             return
         address = entry.address if entry.address is not None else \
-            self.args.address if self.args.address is not None else fields['address']
+            self.args.address if self.args.address is not None else \
+            self.args.system if self.args.system is not None else fields['address']
         text = entry.text if entry.text is not None else fields['text']
         delay = entry.delay if entry.delay is not None else self.args.delay
         self.queue(pack(entry.code, address, text),
@@ -310,6 +377,8 @@ class Relay:
             elif w == 'stats':
                 reply = 'OK received %d dropped %d sent %d' % (self.received, self.dropped,
                                                              self.sent)
+                if self.args.check or self.args.system is not None:
+                    reply += ' bad %d' % self.bad
             else:
                 reply = 'ERR unknown command %s' % w
         except (ValueError, IndexError) as e:
@@ -354,6 +423,10 @@ def build_parser():
     p.add_argument('--silent', action=Changes, metavar='CMD', help='never answer CMD')
     p.add_argument('--address', metavar='ADDR',
                    help='system address in the replies (default: the one the command carried)')
+    p.add_argument('--system', metavar='ADDR',
+                   help='the system served: commands for others are refused, replies carry ADDR')
+    p.add_argument('--check', action='store_true',
+                   help='refuse datagrams an independent relay would refuse (see below)')
     p.add_argument('--delay', type=float, default=0.0, metavar='S',
                    help='seconds before each reply (0)')
     p.add_argument('--record', metavar='FILE', help='write the RX, DROP and TX lines to FILE too')
@@ -374,6 +447,8 @@ def main(argv=None):
     try:
         if args.delay < 0:
             raise ValueError('--delay is not negative')
+        if args.system is not None and octets(args.system) is None:
+            raise ValueError('--system %s is no IPv4 address' % args.system)
         table = build_table(args)
     except (ValueError, OSError) as e:
         sys.stderr.write('fakerelay: %s\n' % e)

@@ -140,10 +140,44 @@ void TKeyEditor::cancel()
     if (host)
         host->ShowCard(true, 0);
     if (mover_) {
-        mover_->Cancel();
+        const TKeyBinding b = binding();
+        mover_->Cancel(&b);
         showViews();
     }
     setChecked(false);
+}
+
+void TKeyEditor::ConsoleChanged()
+{
+    if (!Moving())
+        return;
+    const TKeyBinding b = binding();
+    mover_->Cancel(&b);
+    showViews();
+    setChecked(false);
+    if (window_)
+        window_->MoveBase = mover_->MoveBase();
+}
+
+void TKeyEditor::ConsoleChangedOutside(const QList<TMDIChild *> &windows, int console)
+{
+    for (TMDIChild *w : windows) {
+        if (!w || (console >= 0 && w->ConsoleNo != console))
+            continue;
+        if (auto *editor =
+                w->findChild<TKeyEditor *>(QStringLiteral("KeyEditor"), Qt::FindDirectChildrenOnly))
+            editor->ConsoleChanged();
+    }
+}
+
+bool TKeyEditor::endIfStale(const TKeyBinding &b)
+{
+    if (!Moving() || !window_)
+        return false;
+    if (!mover_->Stale(b) && mover_->Last == window_->LastKeyNumber() && mover_->Grid == window_->Grid())
+        return false;
+    ConsoleChanged();
+    return true;
 }
 
 void TKeyEditor::PresuvatLinky()
@@ -207,7 +241,7 @@ void TKeyEditor::VlozitLinky(TColorButton *from)
 
 void TKeyEditor::MoveModeMouseMove(TColorButton *key)
 {
-    if (!key || !Moving())
+    if (!key || !Moving() || endIfStale(binding()))
         return;
     if (!mover_->Preview(key->Tag, true))
         return;
@@ -225,12 +259,20 @@ void TKeyEditor::MoveModeClick(TColorButton *key)
     if (!Moving() || !host)
         return;
     TKeyBinding b = binding();
+    if (endIfStale(b)) {
+        host->ShowCard(true, 0);
+        return;
+    }
     if (mover_->Place(b, checks(b))) {
         setChecked(false);
         showViews();
         window_->MoveBase = mover_->MoveBase();
         window_->ActiveKeyIndex = mover_->MoveBase();
         window_->SetActive(window_->GetButton(mover_->MoveBase()));
+        // Another window of the same console must not place an older copy.
+        QList<TMDIChild *> others = host->ConsoleWindows();
+        others.removeAll(window_.data());
+        ConsoleChangedOutside(others, window_->ConsoleNo);
     }
     host->ShowCard(true, 0);
 }
@@ -290,6 +332,8 @@ void TKeyEditor::FormKeyPress(QChar c)
                 MoveModeClick(base); // a click on the key at the move base places the block
             break;
         case TKeyPress::Move:
+            if (endIfStale(binding()))
+                break;
             if (mover_->KeyboardMove(press.Step)) {
                 window_->MoveBase = mover_->MoveBase();
                 showViews();

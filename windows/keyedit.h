@@ -49,6 +49,14 @@ public:
     void MoveModeMouseMove(TColorButton *key);
     void FormKeyPress(QChar key);
 
+    // The window's console changed, or is about to change, from outside the
+    // pending move or paste: the mode ends and the keys show the console as
+    // it is. Nothing happens without a pending mode.
+    void ConsoleChanged();
+    // Ends the pending moves and pastes of the windows of `console` (every
+    // console for -1), as ConsoleChanged.
+    static void ConsoleChangedOutside(const QList<TMDIChild *> &windows, int console);
+
     bool Moving() const { return mover_ && mover_->Active(); }
     const TBlockMover *Mover() const { return mover_.get(); }
     // The listing of the last preview.
@@ -60,6 +68,9 @@ private:
     void showViews();
     void setChecked(bool on);
     void cancel();
+    // Ends the mode when the console or the window is no longer what it
+    // began with; true when it did.
+    bool endIfStale(const TKeyBinding &binding);
     void navigate(const TKeyPress &press);
 
     QPointer<TMDIChild> window_;

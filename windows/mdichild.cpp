@@ -117,6 +117,10 @@ TMDIChild::TMDIChild(QWidget *owner, const QString &text, const QString &prefix,
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    // The menu hides before its chosen command runs: the key it was opened
+    // on is forgotten only afterwards.
+    connect(
+        PopupMenu1, &QMenu::aboutToHide, this, [this] { PopupKey = nullptr; }, Qt::QueuedConnection);
 
     MyHintTimer = new QTimer(this);
     MyHintTimer->setObjectName(QStringLiteral("MyHintTimer"));
@@ -300,6 +304,7 @@ TColorButton *TMDIChild::createKey(int n, QWidget *parent, const QSize &cell)
     if (TConsoleHost *host = ConsoleHost())
         key->setFont(host->KeyFont());
     connect(key, &TColorButton::OnContextPopup, this, [this](TColorButton *s, QPoint pos, bool *handled) {
+        PopupKey = s;
         guarded("ContextPopup", [&] { ContextPopup(s, pos, handled); });
     });
     connect(key, &TColorButton::OnClick, this,
@@ -329,6 +334,13 @@ TColorButton *TMDIChild::GetButton(int n) const
     if (n < 0 || n >= KeyList.size())
         return nullptr;
     return qobject_cast<TColorButton *>(KeyList.at(n));
+}
+
+void TMDIChild::SetKeyFont(const QFont &font)
+{
+    for (TColorButton *key : std::as_const(KeyList))
+        if (key)
+            key->setFont(font);
 }
 
 // ---- rebuild ------------------------------------------------------------------------------

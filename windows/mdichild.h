@@ -73,6 +73,9 @@ public:
     TColorButton *Anchor = nullptr;
     TColorButton *PropertiesKey = nullptr;
     TColorButton *ColorSource = nullptr;
+    // The key whose pop-up menu is open (a paste previews there); none once
+    // the menu has closed and its command has run.
+    QPointer<TColorButton> PopupKey;
     TKeyInfo KeyInfo;
     QString LastHintText;
     Byte ConsoleType = 0;
@@ -123,6 +126,8 @@ public:
     void PageControl1MouseMove();
     void MyHintTimerTimer();
     void HideHint();
+    // Every key control takes the key font.
+    void SetKeyFont(const QFont &font);
 
     // ---- menu ----
     void Oznac1Click();

@@ -340,13 +340,16 @@ void TNastav1::FormCreate(int currentPort)
     cbUkoncitPo5minClick();
     setTestLogShown(false);
 
-    // 3. The ports that open.
+    // 3. The ports that open, and the configured one even when it does not
+    // open now (unplugged, busy): OK must never change it unasked.
     PortNumber = currentPort;
-    for (int n = 1; n <= 8; ++n) {
-        if (!link_ || !link_->ValidComPort(n))
+    const bool listCurrent = currentPort > 0 && PortFromText(PortText(currentPort)) == currentPort;
+    for (int n = 1; n <= std::max(8, listCurrent ? currentPort : 0); ++n) {
+        const bool usable = n <= 8 && link_ && link_->ValidComPort(n);
+        if (!usable && !(listCurrent && n == currentPort))
             continue;
         ComboBox1->addItem(PortText(n));
-        ComboBox1->setItemData(ComboBox1->count() - 1, link_->Device(n), Qt::ToolTipRole);
+        ComboBox1->setItemData(ComboBox1->count() - 1, link_ ? link_->Device(n) : QString(), Qt::ToolTipRole);
         if (n == currentPort)
             ComboBox1->setCurrentIndex(ComboBox1->count() - 1);
     }

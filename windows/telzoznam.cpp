@@ -15,14 +15,17 @@
 #include <algorithm>
 
 #include "cardpack/dll_load.h"
+#include "records/systemimage.h"
 
 std::function<int(TfTelZoznam &)> TfTelZoznam::Exec;
 
 namespace
 {
 
-// Names longer than this are not taken by the phone-book entry.
-constexpr int MaxNameLength = 255;
+// What the system stores of a name and of a number: a longer text would be
+// cut when the phone book is written to the console.
+constexpr int MaxNameLength = img::PhoneStringMax;
+constexpr int MaxNumberLength = img::PhoneStringMax;
 constexpr char NumberEditorProperty[] = "numberEditor";
 
 // Pasted text obeys the same filter as typed keys.
@@ -51,6 +54,7 @@ public:
         if (auto *line = qobject_cast<QLineEdit *>(editor)) {
             if (index.column() == 1) {
                 line->setValidator(new NumberValidator(line));
+                line->setMaxLength(MaxNumberLength);
                 line->setProperty(NumberEditorProperty, true);
                 line->installEventFilter(keyFilter_);
             } else {

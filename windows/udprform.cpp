@@ -133,6 +133,12 @@ void TUDPRForm1::StatusWindowClick()
     activateWindow();
 }
 
+void TUDPRForm1::SetOperationRunning(bool Running)
+{
+    for (QPushButton *b : {Button4, Button1, Button7, Button8})
+        b->setEnabled(!Running);
+}
+
 void TUDPRForm1::Button4Click(QPushButton *Sender)
 {
     emit SendNetCommand(Sender->property("Tag").toInt(), QStringLiteral("SetMod "));

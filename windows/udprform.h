@@ -75,6 +75,10 @@ public:
     // The menu entry's click: shows the window and brings it to the front.
     void StatusWindowClick();
 
+    // While a network read or write runs, the four buttons are off: no relay
+    // command and no second operation lands in the middle of it.
+    void SetOperationRunning(bool Running);
+
     void Button4Click(QPushButton *Sender);
     void CheckBox1Click();
     void CheckBox2Click();

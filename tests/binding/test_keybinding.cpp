@@ -282,6 +282,24 @@ void TestKeyBinding::invariantSeesBrokenBindings()
     QCOMPARE(BindingFaults(*rig.cfg).size(), 1);
     rig.line(0, 3, 0)->Klavesa = 253; // 253 with no keyed extended line
     QCOMPARE(BindingFaults(*rig.cfg).size(), 2);
+    rig.line(0, 3, 0)->Klavesa = 7;
+    QVERIFY(BindingFaults(*rig.cfg).isEmpty());
+
+    // A key bound to a board whose slot has no card.
+    rig.cfg->SlotyDosiek[3].Meno.clear();
+    QCOMPARE(BindingFaults(*rig.cfg), QStringList{QStringLiteral("console 0 key 7: no card in slot 3")});
+    rig.cfg->SlotyDosiek[3].Meno = QStringLiteral("TUL10");
+
+    // Keys from the console's capacity up: checked with the board-type list.
+    rig.key(0, 150).MenoLinky = QStringLiteral("Skratena volba");
+    rig.pult(0).PocetObrazoviek = 1;
+    QVERIFY(BindingFaults(*rig.cfg).isEmpty());
+    QCOMPARE(BindingFaults(*rig.cfg, &rig.boardList),
+             QStringList{QStringLiteral("console 0 key 150: configured beyond the capacity 80")});
+    rig.pult(0).PocetObrazoviek = 2;
+    QVERIFY(BindingFaults(*rig.cfg, &rig.boardList).isEmpty());
+    rig.pult(0).TypPultu = 0; // not connected: no key at all
+    QCOMPARE(BindingFaults(*rig.cfg, &rig.boardList).size(), 2);
 }
 
 void TestKeyBinding::plainLineBinding_data()

@@ -23,7 +23,7 @@ public:
     explicit FtpServer(const QString &folder) : FFolder(folder) {}
     ~FtpServer() { Stop(); }
 
-    bool Start(int port = 0, bool noStor = false)
+    bool Start(int port = 0, bool noStor = false, const QStringList &more = {})
     {
         Stop();
         QStringList args{QStringLiteral(KELVARA_SOURCE_DIR "/tests/comm/ftpserver.py"),
@@ -37,6 +37,7 @@ public:
                          FFolder};
         if (noStor)
             args << QStringLiteral("--no-stor");
+        args << more;
         FProcess = std::make_unique<QProcess>();
         FProcess->setProcessChannelMode(QProcess::SeparateChannels);
         FProcess->start(QStringLiteral("/usr/bin/python3"), args);
@@ -74,12 +75,12 @@ struct Client {
         : ftp(std::make_unique<TFTPCL>(User, host, password))
     {
         ftp->SetPort(port);
-        ftp->OnErrorEvent = [this](const TErrMsg &m) {
-            events << QStringLiteral("E %1 %2").arg(m.Code).arg(m.Text);
+        auto line = [](char kind, const TFtpMsg &m) {
+            return QStringLiteral("%1 %2 %3").arg(QLatin1Char(kind)).arg(m.Code).arg(m.Text) +
+                   (m.Late ? QStringLiteral(" [late]") : QString());
         };
-        ftp->OnstatusEvent = [this](const TStatusMsg &m) {
-            events << QStringLiteral("S %1 %2").arg(m.Code).arg(m.Text);
-        };
+        ftp->OnErrorEvent = [this, line](const TErrMsg &m) { events << line('E', m); };
+        ftp->OnstatusEvent = [this, line](const TStatusMsg &m) { events << line('S', m); };
         ftp->OnInformation = [this](const QString &text) { information << text; };
     }
     // Queues one command, runs it and returns its events.
@@ -135,6 +136,32 @@ int unusedPort()
     return ntohs(a.sin_port);
 }
 
+// A loopback listener that accepts connections (the backlog does) but never
+// greets: a server that hangs. Closes with the object.
+class SilentServer
+{
+public:
+    SilentServer() : fd_(::socket(AF_INET, SOCK_STREAM, 0))
+    {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::bind(fd_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(fd_, 4) != 0)
+            return;
+        socklen_t len = sizeof a;
+        ::getsockname(fd_, reinterpret_cast<sockaddr *>(&a), &len);
+        port_ = ntohs(a.sin_port);
+    }
+    ~SilentServer() { ::close(fd_); }
+    SilentServer(const SilentServer &) = delete;
+    SilentServer &operator=(const SilentServer &) = delete;
+    int Port() const { return port_; } // 0 when it could not listen
+
+private:
+    int fd_;
+    int port_ = 0;
+};
+
 } // namespace
 
 class TestFtp : public QObject
@@ -176,14 +203,17 @@ private slots:
         QCOMPARE(ftp.QueueCount(), 2);
     }
 
-    // Dropping the queue keeps the command that runs and removes the rest.
-    void clearQueueKeepsTheRunningCommand()
+    // Dropping the queue removes what waits and gives up the command that
+    // runs: its events come marked late and count as no failure.
+    void clearQueueGivesUpTheRunningCommand()
     {
         Client c(server->Port());
         c.ftp->AddCommand(TCommand::Connect, QString());
         c.ftp->AddCommand(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("dropped.dat")));
+        QCOMPARE(c.ftp->Pending()->Kind, TCommand::Connect);
         c.ftp->ClearQueue();
         QCOMPARE(c.ftp->QueueCount(), 0);
+        QVERIFY(!c.ftp->Pending());
 
         c.ftp->AddCommand(TCommand::Connect, QString());
         c.ftp->AddCommand(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("dropped.dat")));
@@ -192,12 +222,49 @@ private slots:
         QVERIFY(c.ftp->Busy());
         c.ftp->ClearQueue();
         QCOMPARE(c.ftp->QueueCount(), 1);
+        QCOMPARE(c.ftp->Pending()->Kind, TCommand::Connect); // still running
         QVERIFY(finished.wait(10000));
         QCOMPARE(c.ftp->QueueCount(), 0);
-        QCOMPARE(c.events, QStringList{QStringLiteral("S -1 connect!")});
+        QVERIFY(!c.events.isEmpty());
+        for (const QString &e : c.events)
+            QVERIFY2(e.endsWith(QStringLiteral(" [late]")), qPrintable(e));
+        QCOMPARE(c.ftp->LastFailure().Kind, 0);
         c.ftp->ExecuteNext();
         QVERIFY(!finished.wait(200));
         QVERIFY(!QFile::exists(Local(QStringLiteral("dropped.dat"))));
+    }
+
+    // A download given up while the server hangs ends at once and leaves the
+    // old file in place; the next command runs as usual.
+    void givenUpDownloadIsNotKept()
+    {
+        FtpServer hanging(serverDir.path());
+        QVERIFY(hanging.Start(0, false, {QStringLiteral("--stall"), QStringLiteral("osadenie.dat:30:1")}));
+        Client c(hanging.Port());
+        QCOMPARE(c.Run(TCommand::Connect), QStringList{QStringLiteral("S -1 connect!")});
+        QVERIFY(writeFile(Local(QStringLiteral("hung.dat")), "old contents"));
+        c.ftp->AddCommand(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("hung.dat")));
+        QSignalSpy finished(c.ftp.get(), &TFTPCL::CommandFinished);
+        c.events.clear();
+        c.ftp->ExecuteNext();
+        QTest::qWait(300); // the request is with the server, which does not answer
+        QVERIFY(finished.isEmpty());
+        QElapsedTimer clock;
+        clock.start();
+        c.ftp->ClearQueue();
+        QVERIFY(finished.wait(5000));
+        QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(!c.events.isEmpty());
+        for (const QString &e : c.events)
+            QVERIFY2(e.endsWith(QStringLiteral(" [late]")), qPrintable(e));
+        QCOMPARE(c.ftp->LastFailure().Kind, 0);
+        QCOMPARE(readFile(Local(QStringLiteral("hung.dat"))), QByteArray("old contents"));
+        QCOMPARE(QDir(localDir.path()).entryList(QDir::Files).filter(QStringLiteral("hung")),
+                 QStringList{QStringLiteral("hung.dat")});
+        // Stalled once only: the next download comes whole, and counts.
+        QCOMPARE(c.Run(TCommand::Download, QStringLiteral("osadenie.dat"), Local(QStringLiteral("hung.dat"))).last(),
+                 QStringLiteral("S 208 Download success"));
+        QCOMPARE(readFile(Local(QStringLiteral("hung.dat"))), allBytes(40));
     }
 
     void executeNextOnAnEmptyQueueDoesNothing()
@@ -311,11 +378,98 @@ private slots:
         const QStringList events = c.RunQueued();
         QCOMPARE(events.size(), 1);
         QVERIFY2(events[0].startsWith(QStringLiteral("E 67 ")), qPrintable(events[0]));
-        QVERIFY(events[0].contains(QStringLiteral("no access")));
+        QVERIFY(events[0].contains(QStringLiteral("the login was refused")));
         QVERIFY(!events[0].contains(QStringLiteral("wrong")));
+        // The failure names its command: the download, which logged in first.
+        QCOMPARE(c.ftp->LastFailure().Kind, TCommand::Download);
+        QCOMPARE(c.ftp->LastFailure().Remote, QStringLiteral("osadenie.dat"));
+        QCOMPARE(c.ftp->LastFailure().Code, 67);
         QVERIFY(!QFile::exists(Local(QStringLiteral("nologin.dat"))));
         QCOMPARE(c.ftp->QueueCount(), 1);
         QCOMPARE(c.RunQueued().size(), 1); // the next command runs (and fails the same way)
+    }
+
+    // Every way a transfer fails gets the FTP link's own advice (what to
+    // check: the address, the user name and password given with -i, the
+    // server on the system, the network), never the serial port's.
+    void failuresGiveFtpAdvice_data()
+    {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<int>("kind");   // the command that failed
+        QTest::addColumn<QString>("advice");
+        QTest::newRow("nobody listening") << "refused" << int(TCommand::Connect)
+                                          << "Check that the FTP server on the system runs and that the address "
+                                             "given with -i is the system's.";
+        QTest::newRow("wrong password") << "login" << int(TCommand::Connect)
+                                        << "the login was refused. Check the user name and the password given "
+                                           "with -i.";
+        QTest::newRow("no such remote file") << "remote" << int(TCommand::Download)
+                                             << "the server does not give or take the file.";
+        QTest::newRow("silent server") << "silent" << int(TCommand::Connect)
+                                       << "time-out: the server did not answer in time. Check the network";
+        QTest::newRow("invalid host") << "host" << int(TCommand::Connect)
+                                      << "no such host. Check the system's address given with -i.";
+        QTest::newRow("local file") << "local" << int(TCommand::Download)
+                                    << "the file on this computer cannot be read or written.";
+    }
+    void failuresGiveFtpAdvice()
+    {
+        QFETCH(QString, failure);
+        QFETCH(int, kind);
+        QFETCH(QString, advice);
+        int port = server->Port();
+        SilentServer silent;
+        if (failure == QLatin1String("refused"))
+            port = unusedPort();
+        if (failure == QLatin1String("silent")) {
+            QVERIFY(silent.Port() > 0);
+            port = silent.Port();
+        }
+        Client c(port, failure == QLatin1String("login") ? QStringLiteral("wrong") : Password,
+                 failure == QLatin1String("host") ? QStringLiteral("no host/here") : QStringLiteral("127.0.0.1"));
+        c.ftp->AddCommand(TCommand::Connect, QString());
+        if (kind == TCommand::Download)
+            c.RunQueued();
+        const QString local = failure == QLatin1String("local") ? Local(QStringLiteral("no/such/folder/x.dat"))
+                                                                : Local(QStringLiteral("advice.dat"));
+        if (kind == TCommand::Download)
+            c.ftp->AddCommand(TCommand::Download,
+                              failure == QLatin1String("remote") ? QStringLiteral("missing.dat")
+                                                                 : QStringLiteral("osadenie.dat"),
+                              local);
+        const QStringList events = c.RunQueued(15000);
+        QVERIFY2(!events.filter(QStringLiteral("E ")).isEmpty(), qPrintable(events.join(" | ")));
+        const TFTPCL::TFailure &f = c.ftp->LastFailure();
+        QCOMPARE(f.Kind, kind);
+        QVERIFY2(f.Text.contains(advice), qPrintable(f.Text));
+        for (const char *serial : {"adapter", "KELVARA_COM", "dialout", "cable"})
+            QVERIFY2(!f.Text.contains(QLatin1String(serial)), qPrintable(f.Text));
+    }
+
+    // The reading of the server's reply lines: only a line that ends a reply
+    // gives its code.
+    void replyCodeOfALine_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("code");
+        QTest::newRow("final") << QByteArray("226 Transfer complete.\r\n") << 226;
+        QTest::newRow("bare code") << QByteArray("200\r\n") << 200;
+        QTest::newRow("three bytes") << QByteArray("421") << 421;
+        QTest::newRow("continuation") << QByteArray("220-Welcome\r\n") << -1;
+        QTest::newRow("text of a multi-line reply") << QByteArray("  Hello there\r\n") << -1;
+        QTest::newRow("signed") << QByteArray("+22 x\r\n") << -1;
+        QTest::newRow("code out of range") << QByteArray("600 no\r\n") << -1;
+        QTest::newRow("zero first digit") << QByteArray("099 no\r\n") << -1;
+        QTest::newRow("four digits") << QByteArray("2261 x\r\n") << -1;
+        QTest::newRow("short") << QByteArray("22") << -1;
+        QTest::newRow("empty") << QByteArray() << -1;
+        QTest::newRow("letters") << QByteArray("abc def") << -1;
+    }
+    void replyCodeOfALine()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(int, code);
+        QCOMPARE(TFtpReplies::ReplyCode(line.constData(), std::size_t(line.size())), code);
     }
 
     void invalidHost()
@@ -367,16 +521,9 @@ private slots:
 
     void silentServerTimesOutWithoutBlockingTheCaller()
     {
-        // Accepts connections (the backlog does) but never greets.
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
-        QCOMPARE(::listen(fd, 4), 0);
-        socklen_t len = sizeof a;
-        ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
-        Client c(ntohs(a.sin_port));
+        SilentServer silent;
+        QVERIFY(silent.Port() > 0);
+        Client c(silent.Port());
         c.ftp->AddCommand(TCommand::Connect, QString());
         QElapsedTimer clock;
         clock.start();
@@ -390,7 +537,6 @@ private slots:
         QCOMPARE(c.events.size(), 1);
         QVERIFY2(c.events[0].startsWith(QStringLiteral("E 28 ")), qPrintable(c.events[0]));
         QVERIFY(c.events[0].contains(QStringLiteral("time-out")));
-        ::close(fd);
     }
 
     void unsupportedUpload()
@@ -406,6 +552,50 @@ private slots:
         QCOMPARE(c.information, QStringList{QStringLiteral("Upload unsupported")});
     }
 
+    // The reply lines as the server sends them: only a line that ends a reply
+    // gives a code, and a failure goes by the last one before QUIT's 221.
+    void replyLines_data()
+    {
+        QTest::addColumn<QByteArrayList>("lines");
+        QTest::addColumn<QList<int>>("codes");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<bool>("unsupported");
+        QTest::newRow("unsupported upload")
+            << QByteArrayList{"220 ready\r\n", "230 logged in\r\n", "502 STOR not implemented\r\n", "221 bye\r\n"}
+            << QList<int>{220, 230, 502, 221} << 502 << true;
+        QTest::newRow("multi-line reply counts once")
+            << QByteArrayList{"211-Features:\r\n", " MDTM\r\n", "211 End\r\n", "504 no\r\n"}
+            << QList<int>{211, 504} << 504 << true;
+        QTest::newRow("bare code at the line's end")
+            << QByteArrayList{"550\r\n", "226\n", "421"} << QList<int>{550, 226, 421} << 421 << false;
+        QTest::newRow("no reply lines")
+            << QByteArrayList{"", "22", "Content-Length: 4\r\n", "abc \r\n"} << QList<int>{} << 0 << false;
+        // Signs, blanks, letters and codes outside 1xx..5xx are no reply codes.
+        QTest::newRow("not three digits")
+            << QByteArrayList{"+50 x\r\n", " 50 x\r\n", "-12 x\r\n", "50a x\r\n", "099 x\r\n",
+                              "600 x\r\n", "5020 x\r\n", "502-x\r\n"}
+            << QList<int>{} << 0 << false;
+        QTest::newRow("only the closing 221")
+            << QByteArrayList{"221 bye\r\n", "221 bye\r\n"} << QList<int>{221, 221} << 0 << false;
+    }
+
+    void replyLines()
+    {
+        QFETCH(QByteArrayList, lines);
+        QFETCH(QList<int>, codes);
+        QFETCH(int, last);
+        QFETCH(bool, unsupported);
+        TFtpReplies replies;
+        for (const QByteArray &line : lines)
+            replies.TakeLine(line.constData(), std::size_t(line.size()));
+        QCOMPARE(QList<int>(replies.Codes().begin(), replies.Codes().end()), codes);
+        QCOMPARE(replies.LastBeforeQuit(), last);
+        QCOMPARE(replies.Unsupported(), unsupported);
+        replies.Clear();
+        QVERIFY(replies.Codes().empty());
+        QCOMPARE(replies.LastBeforeQuit(), 0);
+    }
+
     void destroyingWithQueuedCommandsReturns()
     {
         {
@@ -416,15 +606,8 @@ private slots:
             QCOMPARE(c.ftp->QueueCount(), 3);
         }
         // And with one running against a server that never answers.
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
-        ::listen(fd, 4);
-        socklen_t len = sizeof a;
-        ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
-        auto c = std::make_unique<Client>(ntohs(a.sin_port));
+        SilentServer silent;
+        auto c = std::make_unique<Client>(silent.Port());
         for (int i = 0; i < 3; ++i)
             c->ftp->AddCommand(TCommand::Connect, QString());
         c->ftp->ExecuteNext();
@@ -433,7 +616,6 @@ private slots:
         clock.start();
         c.reset();
         QVERIFY(clock.elapsed() < 5000);
-        ::close(fd);
     }
 };
 

@@ -873,6 +873,7 @@ private slots:
         d->Linky[0]->CisloLinky = 0;
         d->Linky[0]->Klavesa = 0;
         a->Pulty[1]->Dosky[6] = std::move(d);
+        a->SlotyDosiek[6] = {QStringLiteral("TUL10"), 71};
         auto key = fixture::BoundKey(QStringLiteral("Own"), 6, 0, 255, 71, 40);
         key->MenoLinky = QStringLiteral("E0-L6 - MB");
         key->TypLinky = 2;

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QtTest>
+#include <stdexcept>
 
 #include "dialogue/dialogue.h"
 #include "expected.h"
@@ -269,9 +270,11 @@ private slots:
         for (int i = 0; i < 10; ++i)
             ten.append(QByteArray::fromHex("0000FF"));
         QTest::newRow("length") << ten + QByteArray::fromHex("00") << -1 << Text(58);
-        QTest::newRow("invalid slot") << ten + QByteArray::fromHex("00E047") << 14
+        // A good board before the bad one: it must not be taken either.
+        const QByteArray good = QByteArray::fromHex("001047");
+        QTest::newRow("invalid slot") << ten + good + QByteArray::fromHex("00E047") << 14
                                       << Text(127) + QStringLiteral(" 14 (") + LinePosName(14) + QLatin1Char(')');
-        QTest::newRow("unknown code") << ten + QByteArray::fromHex("002033") << -1
+        QTest::newRow("unknown code") << ten + good + QByteArray::fromHex("002033") << -1
                                       << Text(129) + QStringLiteral(" 3 (") + LinePosName(2)
                                              + QStringLiteral(" [$33])");
     }
@@ -286,8 +289,12 @@ private slots:
             if (invalidSlot >= 0)
                 e.host.validSlots[std::size_t(invalidSlot)] = false;
             e.sys.boards = records;
+            TCardOld *card = nullptr;
             if (boardsOnly) {
                 e.OpenProject();
+                QVERIFY(e.host.cards.CreateCardByName(QStringLiteral("TUL10"), 5));
+                card = e.host.cards.CardOfSlot(5);
+                e.host.model->SlotyDosiek[5].Kod = 71;
                 e.d.DoskySBClick();
             } else {
                 e.d.ReadConfigClick();
@@ -300,6 +307,16 @@ private slots:
             // A boards-only read keeps the open project; a read frees the new one.
             QCOMPARE(e.host.model != nullptr, boardsOnly);
             QVERIFY(!e.sys.open);
+            if (boardsOnly) {
+                // Its slots, cards and close flag as they were: nothing of the answer is taken.
+                QCOMPARE(e.host.cardButtonsFreed, 0);
+                QCOMPARE(e.host.cards.CardOfSlot(5), card);
+                QVERIFY(!e.host.cards.CardOfSlot(1));
+                QCOMPARE(e.host.model->SlotyDosiek[5].Meno, QStringLiteral("TUL10"));
+                QCOMPARE(e.host.model->SlotyDosiek[5].Kod, Byte(71));
+                QVERIFY(e.host.model->SlotyDosiek[1].Meno.isEmpty());
+                QVERIFY(e.host.closeAccepted);
+            }
         }
     }
 
@@ -479,6 +496,62 @@ private slots:
         QVERIFY(e.host.model == nullptr);
         QVERIFY(!e.sys.open);
         QVERIFY(e.prompt.asked.isEmpty());
+    }
+
+    // A failure that a handler catches is logged and ends the read as it
+    // always did; a hook, when set, hears of it too.
+    void caughtFailureEndsTheReadAndReachesTheHook_data()
+    {
+        QTest::addColumn<bool>("hooked");
+        QTest::newRow("no hook") << false;
+        QTest::newRow("hook") << true;
+    }
+
+    void caughtFailureEndsTheReadAndReachesTheHook()
+    {
+        QFETCH(bool, hooked);
+        static QStringList caught;
+        caught.clear();
+        if (hooked)
+            TDialogue::CaughtFailureHook = [](const char *where, const std::exception &e) {
+                caught << QString::fromLatin1(where) + QStringLiteral(": ") + QString::fromLatin1(e.what());
+            };
+        struct Unhook {
+            ~Unhook() { TDialogue::CaughtFailureHook = nullptr; }
+        } unhook;
+        Engine e;
+        e.d.ImageToModelHook = [](int, bool, int &) -> bool { throw std::runtime_error("no room for the keys"); };
+        e.d.ReadConfigClick();
+        QVERIFY(e.WaitIdle());
+        QCOMPARE(e.host.log.filter(QStringLiteral("no room")),
+                 QStringList{QStringLiteral("1: WMAnswer: no room for the keys")});
+        QCOMPARE(caught, hooked ? QStringList{QStringLiteral("WMAnswer: no room for the keys")} : QStringList{});
+        QCOMPARE(e.ends, QList<bool>{false});
+        QVERIFY(e.host.model == nullptr);
+        QCOMPARE(e.host.windowsOpened, 0);
+        QVERIFY(!e.sys.open);
+        QVERIFY(e.prompt.asked.isEmpty());
+    }
+
+    // Without a reader of the frame log no frame is formatted; the read is the same.
+    void frameLogLeftOutChangesNothingElse()
+    {
+        QList<TConversion> seen[2];
+        QStringList memo[2];
+        for (int off = 0; off < 2; ++off) {
+            Engine e;
+            e.host.frameLog = off == 0;
+            e.d.ReadConfigClick();
+            QVERIFY(e.WaitIdle());
+            QCOMPARE(e.ends, QList<bool>{true});
+            seen[off] = e.conversions;
+            memo[off] = e.host.memo1;
+        }
+        QCOMPARE(seen[1].size(), 2);
+        for (int n = 0; n < 2; ++n)
+            QCOMPARE(seen[1][n].image, seen[0][n].image);
+        QVERIFY(memo[0].size() > 20);
+        QCOMPARE(memo[1], QStringList{QStringLiteral("1:")});
     }
 
     void retryOnTheLastSystemStepResends()
@@ -707,14 +780,14 @@ private slots:
         Engine e;
         e.OpenProject();
         e.sys.filter = [&](const QByteArray &r, const QByteArray &a) {
-            return Byte(r[0]) == 0x0F ? Frame(0x0F, 0, QByteArray::fromHex("000102030405060708090A0B0C0D0E0F1011"))
+            return Byte(r[0]) == 0x0F ? Frame(0x0F, 0, QByteArray::fromHex("000102030405060708090A0B0C0D0E0F1011ABFF"))
                                       : a;
         };
         e.d.bbTimeKeeperClick();
         QVERIFY(e.WaitIdle());
         QCOMPARE(e.sys.sent, QList<QByteArray>{TableReq(0, "0000E0001C00")});
         QCOMPARE(e.host.memo2.join(QLatin1Char('\n')),
-                 QStringLiteral("e000: 00 01 02 03 04 05 06 07\ne008: 08 09 0a 0b 0c 0d 0e 0f\ne010: 10 11"));
+                 QStringLiteral("e000: 00 01 02 03 04 05 06 07\ne008: 08 09 0a 0b 0c 0d 0e 0f\ne010: 10 11 ab ff"));
         QCOMPARE(e.prompt.texts(), QStringList{Text(71) + QLatin1Char(' ') + Text(72)});
         QVERIFY(e.host.model != nullptr);
     }

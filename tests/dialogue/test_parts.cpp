@@ -89,6 +89,20 @@ private slots:
         QCOMPARE(lines[0], QStringLiteral("12:00:00 Citanie z pultu (Kom=3; ktKrok=2), dlzka=8197."));
     }
 
+    // Names show in the consoles' code page, every byte value its own way.
+    void logOfKeyNamesInTheConsoleCodePage()
+    {
+        QByteArray names(8192, ' ');
+        names[0] = char(0x9F);
+        names[1] = char(0xE0);
+        names[2] = 'z';
+        names[3] = char(0xAB);
+        const QStringList lines = Received(Req(0x84, 0, names), 4, 2);
+        QVERIFY(lines[5].startsWith(QStringLiteral("09F 0E0 07A 0AB 020 ")));
+        QVERIFY(lines[6].startsWith(QStringLiteral("159 224 122 171 032 ")));
+        QVERIFY2(lines[7].startsWith(QStringLiteral("'č' 'Ó' 'z' 'ź' ' ' ")), qPrintable(lines[7]));
+    }
+
     void logCut_data()
     {
         QTest::addColumn<QByteArray>("frame");

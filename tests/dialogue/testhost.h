@@ -213,6 +213,7 @@ public:
     // ---- logs
     QString TimeText() override { return QStringLiteral("12:00:00"); }
     void AppendMemo1(const QString &text) override { memo1 << text; }
+    bool FrameLogShown() override { return frameLog; }
     void ClearMemo2() override { memo2.clear(); }
     void AppendMemo2(const QString &text) override { memo2 << text; }
     void AddLogEntry(int kind, const QString &text) override { log << QStringLiteral("%1: %2").arg(kind).arg(text); }
@@ -231,6 +232,7 @@ public:
     bool pcLoadFails = false;
     bool pcLoadConverts = true;
     double delayScale = 0.0;
+    bool frameLog = true;
     QList<int> pcLoads;
     bool modified = false;
     int saveChoice = 2;       // the save prompt's answer

@@ -57,6 +57,8 @@ class TestExportCommand : public QObject
 
     QTemporaryDir dir_;                  // the program folder
     std::unique_ptr<QTemporaryDir> out_; // where the exports go, fresh for each test
+    std::unique_ptr<QTemporaryDir> work_; // the working folder, fresh for each test
+    QString workBefore_;
     TScriptedPrompt prompt_;
     std::unique_ptr<TPromptScope> scope_;
     Shown shown_;
@@ -146,6 +148,11 @@ private slots:
         platform::SetProgramFolder(dir_.path());
         out_ = std::make_unique<QTemporaryDir>();
         QVERIFY(out_->isValid());
+        // Whatever folder the test runs in, the command sees one of its own.
+        work_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(work_->isValid());
+        workBefore_ = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(work_->path()));
         prompt_.clear();
         shown_ = Shown();
     }
@@ -155,13 +162,31 @@ private slots:
         TMainForm1::ExportDialogExec = nullptr;
         platform::SetProgramFolder(QString());
         QVERIFY2(prompt_.asked().isEmpty(), qPrintable(prompt_.texts().join(" | ")));
+        QDir::setCurrent(workBefore_);
+        work_.reset();
         out_.reset();
     }
 
     // The item asks for the file (extension, filter, proposed name) and writes it;
-    // a name typed without extension gets ".cfn".
+    // a name typed without extension gets ".cfn", also when a folder of that
+    // name stands beside it or in the working folder.
+    void menuWritesFile_data()
+    {
+        QTest::addColumn<bool>("folderBeside");
+        QTest::addColumn<bool>("folderInWorkingFolder");
+        QTest::newRow("no folder of the name") << false << false;
+        QTest::newRow("a folder of the name beside it") << true << false;
+        QTest::newRow("a folder of the name in the working folder") << false << true;
+    }
+
     void menuWritesFile()
     {
+        QFETCH(bool, folderBeside);
+        QFETCH(bool, folderInWorkingFolder);
+        if (folderBeside)
+            QVERIFY(QDir(out_->path()).mkdir(QStringLiteral("export")));
+        if (folderInWorkingFolder)
+            QVERIFY(QDir(work_->path()).mkdir(QStringLiteral("export")));
         auto form = makeForm();
         chooseFile(out_->filePath(QStringLiteral("export")));
         const QTime before = QTime::currentTime();

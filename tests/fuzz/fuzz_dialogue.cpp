@@ -1,7 +1,8 @@
 // The device dialogue's answer handling (TDialogue::WMAnswer) fed arbitrary
-// frames in every phase and step, with watchdog ticks and commands between
-// them, and the program's own conversion behind it (so a read that completes
-// converts the answers it took).
+// frames in every phase and step, with watchdog ticks, commands and a port
+// that fails between them, and the program's own conversions behind it (so a
+// read that completes converts the answers it took, a write converts what it
+// sends). A failure a handler catches fails the harness.
 //
 // Input: phase, step, console, operation mode, two bytes of set-up flags, one
 // byte of valid slots, then events until the input ends. Every question the
@@ -10,42 +11,11 @@
 #include <memory>
 
 #include "dialogue/dialogue.h"
+#include "fuzzhost.h"
 #include "fuzzinput.h"
-#include "records/imagetomodel.h"
-#include "tests/dialogue/testhost.h"
 
 namespace
 {
-
-// Answers every box with one of the buttons it offers, chosen by the input.
-class InputPrompt : public TDialoguePrompt
-{
-public:
-    explicit InputPrompt(fuzz::Input &in) : in(in) {}
-
-    int Ask(Kind, const QString &text, Buttons buttons) override
-    {
-        FUZZ_CHECK(!text.isEmpty());
-        int offered[8];
-        int count = 0;
-        for (Button b : {Ok, Cancel, Abort, Retry, Ignore, Yes, No})
-            if (buttons & Bit(b))
-                offered[count++] = b;
-        FUZZ_CHECK(count > 0);
-        return offered[in.Byte() % count];
-    }
-
-    bool AskConsole(int console, const QString &, const QString &, const QString &, Byte &type) override
-    {
-        FUZZ_CHECK(console >= 0 && console < ConsoleCount);
-        const std::uint8_t choice = in.Byte();
-        if ((choice >> 1) % 3 != 0)
-            type = Byte((choice >> 1) % 3); // 1 PC, 2 mechanical
-        return choice & 1;
-    }
-
-    fuzz::Input &in;
-};
 
 class RecordingLink : public TDialogueLink
 {
@@ -114,6 +84,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     fuzz::EnsureApplication();
     fuzz::LoadTexts();
+    fuzz::FailOnCaughtFailures();
     return 0;
 }
 
@@ -128,14 +99,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::uint8_t more = in.Byte();
     const std::uint8_t slotBytes = in.Byte();
 
-    auto host = std::make_unique<TTestHost>();
-    InputPrompt prompt(in);
+    auto host = std::make_unique<fuzz::Host>();
+    host->projectName = fuzz::ScratchFolder("dialogue") + QStringLiteral("/project.orv");
+    fuzz::InputPrompt prompt(in);
     RecordingLink link;
     auto dialogue = std::make_unique<TDialogue>(*host, prompt);
     dialogue->SetLink(&link);
-    TListConversionLog conversionLog;
-    QList<TConversion> seen;
-    RealConversions(*dialogue, *host, conversionLog, seen);
+    fuzz::Conversions conversions(*dialogue, *host);
 
     host->consoleTypes = {Byte(std::min(setup & 3, 2)), Byte(std::min((setup >> 2) & 3, 2))};
     host->quiet = setup & 0x20;
@@ -172,14 +142,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         dialogue->TimerKomunik.start();
     }
 
-    // Every frame is logged byte by byte: a bound on the events and their
-    // bytes keeps one input fast.
-    qsizetype framed = 0;
-    const auto answer = [&](const QByteArray &frame) {
-        framed += frame.size();
-        dialogue->WMAnswer(frame, 1);
-    };
-    for (int events = 0; events < 40 && !in.AtEnd() && framed < 98304; ++events) {
+    const auto answer = [&](const QByteArray &frame) { dialogue->WMAnswer(frame, 1); };
+    for (int events = 0; events < 40 && !in.AtEnd(); ++events) {
         const std::uint8_t op = in.Byte();
         switch (op % 5) {
         case 0: // a frame as it came, its own header saying what it is
@@ -196,8 +160,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             dialogue->AnswerAwaited = 1;
             answer(wellFormedFrame(in));
             break;
-        default: // a command of the main window
-            switch (in.Byte() % 4) {
+        default: // a command of the main window, or the port failing
+            switch (in.Byte() % 7) {
             case 0:
                 dialogue->ReadConfigClick();
                 break;
@@ -207,12 +171,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             case 2:
                 dialogue->bbTimeKeeperClick();
                 break;
-            default:
+            case 3:
                 dialogue->AbortSession(op & 0x80);
+                break;
+            case 4:
+                dialogue->WriteConfigClick();
+                break;
+            case 5:
+                dialogue->VymazatPultClick();
+                break;
+            default:
+                dialogue->PortFailed(QStringLiteral("COM1: the adapter was pulled out"));
                 break;
             }
             break;
         }
+        // The step a boards re-read leaves for its write.
+        QCoreApplication::sendPostedEvents();
         FUZZ_CHECK(dialogue->RequestLength >= 0 && dialogue->RequestLength <= dlg::RequestBufferSize);
         FUZZ_CHECK(dialogue->KomPult <= ConsoleCount);
     }

@@ -9,45 +9,13 @@
 #include <memory>
 
 #include "fuzzinput.h"
+#include "fuzzmodel.h"
 #include "model/cardset.h"
 #include "model/objekty.h"
 #include "records/imagetomodel.h"
 #include "records/systemimage.h"
 #include "records/unitable.h"
 #include "tests/image/imagefixture.h"
-
-namespace
-{
-
-void checkBounds(const TAPult &config)
-{
-    for (const auto &pult : config.Pulty) {
-        if (!pult)
-            continue;
-        for (const auto &key : pult->Klavesy) {
-            FUZZ_CHECK(key);
-            FUZZ_CHECK(key->HWPozicDosky < BoardCount || key->HWPozicDosky == 255);
-            FUZZ_CHECK(key->PozicLinky < LineCount || key->PozicLinky == 255);
-            FUZZ_CHECK(key->PozicRLinky < ExtLineCount || key->PozicRLinky == 255);
-        }
-        for (const auto &board : pult->Dosky) {
-            if (!board)
-                continue;
-            FUZZ_CHECK(board->PocetLiniek <= LineCount);
-            for (const auto &line : board->Linky) {
-                if (!line)
-                    continue;
-                FUZZ_CHECK(line->PocetRLiniek <= ExtLineCount);
-                FUZZ_CHECK(line->Klavesa < KeyCount || line->Klavesa == 253 || line->Klavesa == 255);
-                for (const auto &ext : line->RLinky)
-                    if (ext)
-                        FUZZ_CHECK(ext->Klavesa < KeyCount || ext->Klavesa == 255);
-            }
-        }
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
@@ -108,10 +76,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(unconfigured >= 0 && unconfigured <= 192);
     if (context.Quiet)
         FUZZ_CHECK(log.boxes.empty());
-    checkBounds(*config);
+    fuzz::CheckConfigBounds(*config, true);
     if (converted) {
         BuildUniTable(config.get(), *image, &list);
-        checkBounds(*config);
+        fuzz::CheckConfigBounds(*config, true);
     }
     return 0;
 }

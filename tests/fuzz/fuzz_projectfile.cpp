@@ -1,7 +1,12 @@
 // The project text file reader (TAPult::LoadFromFile) on arbitrary file bytes.
 // Besides the sanitizers it checks that a faulty file is reported and leaves no
 // console, and that what the writer makes of a file it read reads back to the
-// same text (unless the reader had old names to convert on the way).
+// same text (unless the reader had old names to convert on the way). Every
+// project it accepts then goes through the write conversions, as Write to
+// system, the tables file and Save as PC console take it: each console into
+// the system image (ModelToImage) and into its PC console record
+// (ModelToPcRecord), whose bytes must read back; the project converted so
+// still saves and reads back as itself.
 
 #include <QDir>
 #include <QFile>
@@ -9,10 +14,16 @@
 
 #include <memory>
 
+#include "cardpack/registry.h"
 #include "fuzzinput.h"
+#include "fuzzmodel.h"
+#include "model/cardset.h"
 #include "model/objekty.h"
 #include "model/reporter.h"
 #include "platform/programfolder.h"
+#include "records/modeltoimage.h"
+#include "records/pcrecord.h"
+#include "records/systemimage.h"
 
 namespace
 {
@@ -39,13 +50,6 @@ QString projectPath()
     return folder->path() + QStringLiteral("/project.orv");
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        fuzz::Fail("the project file could not be written");
-}
-
 // Everything the reader left (upgrade copies, backups) goes before the next input.
 bool removeLeftovers()
 {
@@ -63,11 +67,14 @@ bool removeLeftovers()
     return upgraded;
 }
 
-void checkBounds(const TAPult &cfg)
+// The bounds of a configuration read. written: it went through the write
+// conversions, which create console 1 where the project has none (its system
+// tables are sent for every project), beyond the console count.
+void checkBounds(const TAPult &cfg, bool written = false)
 {
     // A count of 0 is what the writer writes for a project without consoles.
     FUZZ_CHECK(cfg.PocetPultov <= 2);
-    for (int p = cfg.PocetPultov; p < ConsoleCount; ++p)
+    for (int p = cfg.PocetPultov; p < ConsoleCount && !written; ++p)
         FUZZ_CHECK(!cfg.Pulty[p]);
     for (const auto &pult : cfg.Pulty) {
         if (!pult)
@@ -81,6 +88,39 @@ void checkBounds(const TAPult &cfg)
                     FUZZ_CHECK(line->PocetRLiniek <= ExtLineCount);
         }
     }
+}
+
+// The write conversions of every console, with the cards an open places in
+// the project's slots and the program's board-type list.
+void convertForWriting(std::unique_ptr<TAPult> &cfg)
+{
+    static std::unique_ptr<TZoznam> list = Registry::CreateBoardList(QStringLiteral("TZOZ"));
+    FUZZ_CHECK(list != nullptr);
+    TCardSet cards;
+    for (int slot = 0; slot < BoardCount; ++slot)
+        if (!cfg->SlotyDosiek[slot].Meno.isEmpty())
+            cards.CreateCardByName(cfg->SlotyDosiek[slot].Meno, slot);
+    auto image = std::make_unique<TSystemImage>();
+    for (int n = 0; n < ConsoleCount; ++n)
+        if (cfg->Pulty[n]) {
+            image->ConsoleType(n) = cfg->Pulty[n]->TypPultu;
+            image->ScreenCount(n) = cfg->Pulty[n]->PocetObrazoviek;
+        }
+    TRecordContext ctx{cfg, *image, list.get(), cards, QStringLiteral("/opt/kelvara/kelvara")};
+    auto record = std::make_unique<TPcRecord>();
+    auto uni = std::make_unique<TUniRecord>();
+    auto again = std::make_unique<TPcRecord>();
+    auto uniAgain = std::make_unique<TUniRecord>();
+    for (int n = 0; n < ConsoleCount; ++n) {
+        FUZZ_CHECK(ModelToImage(ctx, n));
+        FUZZ_CHECK(image->ToBytes().size() == TSystemImage::Size);
+        FUZZ_CHECK(ModelToPcRecord(ctx, n, *record, *uni));
+        FUZZ_CHECK(ctx.Config.Get() == cfg.get());
+        FUZZ_CHECK(again->FromBytes(record->ToBytes()) == RecordResult::Ok);
+        FUZZ_CHECK(again->ToBytes() == record->ToBytes());
+        FUZZ_CHECK(uniAgain->FromBytes(uni->ToBytes()) == RecordResult::Ok);
+    }
+    checkBounds(*cfg, true);
 }
 
 } // namespace
@@ -102,7 +142,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QString path = projectPath();
-    writeFile(path, QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    fuzz::WriteFile(path, QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
 
     *reporter = CountingReporter();
     auto cfg = std::make_unique<TAPult>(QStringLiteral("/opt/kelvara/kelvara"));
@@ -126,12 +166,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // The writer's text must read back as itself.
     const QByteArray text = cfg->ProjectText();
-    writeFile(path, text);
+    fuzz::WriteFile(path, text);
     auto again = std::make_unique<TAPult>(QStringLiteral("/opt/kelvara/kelvara"));
     const int second = again->LoadFromFile(path);
     FUZZ_CHECK(second == 0);
     const bool converted = removeLeftovers();
     if (!converted)
         FUZZ_CHECK(again->ProjectText() == text);
+
+    // Written to the system: the conversions change the project only as the
+    // system needs it, and what they leave still saves and reads back.
+    convertForWriting(again);
+    if (!converted) {
+        fuzz::CheckProjectRoundTrip(*again, path);
+        removeLeftovers();
+    }
     return 0;
 }

@@ -17,12 +17,10 @@
 #include <QDir>
 #include <QFile>
 
-#include <cerrno>
-#include <csignal>
 #include <memory>
-#include <unistd.h>
 
 #include "fuzzinput.h"
+#include "fuzzmodel.h"
 #include "model/cardset.h"
 #include "model/objekty.h"
 #include "records/pcrecord.h"
@@ -50,27 +48,9 @@ public:
     bool locked = false;
 };
 
-// One folder for the process, on a memory file system where there is one.
-// libFuzzer ends without running destructors, so the folder is named by the
-// process and those of processes that are gone are removed here.
 const QString &folder()
 {
-    static const QString path = [] {
-        const QString base =
-            QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-        const QString prefix = QStringLiteral("kelvara-fuzz-sidefiles-");
-        for (const QString &name : QDir(base).entryList({prefix + u'*'}, QDir::Dirs)) {
-            bool ok = false;
-            const pid_t pid = pid_t(name.mid(prefix.size()).toLong(&ok));
-            if (ok && pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH)
-                QDir(base + u'/' + name).removeRecursively();
-        }
-        const QString own = base + u'/' + prefix + QString::number(::getpid());
-        if (!QDir().mkpath(own))
-            fuzz::Fail("no folder for the side files");
-        return own;
-    }();
-    return path;
+    return fuzz::ScratchFolder("sidefiles");
 }
 
 void clearFolder()
@@ -82,40 +62,8 @@ void clearFolder()
 void put(const QString &name, const QByteArray &bytes, bool present)
 {
     QFile::remove(name);
-    if (!present)
-        return;
-    QFile f(name);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        fuzz::Fail("a side file could not be written");
-}
-
-void checkBounds(const TAPult &config)
-{
-    for (const auto &pult : config.Pulty) {
-        if (!pult)
-            continue;
-        for (const auto &key : pult->Klavesy) {
-            if (!key)
-                continue;
-            FUZZ_CHECK(key->HWPozicDosky < BoardCount || key->HWPozicDosky == 255);
-            FUZZ_CHECK(key->PozicLinky < LineCount || key->PozicLinky == 255);
-            FUZZ_CHECK(key->PozicRLinky < ExtLineCount || key->PozicRLinky == 255);
-        }
-        for (const auto &board : pult->Dosky) {
-            if (!board)
-                continue;
-            FUZZ_CHECK(board->PocetLiniek <= LineCount);
-            for (const auto &line : board->Linky) {
-                if (!line)
-                    continue;
-                FUZZ_CHECK(line->PocetRLiniek <= ExtLineCount);
-                FUZZ_CHECK(line->Klavesa < KeyCount || line->Klavesa == 253 || line->Klavesa == 255);
-                for (const auto &ext : line->RLinky)
-                    if (ext)
-                        FUZZ_CHECK(ext->Klavesa < KeyCount || ext->Klavesa == 255);
-            }
-        }
-    }
+    if (present)
+        fuzz::WriteFile(name, bytes);
 }
 
 void openHints(const QString &project, int console, bool quiet)
@@ -131,7 +79,7 @@ void openHints(const QString &project, int console, bool quiet)
     FUZZ_CHECK(log.entries.size() <= 1);
     for (const auto &entry : log.entries)
         FUZZ_CHECK(entry.text.contains(PcConsoleFileName(project, console)));
-    checkBounds(*config);
+    fuzz::CheckConfigBounds(*config, false);
 }
 
 void load(const QString &project, std::uint8_t flags, std::uint8_t more)
@@ -206,7 +154,7 @@ void load(const QString &project, std::uint8_t flags, std::uint8_t more)
     FUZZ_CHECK(!name.toUpper().endsWith(QStringLiteral(".CFG")));
     if (fromSystem)
         FUZZ_CHECK(rejected.isEmpty());
-    checkBounds(*config);
+    fuzz::CheckConfigBounds(*config, false);
 }
 
 } // namespace

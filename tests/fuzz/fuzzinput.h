@@ -6,11 +6,16 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 
+#include <cerrno>
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 #include "cardpack/dll_load.h"
 #include "platform/langlib.h"
@@ -55,6 +60,38 @@ inline void LoadTexts()
     } while (0)
 #define FUZZ_STRINGIFY(x) FUZZ_STRINGIFY2(x)
 #define FUZZ_STRINGIFY2(x) #x
+
+// A folder of the harness's own for the process, on a memory file system
+// where there is one. libFuzzer ends without running destructors, so the
+// folder is named by the process and those of processes that are gone are
+// removed here.
+inline const QString &ScratchFolder(const char *harness)
+{
+    static const QString path = [harness] {
+        const QString base =
+            QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+        const QString prefix = QStringLiteral("kelvara-fuzz-%1-").arg(QLatin1String(harness));
+        for (const QString &name : QDir(base).entryList({prefix + u'*'}, QDir::Dirs)) {
+            bool ok = false;
+            const pid_t pid = pid_t(name.mid(prefix.size()).toLong(&ok));
+            if (ok && pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH)
+                QDir(base + u'/' + name).removeRecursively();
+        }
+        const QString own = base + u'/' + prefix + QString::number(::getpid());
+        if (!QDir().mkpath(own))
+            Fail("no scratch folder");
+        return own;
+    }();
+    return path;
+}
+
+// Writes a whole file; a file that cannot be written fails the harness.
+inline void WriteFile(const QString &name, const QByteArray &bytes)
+{
+    QFile f(name);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        Fail("a file of the harness could not be written");
+}
 
 // Consumes the input from the front; past its end every read gives zeros.
 class Input

@@ -31,6 +31,7 @@ all="$all sidefiles"
 all="$all exportfile"
 all="$all oldimport"
 all="$all netfiles"
+all="$all ftpreplies framelog write netload"
 all="$all sequence"
 harnesses=${*:-$all}
 
@@ -50,6 +51,10 @@ max_len() {
   exportfile) echo 65536 ;;
   oldimport) echo 50000 ;;
   netfiles) echo 93000 ;;
+  ftpreplies) echo 4096 ;;
+  framelog) echo 8200 ;;
+  write) echo 4096 ;;
+  netload) echo 96000 ;;
   sequence) echo 512 ;;
   *) echo "run.sh: no harness $1" >&2; exit 2 ;;
   esac

@@ -21,10 +21,13 @@
 #include "comm/udpspravy.h"
 #include "dialogue/dialogue.h"
 #include "editing/settingsfile.h"
+#include "fuzzmodel.h"
 #include "model/export.h"
 #include "model/listorva.h"
 #include "model/objekty.h"
 #include "platform/codepage.h"
+#include "cardpack/registry.h"
+#include "records/modeltoimage.h"
 #include "records/netfiles.h"
 #include "records/pcrecord.h"
 #include "records/sidefiles.h"
@@ -596,6 +599,140 @@ void netfilesSeeds()
     seed("netfiles", QStringLiteral("tables-short"), QByteArray(1, char(5)) + netfiles::BuildTablesFile({one}));
 }
 
+// ---- FTP replies, the frame log ----------------------------------------------------------------
+
+void ftpReplySeeds()
+{
+    const QByteArray download = "220 Orva FTP ready\r\n331 Password required\r\n230 Logged in\r\n"
+                                "257 \"/\" is the current directory\r\n229 Entering extended passive mode "
+                                "(|||40001|)\r\n200 Type set to I\r\n213 46382\r\n150 Opening data connection\r\n"
+                                "226 Transfer complete\r\n221 Goodbye\r\n";
+    seed("ftpreplies", QStringLiteral("download"), QByteArray(2, char(0)) + download);
+    seed("ftpreplies", QStringLiteral("unsupported"),
+         QByteArray(2, char(0)) + "220 ready\r\n230 ok\r\n502 STOR not implemented\r\n221 bye\r\n");
+    seed("ftpreplies", QStringLiteral("multi-line"),
+         QByteArray(2, char(0)) + "211-Features:\r\n MDTM\r\n SIZE\r\n211 End\r\n504 no\r\n");
+    seed("ftpreplies", QStringLiteral("pieces"), QByteArray("\x01\x06", 2) + download);
+}
+
+// Layout of the frame-log harness: flags (bit 0 sent, bits 1-3 phase), step, frame.
+void frameLogSeeds(const ReadRecording &read)
+{
+    int n = 0;
+    for (const Answer &a : read.answers)
+        seed("framelog", QStringLiteral("answer-%1").arg(n++, 2, 10, QLatin1Char('0')),
+             QByteArray(1, char(a.kom << 1)) + QByteArray(1, char(a.step)) + a.frame.left(dlg::RequestBufferSize));
+    // Requests as they are sent: tables of unused key records, filler, the MSN tail.
+    QByteArray records;
+    for (int k = 0; k < 256; ++k) {
+        QByteArray r(32, char(0xFF));
+        r[0] = 0x01;
+        r[29] = 0x07;
+        records += r;
+    }
+    seed("framelog", QStringLiteral("key-records"),
+         QByteArray("\x09\x03", 2) + Frame(0x85, 0, records.left(200) + records));
+    seed("framelog", QStringLiteral("filler"), QByteArray("\x05\x01", 2) + Frame(0x06, 0, QByteArray(256, char(0xFF))));
+    QByteArray msn(512, char(0xFF));
+    msn.replace(0, 16, QByteArray(16, char(0x12)));
+    seed("framelog", QStringLiteral("msn"),
+         QByteArray("\x05\x06", 2) + Frame(0x10, 0, QByteArray::fromHex("0000F9000200") + msn));
+}
+
+// ---- the write ---------------------------------------------------------------------------------
+
+// Layout of the write harness: setup, system, valid slots, then events.
+QByteArray writeHeader(Byte setup, Byte system)
+{
+    QByteArray h;
+    h.append(char(setup));
+    h.append(char(system));
+    h.append(char(0xFF));
+    return h;
+}
+
+void writeSeeds()
+{
+    const Byte twoMech = 0x02 | 0x08;
+    const Byte pcAndMech = 0x01 | 0x08;
+    const Byte quiet = 0x10;
+    const Byte feature15 = 3;
+    // Write to system answered throughout by the system (OK to the questions).
+    const QByteArray answered(90, char(0));
+    seed("write", QStringLiteral("write-two-mechanical"), writeHeader(twoMech | quiet, feature15) + answered);
+    seed("write", QStringLiteral("write-side-file-project"),
+         writeHeader(twoMech | quiet | 0x80, feature15) + answered);
+    seed("write", QStringLiteral("write-pc-console"), writeHeader(pcAndMech | quiet | 0x80, feature15) + answered);
+    seed("write", QStringLiteral("write-feature-13-no-phone-book"),
+         writeHeader(twoMech | quiet, 1 | 0x04) + answered);
+    // Unsaved changes: saved under the current name first.
+    seed("write", QStringLiteral("write-after-save"),
+         writeHeader(twoMech | quiet | 0x20 | 0x40, feature15 | 0x20) + answered);
+    // The consoles asked about (not quiet): each confirmed.
+    seed("write", QStringLiteral("write-asking"), writeHeader(twoMech, feature15) + QByteArray(90, char(1)));
+    // The erase.
+    seed("write", QStringLiteral("erase"), writeHeader(twoMech | quiet, feature15) + QByteArray(1, char(1)) + answered);
+    // A board the system reports differently: byte 2 of slot 1's record changed.
+    seed("write", QStringLiteral("write-other-board"),
+         writeHeader(twoMech | quiet, feature15) + QByteArray(3, char(0)) + "\x03\x00\x0A\x47" + answered);
+    // The port fails after the boards were read again.
+    seed("write", QStringLiteral("write-port-fails"),
+         writeHeader(twoMech | quiet, feature15) + QByteArray(6, char(0)) + "\x06" + answered);
+    // A negative acknowledgement of the first table, then Retry.
+    seed("write", QStringLiteral("write-refused-table"),
+         writeHeader(twoMech | quiet, feature15) + QByteArray(5, char(0)) + "\x04\x02\x01" + answered);
+    // Silence at the first console table, the watchdog's box answered OK.
+    seed("write", QStringLiteral("write-silence"),
+         writeHeader(twoMech | quiet, feature15) + QByteArray(24, char(0)) + "\x05" + answered);
+}
+
+// ---- network mode ---------------------------------------------------------------------------------
+
+// Layout of the network-load harness: flags, then the files.
+void netLoadSeeds()
+{
+    TCardSet cards;
+    std::unique_ptr<TAPult> config = roundtrip::ConsistentFixture(cards);
+    std::unique_ptr<TZoznam> list = Registry::CreateBoardList(QStringLiteral("TZOZ"));
+    if (!list) {
+        std::fprintf(stderr, "fuzz_seeds: no board-type list\n");
+        std::exit(1);
+    }
+    // osadenie.dat of the fixture's boards.
+    QByteArray boards;
+    for (int slot = 0; slot < BoardCount; ++slot) {
+        const Byte code = fuzz::BoardCode(*list, config->SlotyDosiek[slot].Meno);
+        if (code == 0xFF)
+            continue;
+        boards.append(char((slot % 16) << 4));
+        boards.append(char(slot >= 16 ? 0xFE : 0x00));
+        boards.append(char(code));
+        boards.append(char(0));
+    }
+    // tabulky.dat of its consoles, both mechanical.
+    auto image = std::make_unique<TSystemImage>();
+    QList<QByteArray> images;
+    for (int n = 0; n < ConsoleCount; ++n) {
+        config->Pulty[n]->TypPultu = 2;
+        image->ConsoleType(n) = 2;
+        image->ScreenCount(n) = config->Pulty[n]->PocetObrazoviek;
+    }
+    TRecordContext ctx{config, *image, list.get(), cards, QStringLiteral("/opt/kelvara/kelvara")};
+    for (int n = 0; n < ConsoleCount; ++n) {
+        ModelToImage(ctx, n);
+        images.append(image->ToBytes());
+    }
+    const QByteArray tables = netfiles::BuildTablesFile(images);
+    const Byte twoMech = (2 << 2) | (2 << 4);
+    seed("netload", QStringLiteral("read"), QByteArray(1, char(0 | twoMech)) + u16(int(boards.size())) + boards + tables);
+    seed("netload", QStringLiteral("read-13-slots"),
+         QByteArray(1, char(0 | twoMech | 0x80)) + u16(int(boards.size())) + boards + tables);
+    seed("netload", QStringLiteral("read-one-console"),
+         QByteArray(1, char(0 | (2 << 2) | 0x40)) + u16(int(boards.size())) + boards +
+             netfiles::BuildTablesFile({images[0]}));
+    seed("netload", QStringLiteral("tables-file"), QByteArray(1, char(1 | twoMech)) + tables);
+    seed("netload", QStringLiteral("write-boards"), QByteArray(1, char(2 | twoMech | 0x40)) + boards);
+    seed("netload", QStringLiteral("boards-into-project"), QByteArray(1, char(3 | twoMech)) + boards);
 // The command-sequence harness: one byte a choice; a few fixed runs of them.
 void sequenceSeeds()
 {
@@ -634,6 +771,10 @@ int main(int argc, char **argv)
     sideFileSeeds();
     exportSeeds();
     netfilesSeeds();
+    ftpReplySeeds();
+    frameLogSeeds(read);
+    writeSeeds();
+    netLoadSeeds();
     sequenceSeeds();
     std::printf("fuzz_seeds: %d seeds in %s\n", written, qPrintable(root));
     return 0;

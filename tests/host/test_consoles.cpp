@@ -227,7 +227,10 @@ private slots:
         QTRY_COMPARE(form->ConsoleHostImpl->ActiveConsoleWindow(), w0);
         const int slot = 6;
         QVERIFY(!form->APult->Pulty[0]->Dosky[slot]);
-        QVERIFY(form->CreateCardByName(QStringLiteral("TUL10"), slot));
+        // Placed as the card-type menu places it: the slot names its card.
+        form->ContextTarget = slot;
+        form->PMClick(QStringLiteral("UL10"));
+        QVERIFY(form->GetCardButton(slot));
         form->GetCardButton(slot)->click();
         QVERIFY(form->GetLineButton(0));
         form->GetLineButton(0)->click();
@@ -268,7 +271,10 @@ private slots:
         form->MdiArea->tileSubWindows();
         form->MdiArea->setActiveSubWindow(w0);
         const int slot = 6;
-        QVERIFY(form->CreateCardByName(QStringLiteral("TUL10"), slot));
+        // Placed as the card-type menu places it: the slot names its card.
+        form->ContextTarget = slot;
+        form->PMClick(QStringLiteral("UL10"));
+        QVERIFY(form->GetCardButton(slot));
         QTest::mouseClick(form->GetCardButton(slot), Qt::LeftButton);
         QTest::mouseClick(form->GetLineButton(0), Qt::LeftButton);
         const int k0 = freeKey(*form->APult, w0);

@@ -48,6 +48,8 @@ private slots:
     void moveAndPlaceFollowLines();
     void cancelRestoresTheSnapshot();
     void placingNeedsAValidShift();
+    void placeAfterAnOutsideChange_data();
+    void placeAfterAnOutsideChange();
     void pasteAcceptance_data();
     void pasteAcceptance();
     void pasteKeepsTheBufferAndRepeats();
@@ -275,6 +277,70 @@ void TestBlockMover::placingNeedsAValidShift()
     QVERIFY(!mover.Place(b1, rig.checks(b1)));
     QVERIFY(mover.Active());
     QCOMPARE(DumpConsole(rig.pult(1)), before);
+}
+
+void TestBlockMover::placeAfterAnOutsideChange_data()
+{
+    QTest::addColumn<bool>("paste"); // else a move in console 0
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("stale"); // the console's keys changed
+    QTest::newRow("move, another key deleted") << false << "delete 30" << true;
+    QTest::newRow("move, the moved key deleted") << false << "delete 5" << true;
+    QTest::newRow("move, a board code converted") << false << "code" << true;
+    QTest::newRow("paste, a key of the console deleted") << true << "delete 30" << true;
+    QTest::newRow("paste, the card of its line gone") << true << "card" << false;
+}
+
+// The console changes between the start of a move or paste and its placing
+// click: nothing is placed, and the console stays as the change left it.
+void TestBlockMover::placeAfterAnOutsideChange()
+{
+    QFETCH(bool, paste);
+    QFETCH(QString, change);
+    QFETCH(bool, stale);
+    KeyRig rig;
+    rig.addCard(3, std::make_unique<TUL10Card>());
+    QVERIFY(rig.bindLine(0, 5, 3, 0));
+    QVERIFY(rig.bindLine(0, 30, 3, 2));
+    QVERIFY(rig.bindLine(1, 30, 3, 4));
+    const int console = paste ? 1 : 0;
+    TKeyBinding binding = rig.binding(console);
+    const TPasteChecks checks = rig.checks(binding);
+    TBlockMover mover(PcGrid, 3);
+    TCopyBuffer buffer;
+    if (paste) {
+        QVERIFY(CopyMarkedKeys(buffer, {5}, 223, rig.binding(0)));
+        QVERIFY(mover.StartPaste(buffer, binding, checks).Started);
+    } else {
+        QVERIFY(mover.StartMove({5}, {5}, binding, buffer));
+    }
+    QVERIFY(mover.Preview(13));
+    QVERIFY(!mover.Stale(binding));
+
+    if (change == QStringLiteral("delete 30"))
+        QVERIFY(rig.binding(console).DeleteKeys(30, true, false, false));
+    else if (change == QStringLiteral("delete 5"))
+        QVERIFY(rig.binding(0).DeleteKeys(5, true, false, false));
+    else if (change == QStringLiteral("code"))
+        rig.key(0, 5).KodDosky = 0x72;
+    else if (change == QStringLiteral("card"))
+        rig.cards.FreeCard(3);
+    const QString after = DumpConsole(rig.pult(console));
+    QCOMPARE(mover.Stale(binding), stale);
+
+    QVERIFY(!mover.Place(binding, checks));
+    QCOMPARE(DumpConsole(rig.pult(console)), after);
+    QVERIFY(!IsConfiguredKey(&rig.key(console, 13)));
+    CHECK_BINDINGS(*rig.cfg);
+
+    // Ended from outside, the views show the console as it is now.
+    mover.Cancel(&binding);
+    QVERIFY(!mover.Active());
+    QVERIFY(!mover.Stale(binding));
+    for (int d = 0; d <= mover.Last; ++d) {
+        QCOMPARE(mover.Views()[d].Caption, rig.key(console, d).MenoKlavesy);
+        QVERIFY(!mover.Views()[d].Moved);
+    }
 }
 
 void TestBlockMover::pasteAcceptance_data()

@@ -95,6 +95,7 @@ private slots:
     }
     void moveWithPreviewAndPlace();
     void escRestoresCaptions();
+    void consoleChangedOutsideEndsTheMove();
     void keyboardMoveAndPlace();
     void deleteMarkedKeys();
     void copyAndPasteIntoTheOtherConsole();
@@ -161,6 +162,52 @@ void TestKeyEditor::escRestoresCaptions()
         QCOMPARE(colourOf(w->GetButton(n)), KeyColors::Normal);
     }
     QCOMPARE(rig->line(0, 3, 0)->Klavesa, Byte(5));
+    CHECK_BINDINGS(*rig->cfg);
+}
+
+// The main window tells of a change to one console: only a mode on that
+// console ends. A change nobody told of ends the mode at the placing click.
+void TestKeyEditor::consoleChangedOutsideEndsTheMove()
+{
+    TMDIChild *w = open(0);
+    auto startMove = [&](int target) {
+        QTest::mouseClick(w->GetButton(5), Qt::LeftButton);
+        prepare(w);
+        w->PresuvatLinky->trigger();
+        QTest::mouseMove(w->GetButton(target), QPoint(4, 4));
+        QTRY_COMPARE(colourOf(w->GetButton(target)), KeyColors::Move);
+    };
+    startMove(13);
+    TKeyEditor::ConsoleChangedOutside({w}, 1);
+    QVERIFY(w->Moving());
+    TKeyEditor::ConsoleChangedOutside({w}, 0);
+    QVERIFY(!w->Moving());
+    QCOMPARE(w->GetButton(13)->Caption(), QString());
+    QCOMPARE(w->GetButton(5)->Caption(), rig->key(0, 5).MenoKlavesy);
+    QCOMPARE(colourOf(w->GetButton(13)), KeyColors::Normal);
+
+    startMove(21);
+    QVERIFY(rig->binding(0).DeleteKeys(30, true, false, false)); // behind the window's back
+    const QString after = DumpConsole(rig->pult(0));
+    QTest::mouseClick(w->GetButton(21), Qt::LeftButton);
+    QVERIFY(!w->Moving());
+    QCOMPARE(DumpConsole(rig->pult(0)), after);
+    for (int n = 0; n < w->KeyList.size(); ++n)
+        QCOMPARE(w->GetButton(n)->Caption(), rig->key(0, n).MenoKlavesy);
+    CHECK_BINDINGS(*rig->cfg);
+
+    // A block placed in one window of the console ends the move pending in another.
+    TMDIChild *other = open(0);
+    QTest::mouseClick(other->GetButton(6), Qt::LeftButton);
+    prepare(other);
+    other->PresuvatLinky->trigger();
+    QVERIFY(other->Moving());
+    host->active = w;
+    startMove(29);
+    QTest::mouseClick(w->GetButton(29), Qt::LeftButton);
+    QCOMPARE(rig->line(0, 3, 0)->Klavesa, Byte(29));
+    QVERIFY(!other->Moving());
+    QCOMPARE(other->GetButton(29)->Caption(), rig->key(0, 29).MenoKlavesy);
     CHECK_BINDINGS(*rig->cfg);
 }
 

@@ -157,6 +157,49 @@ private slots:
         enabled.sort();
         QCOMPARE(enabled, (QStringList{"BitBtn11", "BitBtn5", "BitBtn9"}));
     }
+
+    // The relay port taken, with the status timer running as in the program:
+    // the warning box runs the event loop, and no tick opens the start dialog
+    // over it; the dialog comes once the warning is answered.
+    void relayWarningAnsweredBeforeTheStartDialog()
+    {
+        QUdpSocket taken;
+        QVERIFY(taken.bind(QHostAddress::LocalHost, TUDPR_S::RelayListenPort, QAbstractSocket::DontShareAddress));
+        QStringList order;
+        // A box that takes a user's time: the event loop runs while it is open.
+        class TSlowPrompt : public TScriptedPrompt
+        {
+        public:
+            QStringList *order = nullptr;
+            int Ask(Kind kind, const QString &text, Buttons buttons, const QString &title = QString()) override
+            {
+                *order << QStringLiteral("box");
+                QTest::qWait(700);
+                *order << QStringLiteral("box answered");
+                return TScriptedPrompt::Ask(kind, text, buttons, title);
+            }
+        } slow;
+        slow.order = &order;
+        TPromptScope scope(&slow);
+        static QStringList args;
+        args = {"kelvara", "-i", "127.0.0.1", "user", "pass", "x"};
+        TMainForm1 form(nullptr, QSize(1024, 768));
+        QVERIFY(form.TimerStatus->isActive());
+        form.Arguments = [] { return args; };
+        form.FirstStartFile = 0;
+        form.StartDialogExec = [&](TWizard &) {
+            order << QStringLiteral("start dialog");
+            return 0;
+        };
+        form.FormActivate();
+        form.TimerStatus->stop();
+        QVERIFY(!form.UDPR_S);
+        QCOMPARE(slow.texts().size(), 1);
+        QVERIFY(slow.texts()[0].startsWith(QStringLiteral("T151\r\nUDP 127.0.0.1:60000: the address is already in use")));
+        QVERIFY(order.size() >= 3);
+        QCOMPARE(order.mid(0, 3), (QStringList{"box", "box answered", "start dialog"}));
+        QCOMPARE(int(form.StartActionGuard), 0);
+    }
 };
 
 QTEST_MAIN(TestLifeRelay)

@@ -12,6 +12,10 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTimer>
+#include <algorithm>
+#include <functional>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTcpServer>
@@ -133,8 +137,8 @@ Received Parse(const QStringList &lines)
     for (const QString &line : lines) {
         if (line.startsWith(QLatin1String("RX ")))
             r.rx << QJsonDocument::fromJson(line.mid(3).toUtf8()).object();
-        else if (line.startsWith(QLatin1String("DROP ")))
-            r.dropped << line;
+        else if (line.startsWith(QLatin1String("DROP ")) || line.startsWith(QLatin1String("BAD ")))
+            r.dropped << line; // refused by the relay: the program sent what it should not
     }
     return r;
 }
@@ -204,6 +208,56 @@ private:
     int count_;
 };
 
+// A scripted prompt whose boxes take their time as a user's do: the event
+// loop runs while one is open, as under a real modal box, so timers tick and
+// queued work runs behind it.
+class TLoopingPrompt : public TScriptedPrompt
+{
+public:
+    int LoopMs = 0;
+    std::function<void()> DuringBox;
+    int Ask(Kind kind, const QString &text, Buttons buttons, const QString &title = QString()) override
+    {
+        const int answer = TScriptedPrompt::Ask(kind, text, buttons, title);
+        if (LoopMs > 0)
+            QTest::qWait(LoopMs);
+        if (DuringBox)
+            DuringBox();
+        return answer;
+    }
+};
+
+// One step of an operation as the peers saw it: "R5" a relay command,
+// "RETR osadenie.dat" or "STOR tabulky.dat" an FTP transfer; in the order of
+// the machine's monotonic clock, which both peers print.
+QStringList Steps(const Received &relay, const QStringList &ftpLines)
+{
+    QList<QPair<double, QString>> steps;
+    for (const QJsonObject &o : relay.rx)
+        steps.append({o.value("clock").toDouble(), QStringLiteral("R%1").arg(o.value("code").toInt())});
+    for (const QString &line : ftpLines) {
+        const QStringList words = line.split(u' ');
+        if (words.size() >= 4 && words[0] == QLatin1String("CMD") &&
+            (words[2] == QLatin1String("RETR") || words[2] == QLatin1String("STOR")))
+            steps.append({words[1].toDouble(), words[2] + u' ' + words.mid(3).join(u' ')});
+    }
+    std::stable_sort(steps.begin(), steps.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    QStringList out;
+    for (const auto &step : steps)
+        out << step.second;
+    return out;
+}
+
+// The login attempts among the server's lines.
+int Logins(const QStringList &ftpLines)
+{
+    int n = 0;
+    for (const QString &line : ftpLines)
+        if (line.startsWith(QLatin1String("CMD ")) && line.section(u' ', 2, 2) == QLatin1String("USER"))
+            ++n;
+    return n;
+}
+
 QAction *MenuItem(TMainForm1 &form, const char *name)
 {
     return form.findChild<QAction *>(QLatin1String(name));
@@ -220,7 +274,7 @@ class TestNetworkMode : public QObject
     QTemporaryDir projects_;
     Peer server_;
     Peer relay_;
-    TScriptedPrompt prompt_;
+    TLoopingPrompt prompt_;
     std::unique_ptr<TPromptScope> scope_;
     int newShown_ = 0;
     QString newButtons_; // "Nacitanie,BezCitania,Koniec" as shown: caption, or "-" when hidden
@@ -232,14 +286,18 @@ class TestNetworkMode : public QObject
 
     bool StartRelay(const QStringList &options = {})
     {
-        return relay_.Start(QStringList{QStringLiteral(KELVARA_SOURCE_DIR "/tools/fakerelay.py")} + options) &&
+        // As a relay written apart would: it refuses a datagram of the wrong
+        // form and answers for the system given, whatever the command carried.
+        return relay_.Start(QStringList{QStringLiteral(KELVARA_SOURCE_DIR "/tools/fakerelay.py"), "--check",
+                                        "--system", "127.0.0.1"} +
+                            options) &&
                relay_.First().startsWith(QLatin1String("READY 127.0.0.1:60001"));
     }
 
     // The main window after its first activation with -i: relay link, FTP client, status window.
-    std::unique_ptr<TMainForm1> MakeForm(int ftpPort)
+    std::unique_ptr<TMainForm1> MakeForm(int ftpPort, const QString &password = Password)
     {
-        gArgs = {QStringLiteral("kelvara"), QStringLiteral("-i"), QStringLiteral("127.0.0.1"), User, Password,
+        gArgs = {QStringLiteral("kelvara"), QStringLiteral("-i"), QStringLiteral("127.0.0.1"), User, password,
                  QStringLiteral("x")};
         auto form = std::make_unique<TMainForm1>(nullptr, QSize(1280, 1024));
         form->Arguments = testArguments;
@@ -361,13 +419,16 @@ private slots:
         project_ = projects_.filePath(QStringLiteral("stanica.orv"));
         Project()->SaveToFile(project_);
         QVERIFY(server_.Start({QStringLiteral(KELVARA_SOURCE_DIR "/tests/comm/ftpserver.py"), "--user", User,
-                               "--password", Password, "--dir", ftp_.path()}));
+                               "--password", Password, "--dir", ftp_.path(), "--log"}));
         QVERIFY(server_.First().toInt() > 0);
     }
 
     void init()
     {
         prompt_.clear();
+        prompt_.LoopMs = 0;
+        prompt_.DuringBox = nullptr;
+        server_.Clear();
         newShown_ = 0;
         newButtons_.clear();
         types_[0] = 1;
@@ -585,7 +646,8 @@ private slots:
         form->ReadConfig->trigger();
         // The read went on: the dialog, then the silent relay.
         ExpectRelayCommands(RelayRecord(2), {5, 150});
-        QCOMPARE(prompt_.texts(), (QStringList{text29, LoadStrDll(150)}));
+        QCOMPARE(prompt_.texts(),
+                 (QStringList{text29, LoadStrDll(150) + QStringLiteral("\r\nNo answer to relay command 5 within 5 s.")}));
         prompt_.clear();
         QCOMPARE(newShown_, 1);
         ExpectIdle(*form);
@@ -618,18 +680,26 @@ private slots:
         QTest::newRow("command 3 refused after the upload")
             << QStringList{"--refuse", "3"} << good << true << QList<int>{5, 10, 3, 152, 5}
             << QStringLiteral("W:") + LoadStrDll(152) << true << "WriteConfig";
+        // The system did not take the tables: no write reported as nothing.
         QTest::newRow("command 9 refused") << QStringList{"--refuse", "9"} << good << true
-                                           << QList<int>{5, 10, 3, 9, 5} << QString() << true << "WriteConfig";
+                                           << QList<int>{5, 10, 3, 9, 156, 5}
+                                           << QStringLiteral("W:") + LoadStrDll(156) +
+                                                  QStringLiteral("\r\nRelay command 9 was answered with 17.")
+                                           << true << "WriteConfig";
         QTest::newRow("command 3 answered by 14") << QStringList{"--reply", "3=14"} << good << true
                                                   << QList<int>{5, 10, 3, 9, 5}
                                                   << QStringLiteral("I:") + LoadStrDll(71) << true << "WriteConfig";
         QTest::newRow("silent relay") << QStringList{"--silent", "5"} << good << true << QList<int>{5, 150, 5}
                                       << QStringLiteral("W:") + LoadStrDll(150) << false << "Button8";
-        QTest::newRow("silent on command 9") << QStringList{"--silent", "9"} << good << true
-                                             << QList<int>{5, 10, 3, 9, 150, 5}
-                                             << QStringLiteral("W:") + LoadStrDll(150) << true << "WriteConfig";
+        QTest::newRow("silent on command 9")
+            << QStringList{"--silent", "9"} << good << true << QList<int>{5, 10, 3, 9, 150, 5}
+            << QStringLiteral("W:") + LoadStrDll(150) + QStringLiteral("\r\nNo answer to relay command 9 within 5 s.")
+            << true << "WriteConfig";
+        // Nobody at the FTP port: the connect is named, with the FTP link's advice.
         QTest::newRow("FTP down") << QStringList{} << good << false << QList<int>{5, 10, 154, 5}
-                                  << QStringLiteral("W:") + LoadStrDll(154) << false << "WriteConfig";
+                                  << QStringLiteral("W:") + LoadStrDll(154) +
+                                         QStringLiteral("\r\nThe FTP connect and login failed: FTP 127.0.0.1:")
+                                  << false << "WriteConfig";
         QTest::newRow("boards file of odd length")
             << QStringList{} << good + QByteArray(3, 0) << true << QList<int>{5, 10, 5}
             << QStringLiteral("E:osadenie.dat: 15 bytes, not a whole number of 4-byte records") << false
@@ -691,6 +761,16 @@ private slots:
         QCOMPARE(asked.size(), expected.size());
         for (int i = 0; i < expected.size(); ++i)
             QVERIFY2(asked[i].startsWith(expected[i]), qPrintable(asked.join(" | ")));
+        // A warning box is a "WARNING" entry of the program log too, word for word.
+        if (box.startsWith(QLatin1String("W:"))) {
+            const QString log = form->Memo1->toPlainText();
+            QVERIFY(log.contains(QStringLiteral("WARNING:")));
+            for (const QString &line : asked.last().mid(2).split(QStringLiteral("\r\n")))
+                QVERIFY2(log.contains(line), qPrintable(line + QStringLiteral(" | ") + log));
+        }
+        // Only a write that came to its end says it is complete.
+        if (!box.startsWith(QLatin1String("I:")))
+            QVERIFY(!asked.contains(QStringLiteral("I:") + LoadStrDll(71)));
         ExpectIdle(*form);
         QCOMPARE(form->NetOperations().LastSucceeded, box.startsWith(QLatin1String("I:")));
         QCOMPARE(QFile::exists(Remote("tabulky.dat")), uploaded);
@@ -733,8 +813,9 @@ private slots:
                                         << QList<int>{5, 10, 3, 154, 5} << QStringLiteral("W:") + LoadStrDll(154);
         QTest::newRow("command 3 refused") << QStringList{"--refuse", "3"} << BoardsFile() << good
                                            << QList<int>{5, 10, 3, 152, 5} << QStringLiteral("W:") + LoadStrDll(152);
-        QTest::newRow("silent on command 10") << QStringList{"--silent", "10"} << BoardsFile() << good
-                                              << QList<int>{5, 10, 150} << QStringLiteral("W:") + LoadStrDll(150);
+        QTest::newRow("silent on command 10")
+            << QStringList{"--silent", "10"} << BoardsFile() << good << QList<int>{5, 10, 150}
+            << QStringLiteral("W:") + LoadStrDll(150) + QStringLiteral("\r\nNo answer to relay command 10 within 5 s.");
         QTest::newRow("boards file naming a slot twice")
             << QStringList{} << BoardsFile() + QByteArray("\x10\x00\x90\x00", 4) << good << QList<int>{5, 10}
             << QStringLiteral("E:osadenie.dat, record 4 (offset 12): a second board for slot 1");
@@ -763,6 +844,11 @@ private slots:
         prompt_.clear();
         const QString asked = QStringLiteral("%1:%2").arg(QLatin1Char("EWIC"[int(a.kind)])).arg(a.text);
         QVERIFY2(asked.startsWith(box), qPrintable(asked));
+        if (a.kind == TPrompt::Kind::Warning) {
+            const QString log = form->Memo1->toPlainText();
+            QVERIFY(log.contains(QStringLiteral("WARNING:")));
+            QVERIFY2(log.contains(a.text.section(QStringLiteral("\r\n"), -1)), qPrintable(log));
+        }
         ExpectIdle(*form);
         QVERIFY(!form->NetOperations().LastSucceeded);
         QCOMPARE(ReadAll(Local("tabulky.dat")), previous);
@@ -805,6 +891,276 @@ private slots:
         ExpectRelayCommands(RelayRecord(2), {3, 5});
         // Their replies are logged in the status window.
         QTRY_VERIFY(form->UDPRForm1->M->toPlainText().contains(QStringLiteral("Sprava typ = 8")));
+    }
+
+    // The words of every failed wait: its language text, then the step and
+    // why; a time-out names the relay command or the FTP step that was
+    // running, and the 5 s limit.
+    void failureMessages_data()
+    {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<int>("done");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("pending"); // kind of the FTP command at the head, 0 none
+        QTest::addColumn<int>("failed");  // kind of the last failed FTP command, 0 none
+        QTest::addColumn<QString>("text");
+        const QString nl = QStringLiteral("\r\n");
+        QTest::newRow("relay 10 silent") << 3 << 0 << -1 << 0 << 0
+                                         << LoadStrDll(150) + nl + "No answer to relay command 10 within 5 s.";
+        QTest::newRow("relay 3 refused") << 1 << 0 << 7 << 0 << 0
+                                         << LoadStrDll(152) + nl + "Relay command 3 was answered with 7.";
+        QTest::newRow("relay 9 refused") << 8 << 0 << 17 << 0 << 0
+                                         << LoadStrDll(156) + nl + "Relay command 9 was answered with 17.";
+        QTest::newRow("relay 5 answered") << 2 << 1 << 8 << 0 << 0 << QString();
+        QTest::newRow("connect hangs") << 5 << 0 << -1 << int(TCommand::Connect) << 0
+                                       << LoadStrDll(150) + nl +
+                                              "No answer within 5 s to the FTP connect and login (FTP server h:21).";
+        QTest::newRow("upload hangs") << 6 << 0 << -1 << int(TCommand::Upload) << 0
+                                      << LoadStrDll(150) + nl +
+                                             "No answer within 5 s to the FTP upload of f.dat (FTP server h:21).";
+        QTest::newRow("nothing queued") << 5 << 0 << -1 << 0 << 0
+                                        << LoadStrDll(150) + nl + "No answer within 5 s to the FTP fetch (FTP server h:21).";
+        QTest::newRow("fetch failed") << 5 << 0 << 78 << 0 << int(TCommand::Download)
+                                      << LoadStrDll(154) + nl + "The FTP fetch of f.dat failed: why";
+        QTest::newRow("upload unsupported") << 6 << 0 << 309 << 0 << 0
+                                            << LoadStrDll(155) + nl + "The FTP server h:21 answered 309.";
+        QTest::newRow("upload done") << 6 << 1 << 209 << 0 << 0 << QString();
+    }
+    void failureMessages()
+    {
+        QFETCH(int, slot);
+        QFETCH(int, done);
+        QFETCH(int, code);
+        QFETCH(int, pending);
+        QFETCH(int, failed);
+        QFETCH(QString, text);
+        const QString file = QStringLiteral("f.dat");
+        std::optional<TCommand> head;
+        if (pending)
+            head = TCommand(pending, pending == TCommand::Connect ? QString() : file, QString());
+        TFTPCL::TFailure failure;
+        if (failed)
+            failure = {failed, file, code, QStringLiteral("why")};
+        QCOMPARE(TNetOperations::FailureMessage(slot, Byte(done), code, head, failure, QStringLiteral("h:21")), text);
+        QCOMPARE(TNetOperations::FailureTextNumber(slot, Byte(done), code) != 0, !text.isEmpty());
+    }
+
+    // Each operation's relay commands and FTP transfers, in the order the
+    // relay and the FTP server saw them: New's boards read, Write, Read.
+    void operationOrder()
+    {
+        const QByteArray tables = ProjectTables();
+        QCOMPARE(tables.size(), 2 + 2 * 46380);
+        QVERIFY(WriteAll(Remote("osadenie.dat"), BoardsFile()));
+        QVERIFY(StartRelay());
+        struct Operation {
+            const char *name;
+            QStringList steps;
+        };
+        const QList<Operation> operations{
+            {"New", {"R5", "R10", "RETR osadenie.dat"}},
+            {"Write", {"R5", "R10", "RETR osadenie.dat", "STOR tabulky.dat", "R3", "R9", "R5"}},
+            {"Read", {"R5", "R10", "RETR osadenie.dat", "R3", "RETR tabulky.dat", "R5"}},
+        };
+        for (const Operation &op : operations) {
+            const QString name = QLatin1String(op.name);
+            types_[0] = 1;
+            types_[1] = name == QLatin1String("New") ? 0 : 2;
+            QVERIFY(WriteAll(Remote("tabulky.dat"), tables));
+            auto form = MakeForm(server_.First().toInt());
+            if (name == QLatin1String("Write")) {
+                OpenProject(*form);
+                QTRY_VERIFY(form->WriteConfig->isEnabled());
+            }
+            relay_.Clear();
+            server_.Clear();
+            if (name == QLatin1String("New"))
+                form->New1->trigger();
+            else if (name == QLatin1String("Write"))
+                form->WriteConfig->trigger();
+            else
+                form->ReadConfig->trigger();
+            const Received relay = RelayRecord(int(op.steps.filter(QRegularExpression("^R")).size()));
+            ExpectRelayCommands(relay, QList<int>(relay.Codes()));
+            // The FTP server's last lines (the closing QUIT) may still be on their way.
+            QTest::qWait(200);
+            QCOMPARE(Steps(relay, server_.Lines()), op.steps);
+            QStringList asked = prompt_.texts();
+            prompt_.clear();
+            if (name == QLatin1String("Write"))
+                QCOMPARE(asked, (QStringList{SavedText(), LoadStrDll(71)}));
+            else
+                QVERIFY2(asked.isEmpty(), qPrintable(asked.join(" | ")));
+            ExpectIdle(*form);
+        }
+    }
+
+    // A refused FTP login is one attempt per operation: the failed step drops
+    // the queue before its box opens, so the fetch queued behind the connect
+    // never logs in again while the box is up. The box and the log name the
+    // login and say what to check.
+    void refusedLoginTriedOnce_data()
+    {
+        QTest::addColumn<QString>("via");
+        QTest::addColumn<QList<int>>("commands");
+        QTest::newRow("write") << "WriteConfig" << QList<int>{5, 10, 154, 5};
+        QTest::newRow("read") << "ReadConfig" << QList<int>{5, 10, 154};
+    }
+    void refusedLoginTriedOnce()
+    {
+        QFETCH(QString, via);
+        QFETCH(QList<int>, commands);
+        QVERIFY(WriteAll(Remote("osadenie.dat"), BoardsFile()));
+        QVERIFY(StartRelay());
+        auto form = MakeForm(server_.First().toInt(), QStringLiteral("not the password"));
+        if (via == QLatin1String("WriteConfig")) {
+            OpenProject(*form);
+            QTRY_VERIFY(form->WriteConfig->isEnabled());
+        }
+        relay_.Clear();
+        server_.Clear();
+        prompt_.LoopMs = 600; // ten status ticks behind the box
+        (via == QLatin1String("WriteConfig") ? form->WriteConfig : form->ReadConfig)->trigger();
+        ExpectRelayCommands(RelayRecord(int(commands.size())), commands);
+        QTest::qWait(300);
+        QCOMPARE(Logins(server_.Lines()), 1);
+        QCOMPARE(prompt_.asked().size(), 1);
+        const QString text = prompt_.texts()[0];
+        prompt_.clear();
+        const QString step = QStringLiteral("The FTP connect and login failed: FTP 127.0.0.1:%1: the login was "
+                                            "refused. Check the user name and the password given with -i.")
+                                 .arg(server_.First());
+        QVERIFY2(text.startsWith(LoadStrDll(154) + QStringLiteral("\r\n") + step), qPrintable(text));
+        for (const char *serial : {"adapter", "KELVARA_COM", "dialout", "serial"})
+            QVERIFY2(!text.contains(QLatin1String(serial)), qPrintable(text));
+        QVERIFY(form->Memo1->toPlainText().contains(step));
+        ExpectIdle(*form);
+        QVERIFY(!form->NetOperations().LastSucceeded);
+    }
+
+    // A fetch that the server never answers: the box and the log name the
+    // fetch of osadenie.dat and the 5 s limit; the fetch is given up, and its
+    // late end is logged but answers nothing. The next read goes through.
+    void hungFetch()
+    {
+        const QByteArray tables = ProjectTables();
+        QCOMPARE(tables.size(), 2 + 2 * 46380);
+        QVERIFY(WriteAll(Remote("tabulky.dat"), tables));
+        QVERIFY(WriteAll(Remote("osadenie.dat"), BoardsFile()));
+        Peer hanging;
+        QVERIFY(hanging.Start({QStringLiteral(KELVARA_SOURCE_DIR "/tests/comm/ftpserver.py"), "--user", User,
+                               "--password", Password, "--dir", ftp_.path(), "--log", "--stall",
+                               "osadenie.dat:30:1"}));
+        QVERIFY(StartRelay());
+        auto form = MakeForm(hanging.First().toInt());
+        prompt_.LoopMs = 300;
+        form->ReadConfig->trigger();
+        ExpectRelayCommands(RelayRecord(3), {5, 10, 150});
+        const QString text = LoadStrDll(150) +
+                             QStringLiteral("\r\nNo answer within 5 s to the FTP fetch of osadenie.dat (FTP server "
+                                            "127.0.0.1:%1).")
+                                 .arg(hanging.First());
+        QCOMPARE(prompt_.texts(), QStringList{text});
+        QCOMPARE(prompt_.asked()[0].kind, TPrompt::Kind::Warning);
+        prompt_.clear();
+        QVERIFY(form->Memo1->toPlainText().contains(text.section(QStringLiteral("\r\n"), 1)));
+        QTRY_VERIFY(form->UDPRForm1->M->toPlainText().contains(QStringLiteral("not counted")));
+        QTest::qWait(200);
+        // What came late filled no slot.
+        QCOMPARE(form->NetResult[5].Code, -1);
+        QCOMPARE(form->NetResult[6].Code, -1);
+        QVERIFY(!form->FTPCL->Busy());
+        QCOMPARE(form->FTPCL->QueueCount(), 0);
+        ExpectIdle(*form);
+        QVERIFY(!form->APult);
+
+        // The server answers now: the next read is whole, with no box.
+        relay_.Clear();
+        form->ReadConfig->trigger();
+        ExpectRelayCommands(RelayRecord(4), {5, 10, 3, 5});
+        ExpectNoBoxes();
+        QVERIFY(form->NetOperations().LastSucceeded);
+        QVERIFY(form->APult);
+        QCOMPARE(form->APult->SlotyDosiek[1].Meno, QStringLiteral("T4W5"));
+        QCOMPARE(ReadAll(Local("tabulky.dat")), tables);
+    }
+
+    // Fetched tables that cannot replace the program's tabulky.dat: the read
+    // fails and says so; no configuration stays, no stale file counts as read.
+    void fetchedTablesCannotBePutInPlace()
+    {
+        const QByteArray tables = ProjectTables();
+        QCOMPARE(tables.size(), 2 + 2 * 46380);
+        QVERIFY(WriteAll(Remote("tabulky.dat"), tables));
+        QVERIFY(WriteAll(Remote("osadenie.dat"), BoardsFile()));
+        // A folder where the file belongs, and not an empty one.
+        QFile::remove(Local("tabulky.dat"));
+        QVERIFY(QDir(program_.path()).mkpath(QStringLiteral("tabulky.dat/kept")));
+        struct TRemove {
+            QString path;
+            ~TRemove() { QDir(path).removeRecursively(); }
+        } remove{Local("tabulky.dat")};
+        QVERIFY(StartRelay());
+        auto form = MakeForm(server_.First().toInt());
+        form->ReadConfig->trigger();
+        ExpectRelayCommands(RelayRecord(4), {5, 10, 3, 5});
+        QCOMPARE(prompt_.asked().size(), 1);
+        QCOMPARE(prompt_.asked()[0].kind, TPrompt::Kind::Error);
+        QVERIFY2(prompt_.texts()[0].startsWith(Local("tabulky.dat") +
+                                               QStringLiteral(": the fetched file cannot be put in place (")),
+                 qPrintable(prompt_.texts()[0]));
+        prompt_.clear();
+        ExpectIdle(*form);
+        QVERIFY(!form->NetOperations().LastSucceeded);
+        QVERIFY(!form->APult);
+        QVERIFY(ConsoleWindows(*form).isEmpty());
+        QVERIFY(!QFile::exists(TNetOperations::FetchedTablesPath()));
+        QVERIFY(QFileInfo(Local("tabulky.dat/kept")).isDir());
+    }
+
+    // While a write runs, the status window's four buttons are off: clicks on
+    // the relay buttons send nothing into the middle of the write, and a
+    // click on Read or Write starts nothing. After it, they work again.
+    void buttonsOffDuringAWrite()
+    {
+        QVERIFY(WriteAll(Remote("osadenie.dat"), BoardsFile()));
+        QVERIFY(StartRelay({"--delay", "0.25"}));
+        auto form = MakeForm(server_.First().toInt());
+        OpenProject(*form);
+        QTRY_VERIFY(form->WriteConfig->isEnabled());
+        MenuItem(*form, "StatusWindow")->trigger();
+        TUDPRForm1 *w = form->UDPRForm1;
+        QVERIFY(w->isVisible());
+        relay_.Clear();
+        QList<QPushButton *> buttons{w->Button4, w->Button1, w->Button7, w->Button8};
+        QStringList during;
+        int clicks = 0;
+        QTimer clicker;
+        clicker.setInterval(150);
+        connect(&clicker, &QTimer::timeout, this, [&] {
+            if (form->Dialogue().OperationMode != opmode::NetWrite)
+                return;
+            for (QPushButton *b : buttons) {
+                during << QStringLiteral("%1=%2").arg(b->objectName()).arg(b->isEnabled());
+                QTest::mouseClick(b, Qt::LeftButton);
+            }
+            ++clicks;
+        });
+        clicker.start();
+        QTest::mouseClick(w->Button8, Qt::LeftButton);
+        clicker.stop();
+        QVERIFY(clicks >= 2);
+        QCOMPARE(during.filter(QStringLiteral("=true")), QStringList());
+        ExpectRelayCommands(RelayRecord(5), {5, 10, 3, 9, 5});
+        QCOMPARE(prompt_.texts(), (QStringList{SavedText(), LoadStrDll(71)}));
+        prompt_.clear();
+        ExpectIdle(*form);
+        for (QPushButton *b : buttons)
+            QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
+        // At rest the relay buttons send again.
+        relay_.Clear();
+        QTest::mouseClick(w->Button4, Qt::LeftButton);
+        ExpectRelayCommands(RelayRecord(1), {3});
     }
 };
 

@@ -11,6 +11,8 @@
 #include <QTableWidget>
 
 #include "cardpack/dll_load.h"
+#include "model/conversions.h"
+#include "platform/codepage.h"
 #include "tests/fixture/fixture.h"
 #include "tests/phonebook/phonebooktest.h"
 #include "windows/telzoznam.h"
@@ -246,6 +248,37 @@ private slots:
             QTest::mouseClick(d.bOK, Qt::LeftButton);
         });
         QCOMPARE(phonebooktest::Dump(console), QStringList{"Anna=712"});
+    }
+
+    // A name and a number take at most the 32 characters the system stores,
+    // typed or pasted, so that writing to the console cuts nothing.
+    void textsTakeWhatTheSystemStores()
+    {
+        TPult console;
+        phonebooktest::Fill(console, {"Anna=7"});
+        const QString name = QStringLiteral("Ústredňa Žilina, oddelenie dopravy");
+        const QString digits = QStringLiteral("0123456789012345678901234567890123456789");
+        run(console, [&](TfTelZoznam &d) {
+            type(d, 0, 0, name);
+            d.ValueListEditor1->setCurrentCell(0, 1);
+            QTest::keyClick(d.ValueListEditor1, Qt::Key_F2);
+            QLineEdit *editor = openEditor(d);
+            QVERIFY(editor);
+            QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+            QGuiApplication::clipboard()->setText(digits);
+            QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+            QTest::keyClick(editor, Qt::Key_End);
+            QTest::keyClick(editor, Qt::Key_5);
+            QTest::keyClick(editor, Qt::Key_Return);
+            QTRY_VERIFY(!openEditor(d));
+            QCOMPARE(cell(d, 0, 0), name.left(32));
+            QCOMPARE(cell(d, 0, 1), digits.left(32));
+            QTest::mouseClick(d.bOK, Qt::LeftButton);
+        });
+        QCOMPARE(phonebooktest::Dump(console), QStringList{name.left(32) + u'=' + digits.left(32)});
+        const TTelZoznam &entry = *console.TelZoznam[0];
+        QCOMPARE(entry.GetPaddedName(), platform::ToCp1250(entry.Meno));
+        QCOMPARE(entry.GetCodedNumber(), DialDigitsToCode(entry.Cislo));
     }
 
     void nameColumnTakesEverything()

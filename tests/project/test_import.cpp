@@ -27,6 +27,7 @@
 #include "records/sidefiles.h"
 #include "tests/fixture/consolewindows.h"
 #include "tests/fixture/fixture.h"
+#include "tests/project/uniset.h"
 #include "tests/records/oldrecords.h"
 #include "windows/mdichild.h"
 #include "windows/novypult.h"
@@ -37,6 +38,8 @@ namespace
 {
 
 using fixture::ConsoleWindows;
+using uniset::Overwrite;
+using uniset::WriteUniSet;
 
 QStringList gArgs{QStringLiteral("kelvara")};
 QStringList testArguments()
@@ -126,6 +129,48 @@ class TestImports : public QObject
     }
 
     QString Texts() const { return prompt_.texts().join(QStringLiteral(" | ")); }
+
+    // The fixture project opened from its file, with its console windows;
+    // console 1 left out when `oneConsole`.
+    void OpenProject(TMainForm1 &form, const QString &project, bool oneConsole = false)
+    {
+        auto cfg = fixture::BuildFixture();
+        for (int s = 2; s <= 4; ++s)
+            cfg->SlotyDosiek[s].Meno.clear();
+        if (oneConsole)
+            cfg->Pulty[1]->TypPultu = 0;
+        cfg->SaveToFile(project);
+        QVERIFY(form.OpenProjectByName(project));
+        QVERIFY(!ConsoleWindows(form).isEmpty());
+        prompt_.clear();
+    }
+
+    // What a command that fails must leave as it was.
+    struct TOpenProject {
+        const TAPult *config;
+        QString dump, name, caption;
+        QStringList windows;
+        Byte modified;
+        TCardOld *card0, *card1;
+    };
+    static TOpenProject Snapshot(TMainForm1 &form)
+    {
+        return {form.APult,        fixture::DumpFields(*form.APult), form.ProjectName, form.windowTitle(),
+                ConsoleWindows(form), form.ModifiedFlag,           form.CardOfSlot(0),  form.CardOfSlot(1)};
+    }
+    static void CompareProject(TMainForm1 &form, const TOpenProject &before)
+    {
+        QCOMPARE(form.APult, before.config);
+        QCOMPARE(fixture::DumpFields(*form.APult), before.dump);
+        QCOMPARE(form.ProjectName, before.name);
+        QCOMPARE(form.windowTitle(), before.caption);
+        QCOMPARE(ConsoleWindows(form), before.windows);
+        QCOMPARE(form.ModifiedFlag, before.modified);
+        QCOMPARE(form.CardOfSlot(0), before.card0);
+        QCOMPARE(form.CardOfSlot(1), before.card1);
+        QCOMPARE(form.Dialogue().OperationMode, opmode::Idle);
+        QCOMPARE(form.AllConsolesClosed, Byte(0));
+    }
 
 private slots:
     void initTestCase()
@@ -362,17 +407,10 @@ private slots:
         QTemporaryDir dir;
         auto form = MakeForm();
         form->show();
-        const QString project = dir.filePath(QStringLiteral("stanica.orv"));
-        auto cfg = fixture::BuildFixture();
-        for (int s = 2; s <= 4; ++s)
-            cfg->SlotyDosiek[s].Meno.clear();
-        cfg->SaveToFile(project);
-        QVERIFY(form->OpenProjectByName(project));
-        const TAPult *before = form->APult;
-        const QStringList windows = ConsoleWindows(*form);
-        const QString dump = fixture::DumpFields(*form->APult);
-        QVERIFY(!windows.isEmpty());
-        prompt_.clear();
+        OpenProject(*form, dir.filePath(QStringLiteral("stanica.orv")));
+        // Changed: a window closed too early would ask to save it.
+        form->ModifiedFlag = 1;
+        const TOpenProject before = Snapshot(*form);
 
         const QString file = WriteFile(dir, acf ? QStringLiteral("bad.acf") : QStringLiteral("bad.cfg"), bytes);
         fileAnswers_ << file;
@@ -382,11 +420,7 @@ private slots:
         QCOMPARE(prompt_.asked()[0].kind, TPrompt::Kind::Error);
         QVERIFY2(Texts().contains(QLatin1Char('"') + file + QLatin1Char('"')) && Texts().contains(LoadStrDll(reason)),
                  qPrintable(Texts()));
-        QCOMPARE(form->APult, before);
-        QCOMPARE(fixture::DumpFields(*form->APult), dump);
-        QCOMPARE(ConsoleWindows(*form), windows);
-        QCOMPARE(form->ProjectName, project);
-        QCOMPARE(form->Dialogue().OperationMode, opmode::Idle);
+        CompareProject(*form, before);
         QCOMPARE(ImportFolders(), QStringList());
     }
 
@@ -426,6 +460,179 @@ private slots:
         QCOMPARE(form->Dialogue().OperationMode, opmode::Idle);
         QCOMPARE(form->AllConsolesClosed, Byte(0));
         QCOMPARE(ImportFolders(), QStringList());
+    }
+
+    // Old files code a 4W5 board 144 or 145 and an E1 board 160 to 175; the
+    // cards code them 148 and 160. Keys on them import onto their lines.
+    void fourWireAndE1BoardsImport_data()
+    {
+        QTest::addColumn<bool>("acf");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("card");
+        QTest::addColumn<int>("cardCode");
+        for (bool acf : {true, false}) {
+            const char *kind = acf ? "ACF" : "CFG";
+            QTest::addRow("%s, 4W5 coded 144", kind) << acf << 144 << QStringLiteral("T4W5") << 148;
+            QTest::addRow("%s, 4W5 coded 145", kind) << acf << 145 << QStringLiteral("T4W5") << 148;
+            QTest::addRow("%s, E1 coded 161", kind) << acf << 161 << QStringLiteral("TE1") << 160;
+        }
+    }
+
+    void fourWireAndE1BoardsImport()
+    {
+        QFETCH(bool, acf);
+        QFETCH(int, code);
+        QFETCH(QString, card);
+        QFETCH(int, cardCode);
+        QTemporaryDir dir;
+        auto form = MakeForm();
+        form->show();
+        oldfile::Builder b(acf);
+        // Keys 0, 1 and 2 on lines 0 and 3 of the board in slot 1 and line 2 of the UL10 in slot 0.
+        b.Board(0, 71).Board(1, Byte(code)).KeyLine(0, 32, 5).KeyLine(0, 33, 8).KeyLine(0, 34, 2);
+        fileAnswers_ << WriteFile(dir, acf ? QStringLiteral("old.acf") : QStringLiteral("old.cfg"), b.Bytes());
+        (acf ? form->KonverziaACF : form->KonverziaCFG)->trigger();
+
+        QVERIFY2(prompt_.asked().isEmpty(), qPrintable(Texts()));
+        QVERIFY(form->APult);
+        const TAPult &a = *form->APult;
+        QCOMPARE(a.SlotyDosiek[1].Meno, card);
+        QCOMPARE(int(a.SlotyDosiek[1].Kod), cardCode);
+        QVERIFY(form->CardOfSlot(1));
+        QCOMPARE(int(form->CardOfSlot(1)->GetCardNum(a.TypSystemu)), cardCode);
+        const TPult &p = *a.Pulty[0];
+        const int lines[3][2] = {{1, 0}, {1, 3}, {0, 2}};
+        for (int k = 0; k < 3; ++k) {
+            const TKlavesa &key = *p.Klavesy[k];
+            QCOMPARE(int(key.HWPozicDosky), lines[k][0]);
+            QCOMPARE(int(key.PozicLinky), lines[k][1]);
+            QVERIFY(key.NumLin != 255);
+            QVERIFY(p.Dosky[lines[k][0]]);
+            QCOMPARE(int(p.Dosky[lines[k][0]]->Linky[lines[k][1]]->Klavesa), k);
+        }
+        QCOMPARE(ConsoleWindows(*form).size(), 1);
+        QCOMPARE(form->ProjectName, LoadStrDll(2));
+        QCOMPARE(ImportFolders(), QStringList());
+    }
+
+    // File > Open from UNI takes its consoles from the side files beside the
+    // UNI file: from a fresh start, and after a project with one console.
+    void uniSetBringsItsConsoles_data()
+    {
+        QTest::addColumn<bool>("afterProject");
+        QTest::newRow("fresh start") << false;
+        QTest::newRow("after a one-console project") << true;
+    }
+
+    void uniSetBringsItsConsoles()
+    {
+        QFETCH(bool, afterProject);
+        QTemporaryDir dir;
+        const QString base = dir.filePath(QStringLiteral("stanica"));
+        WriteUniSet(base, {0, 1});
+        auto form = MakeForm();
+        form->show();
+        if (afterProject) {
+            OpenProject(*form, dir.filePath(QStringLiteral("one.orv")), true);
+            QCOMPARE(form->PultTyp[1], Byte(0));
+        }
+        QStringList proposals;
+        form->DialogueSide().ChooseFileExec = [&](const QString &, const QString &filter, QString &name) {
+            proposals << name;
+            if (filter != QStringLiteral("*.uni|*.uni"))
+                return false;
+            name = base + QStringLiteral(".uni");
+            return true;
+        };
+        form->NacitaniezUNI1->trigger();
+
+        QVERIFY2(prompt_.asked().isEmpty(), qPrintable(Texts()));
+        QCOMPARE(newShown_, 0);
+        // The dialog opens in the open project's folder.
+        QCOMPARE(proposals, QStringList{afterProject ? dir.path() + QLatin1Char('/') : QString()});
+        QVERIFY(form->APult);
+        const TAPult &a = *form->APult;
+        QCOMPARE(ConsoleWindows(*form).size(), 2);
+        QCOMPARE(form->PultTyp[0], Byte(1));
+        QCOMPARE(form->PultTyp[1], Byte(1));
+        QCOMPARE(form->SystemImage.ConsoleType(1), Byte(1));
+        QCOMPARE(a.Pulty[0]->PocetObrazoviek, Byte(1));
+        QCOMPARE(a.Pulty[1]->PocetObrazoviek, Byte(2));
+        QCOMPARE(a.Pulty[0]->Klavesy[0]->PozicLinky, Byte(2));
+        QCOMPARE(a.Pulty[0]->Klavesy[0]->MenoKlavesy, QStringLiteral("ABC"));
+        QCOMPARE(a.Pulty[1]->Klavesy[100]->PozicLinky, Byte(4));
+        QCOMPARE(a.Pulty[1]->Klavesy[100]->HintKlavesy, QStringLiteral("Line four"));
+        QVERIFY(form->CardOfSlot(0));
+        QCOMPARE(form->ProjectName, base + QStringLiteral(".orv"));
+        QVERIFY(form->SaveFileName.isEmpty());
+        QVERIFY(form->ModifiedFlag);
+        QCOMPARE(form->Dialogue().OperationMode, opmode::Idle);
+    }
+
+    // Open from UNI that cannot be done leaves the open project, its
+    // windows, cards, name and modified mark as they were.
+    void failedUniKeepsTheProject_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("kind");   // the one box shown, -1 none
+        QTest::addColumn<int>("reason"); // a text the box holds, 0 none
+        QTest::newRow("dialog cancelled") << QStringLiteral("cancel") << -1 << 0;
+        QTest::newRow("short side file") << QStringLiteral("short") << int(TPrompt::Kind::Error) << 280;
+        QTest::newRow("side file of another kind") << QStringLiteral("magic") << int(TPrompt::Kind::Error) << 281;
+        QTest::newRow("damaged UNI file") << QStringLiteral("uni") << int(TPrompt::Kind::Error) << 282;
+        QTest::newRow("missing side file") << QStringLiteral("missing") << int(TPrompt::Kind::Error) << 16;
+        QTest::newRow("refused board") << QStringLiteral("board") << int(TPrompt::Kind::Warning) << 141;
+        QTest::newRow("save question cancelled") << QStringLiteral("save") << int(TPrompt::Kind::Warning)
+                                                 << 33;
+    }
+
+    void failedUniKeepsTheProject()
+    {
+        QFETCH(QString, damage);
+        QFETCH(int, kind);
+        QFETCH(int, reason);
+        QTemporaryDir dir;
+        const QString base = dir.filePath(QStringLiteral("stanica"));
+        // A line of the UL10 named with the 4W5's code contradicts its slot.
+        WriteUniSet(base, {0, 1}, [&damage](TPcRecord &, TUniRecord &uni) {
+            if (damage == QLatin1String("board"))
+                uni.Entry(0)[2] = 148;
+        });
+        if (damage == QLatin1String("short"))
+            Overwrite(base + QStringLiteral("_1.cfg"), QByteArray(100, 'x'));
+        if (damage == QLatin1String("magic"))
+            Overwrite(base + QStringLiteral("_1.cfg"), QByteArray(pcrec::Size, 'x'));
+        if (damage == QLatin1String("uni"))
+            Overwrite(base + QStringLiteral(".uni"), QByteArray(unirec::Size, 0));
+        auto form = MakeForm();
+        form->show();
+        OpenProject(*form, dir.filePath(QStringLiteral("projekt.orv")));
+        form->ModifiedFlag = 1;
+        if (damage == QLatin1String("save"))
+            prompt_.Answer(TPrompt::Cancel);
+        const TOpenProject before = Snapshot(*form);
+        form->DialogueSide().ChooseFileExec = [&](const QString &, const QString &, QString &name) {
+            if (damage == QLatin1String("cancel"))
+                return false;
+            name = damage == QLatin1String("missing") ? dir.filePath(QStringLiteral("none.uni"))
+                                                        : base + QStringLiteral(".uni");
+            return true;
+        };
+        if (damage == QLatin1String("missing"))
+            QFile::copy(base + QStringLiteral(".uni"), dir.filePath(QStringLiteral("none.uni")));
+        // Without a side file beside it the console set-up is asked for.
+        type0_ = 1;
+        form->NacitaniezUNI1->trigger();
+
+        QCOMPARE(newShown_, damage == QLatin1String("missing") ? 1 : 0);
+        if (kind < 0) {
+            QVERIFY2(prompt_.asked().isEmpty(), qPrintable(Texts()));
+        } else {
+            QCOMPARE(prompt_.asked().size(), 1);
+            QCOMPARE(int(prompt_.asked()[0].kind), kind);
+            QVERIFY2(Texts().contains(LoadStrDll(reason)), qPrintable(Texts()));
+        }
+        CompareProject(*form, before);
     }
 };
 

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "cardpack/dll_load.h"
+#include "cardpack/registry.h"
 #include "platform/programfolder.h"
 #include "records/oldimport.h"
 #include "records/sidefiles.h"
@@ -252,6 +253,46 @@ private slots:
         QVERIFY(!WriteTempPultFiles(folder, set, errors).isEmpty());
         QVERIFY(QFileInfo::exists(folder.ConsoleFile(0)));
         QVERIFY(!QFileInfo::exists(folder.ConsoleFile(1)));
+    }
+
+    // The boards of an old file as the card package codes them: the slots'
+    // codes and the UNI entries of their lines; a code without a card and the
+    // empty code stay, and so does a file copied unchanged.
+    void cardCodesOfOldBoards()
+    {
+        QTemporaryDir dir;
+        oldfile::Builder b(false);
+        b.Board(0, 144).Board(1, 161).Board(2, 70).Board(3, 0x20);
+        b.KeyLine(0, 32, 0).KeyLine(0, 33, 5).KeyLine(0, 34, 10).KeyLine(0, 35, 15);
+        TPcRecord pc;
+        InitPcRecord(pc);
+        const QString pcFile = WriteFile(dir, QStringLiteral("pc.cfg"), pc.ToBytes());
+        TImportRequest request;
+        request.IsAcf = false;
+        request.ConsoleTypes = {1, 1};
+        request.CfgFiles = {WriteFile(dir, QStringLiteral("old.cfg"), b.Bytes()), pcFile};
+        TOldRecord old;
+        TImportSet set;
+        QString error;
+        QVERIFY2(PrepareImport(request, old, nullptr, set, error), qPrintable(error));
+        QCOMPARE(Entry(*set.Uni, 0).at(2), char(144));
+
+        const auto list = Registry::CreateBoardList(QStringLiteral("TZOZ"));
+        QVERIFY(list);
+        TakeCardCodes(set, [&list](Byte code) { return CardCodeOf(*list, code, 0); });
+        const TPcRecord &record = *set.Records[0];
+        QCOMPARE(record.BoardCode(0), Byte(148));
+        QCOMPARE(record.BoardCode(1), Byte(160));
+        QCOMPARE(record.BoardCode(2), Byte(71));
+        QCOMPARE(record.BoardCode(3), Byte(0x20));
+        QCOMPARE(record.BoardCode(4), Byte(0xFF));
+        // The entries of lines 0, 5, 10 and 15, then the first free one.
+        QByteArray codes;
+        for (int j = 0; j < 5; ++j)
+            codes.append(Entry(*set.Uni, j).at(2));
+        QCOMPARE(codes, QByteArray::fromHex("94A04720FF"));
+        QVERIFY(!set.Records[1]);
+        QCOMPARE(set.CopyFrom[1], pcFile);
     }
 };
 

@@ -72,6 +72,22 @@ void click(QWidget *w)
     QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2));
 }
 
+// Chooses a port in the list with the arrow keys, as the user does.
+bool choosePort(QComboBox *list, const QString &text)
+{
+    const int wanted = list->findText(text);
+    if (wanted < 0)
+        return false;
+    list->setFocus();
+    while (list->currentIndex() != wanted) {
+        const int before = list->currentIndex();
+        QTest::keyClick(list, list->currentIndex() < wanted ? Qt::Key_Down : Qt::Key_Up);
+        if (list->currentIndex() == before)
+            return false;
+    }
+    return true;
+}
+
 // A wire frame of the system: A5 5A, header, data, sum.
 QByteArray wire(Byte command, const QByteArray &data)
 {
@@ -170,6 +186,8 @@ private slots:
 
     void init()
     {
+        // Every test starts from the default settings, not from a port an earlier one chose.
+        QFile::remove(platform::WritePath(QStringLiteral("cfg.ini")));
         prompt_.clear();
         pointPorts({});
         platform::SetTimeScale(1.0);
@@ -189,9 +207,12 @@ private slots:
         QString device, a, p, log;
         qint64 elapsed = -1;
         bool memoShown = true;
+        QString selected;
         settings(*form, [&](TNastav1 &d) {
             for (int i = 0; i < d.ComboBox1->count(); ++i)
                 ports << d.ComboBox1->itemText(i);
+            selected = d.ComboBox1->currentText();
+            QVERIFY(choosePort(d.ComboBox1, QStringLiteral("COM3")));
             device = d.lDevice->text();
             click(d.TestOrvy);
             click(d.TestPultu);
@@ -206,7 +227,9 @@ private slots:
             QTest::mouseClick(d.BtnCancel, Qt::LeftButton);
         }, true);
         QCOMPARE(shown_, 1);
-        QCOMPARE(ports, QStringList{QStringLiteral("COM3")});
+        // The configured port is offered, and chosen, though it does not open now.
+        QCOMPARE(ports, (QStringList{QStringLiteral("COM1"), QStringLiteral("COM3")}));
+        QCOMPARE(selected, QStringLiteral("COM1"));
         QCOMPARE(device, sim.path);
         QCOMPARE(a, LoadStrDll(31));
         QCOMPARE(p, LoadStrDll(31));
@@ -238,6 +261,7 @@ private slots:
         bool memoShown = false;
         qint64 elapsed = 0;
         settings(*form, [&](TNastav1 &d) {
+            QVERIFY(choosePort(d.ComboBox1, QStringLiteral("COM2")));
             click(d.TestOrvy);
             QElapsedTimer clock;
             clock.start();
@@ -300,11 +324,13 @@ private slots:
         expectNoBoxes();
     }
 
-    // No usable port: the list is empty, the test refuses, OK sets port 0.
+    // No usable port and none configured: the list is empty, the test
+    // refuses, OK leaves port 0.
     void portTestWithoutPorts()
     {
         auto form = openProject();
         QVERIFY(form);
+        form->PortNumber = 0;
         int count = -1;
         settings(*form, [&](TNastav1 &d) {
             count = d.ComboBox1->count();
@@ -320,6 +346,59 @@ private slots:
         QVERIFY(prompt_.texts()[0].contains(QStringLiteral("no serial port is listed")));
         QCOMPARE(form->PortNumber, Byte(0));
         QCOMPARE(form->StatusBar1->Text(3), QStringLiteral("  COM0  "));
+    }
+
+    void configuredPortKept_data()
+    {
+        QTest::addColumn<int>("usable");     // a port that opens now; 0 none
+        QTest::addColumn<QString>("chosen"); // the engineer's choice; empty: none
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("no port opens") << 0 << QString() << QStringList{"COM4"} << 4;
+        QTest::newRow("another port opens") << 2 << QString() << QStringList{"COM2", "COM4"} << 4;
+        QTest::newRow("another port chosen") << 2 << "COM2" << QStringList{"COM2", "COM4"} << 2;
+    }
+    // The configured port is unplugged: the list still offers it, selected,
+    // and OK keeps it in cfg.ini unless the engineer chose another.
+    void configuredPortKept()
+    {
+        QFETCH(int, usable);
+        QFETCH(QString, chosen);
+        QFETCH(QStringList, listed);
+        QFETCH(int, expected);
+        PtyPeer peer;
+        QVERIFY(peer.Ok());
+        QHash<int, QString> ports;
+        if (usable)
+            ports.insert(usable, peer.slavePath);
+        pointPorts(ports);
+        auto form = openProject();
+        QVERIFY(form);
+        form->PortNumber = 4;
+        QVERIFY(form->SaveSettings(form->SettingsFileName()));
+        QVERIFY(readAll(form->SettingsFileName()).contains("COMport=4"));
+        QStringList offered;
+        QString selected, device;
+        const int result = settings(*form, [&](TNastav1 &d) {
+            for (int i = 0; i < d.ComboBox1->count(); ++i)
+                offered << d.ComboBox1->itemText(i);
+            selected = d.ComboBox1->currentText();
+            device = d.lDevice->text();
+            if (!chosen.isEmpty())
+                QVERIFY(choosePort(d.ComboBox1, chosen));
+            QTest::mouseClick(d.BtnOK, Qt::LeftButton);
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(offered, listed);
+        QCOMPARE(selected, QStringLiteral("COM4"));
+        QCOMPARE(device, Nowhere);
+        QCOMPARE(form->PortNumber, Byte(expected));
+        QCOMPARE(form->StatusBar1->Text(3), QStringLiteral("  COM%1  ").arg(expected));
+        const QByteArray written = readAll(form->SettingsFileName());
+        QVERIFY2(written.contains(QStringLiteral("COMport=%1\r\n").arg(expected).toLatin1()) ||
+                     written.contains(QStringLiteral("COMport=%1\n").arg(expected).toLatin1()),
+                 written.constData());
+        expectNoBoxes();
     }
 
     // Cancel still applies the system type, ring time-out, DORST mode,
@@ -364,6 +443,13 @@ private slots:
         QCOMPARE(cfg.RezimDORST, Byte(1));
         QCOMPARE(cfg.Pulty[0]->FNGSMR, QStringLiteral("987"));
         QCOMPARE(form->KeyFont.family(), QStringLiteral("Courier"));
+        // The font reaches the key controls of the windows already open.
+        QVERIFY(!windowsBefore.isEmpty());
+        for (TMDIChild *w : windowsBefore)
+            for (TColorButton *key : std::as_const(w->KeyList)) {
+                QCOMPARE(key->font().family(), QStringLiteral("Courier"));
+                QCOMPARE(key->font().pointSize(), 14);
+            }
         QCOMPARE(form->ModifiedFlag, Byte(1));
         QCOMPARE(form->PultTyp[1], Byte(2));
         QCOMPARE(cfg.Pulty[1]->TypPultu, Byte(2));

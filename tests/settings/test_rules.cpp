@@ -19,6 +19,8 @@ namespace
 void bind(TAPult &cfg, int c, int k, Byte s, Byte l, Byte ext = 255)
 {
     TPult &p = *cfg.Pulty[c];
+    if (cfg.SlotyDosiek[s].Meno.isEmpty())
+        cfg.SlotyDosiek[s] = {QStringLiteral("TUL10"), 71};
     if (!p.Dosky[s]) {
         p.Dosky[s] = std::make_unique<TDoska>();
         p.Dosky[s]->MenoDosky = QStringLiteral("UL10");

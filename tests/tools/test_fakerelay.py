@@ -159,6 +159,14 @@ class RelayCase(unittest.TestCase):
         self.addCleanup(relay.close)
         return relay
 
+    def refused(self, relay, datagram, kind):
+        """Sends a datagram the relay must not answer; its DROP or BAD line."""
+        relay.send(datagram)
+        self.assertIsNone(relay.reply(0.3), 'a refused datagram is not answered')
+        e = relay.event(kind)
+        self.assertEqual(e['hex'], datagram.hex().upper())
+        return e
+
 
 class ReplyTest(RelayCase):
     def test_ready_line_names_both_ends(self):
@@ -270,11 +278,9 @@ class DropTest(RelayCase):
         ]
         for name, datagram, reason in cases:
             with self.subTest(case=name):
-                relay.send(datagram)
-                self.assertIsNone(relay.reply(0.3), 'a dropped datagram is not answered')
-                e = relay.event('DROP')
+                e = self.refused(relay, datagram, 'DROP')
                 self.assertIn(reason, e['reason'])
-                self.assertEqual((e['size'], e['hex']), (len(datagram), datagram.hex().upper()))
+                self.assertEqual(e['size'], len(datagram))
         # A longer one counts by its first 264 bytes.
         long = good + b'\x55' * 36
         relay.send(long)
@@ -292,6 +298,63 @@ class DropTest(RelayCase):
         relay.send(swapped)
         self.assertIsNone(relay.reply(0.3))
         self.assertIn('bad sum', relay.event('DROP')['reason'])
+
+
+class CheckTest(RelayCase):
+    """--check and --system: what a relay written apart from Kelvara would
+    refuse, and the address its replies carry."""
+
+    def test_sound_commands_are_answered_with_the_system_address(self):
+        relay = self.start('--check', '--system', SYSTEM)
+        self.assertEqual(relay.ask(3), (6, 6, SYSTEM, 'SetMod '))
+        # The same system written with zeros: answered, and the reply names the
+        # system as given, not as the command wrote it.
+        self.assertEqual(relay.ask(10, address='010.000.000.007'), (11, 11, SYSTEM, 'SetMod '))
+        self.assertEqual(relay.command('stats'), 'OK received 2 dropped 0 sent 2 bad 0')
+
+    def test_what_an_independent_relay_refuses(self):
+        relay = self.start('--check', '--system', SYSTEM)
+        good = message(3)
+        junk_after_address = bytearray(good)
+        junk_after_address[4 + 4 + 1 + len(SYSTEM)] = ord('9')   # the address field, past its length
+        junk_after_address[260:264] = u32(sum(junk_after_address[:260]))
+        junk_after_text = bytearray(good)
+        junk_after_text[4 + 20 + 9] = ord('x')                    # past "SetMod " and its zero
+        junk_after_text[260:264] = u32(sum(junk_after_text[:260]))
+        cases = [
+            ('another system', message(3, address='10.0.0.8'), 'is not the system 10.0.0.7'),
+            ('body code', message(3, body_code=5), 'body code 5, outer code 3'),
+            ('no blank', message(3, text='SetMod'), "text 'SetMod', not 'SetMod '"),
+            ('other text', message(3, text='SetMode'), "text 'SetMode', not 'SetMod '"),
+            ('long datagram', good + b'\0' * 36, 'size 300, not 264'),
+            ('no address', message(3, address=''), 'no IPv4 address'),
+            ('a name', message(3, address='relay.local'), 'no IPv4 address'),
+            ('bytes after the address', bytes(junk_after_address), 'bytes after the 8-character address'),
+            ('bytes after the text', bytes(junk_after_text), 'bytes after the text'),
+        ]
+        for name, datagram, reason in cases:
+            with self.subTest(case=name):
+                e = self.refused(relay, datagram, 'BAD')
+                self.assertTrue(any(reason in p for p in e['problems']), e['problems'])
+        self.assertEqual(relay.command('stats'), 'OK received 9 dropped 0 sent 0 bad 9')
+
+    def test_system_alone_checks_only_the_address(self):
+        relay = self.start('--system', SYSTEM, record=False)
+        self.assertEqual(relay.ask(9, body_code=4)[:3], (16, 16, SYSTEM))
+        self.assertIn('not the system', self.refused(relay, message(9, address='10.0.0.8'), 'BAD')['problems'][0])
+
+    def test_system_must_be_an_address(self):
+        p = subprocess.run([sys.executable, RELAY, '--system', 'relay.local'], capture_output=True)
+        self.assertEqual(p.returncode, 2)
+        self.assertIn(b'no IPv4 address', p.stderr)
+
+    def test_lines_carry_the_shared_clock(self):
+        relay = self.start(record=False)
+        before = time.monotonic()
+        relay.ask(3)
+        after = time.monotonic()
+        rx = relay.event('RX')
+        self.assertTrue(before <= rx['clock'] <= after, (before, rx['clock'], after))
 
 
 class RecordTest(RelayCase):
