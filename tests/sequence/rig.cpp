@@ -28,7 +28,6 @@
 
 #include "cardpack/dll_load.h"
 #include "editing/keybinding.h"
-#include "editing/layoutchange.h"
 #include "mainwindow/mainform.h"
 #include "mainwindow/mainform_dialogue.h"
 #include "model/conversions.h"
@@ -835,36 +834,6 @@ QStringList TRig::ExceptionsReported()
     return found;
 }
 
-QStringList TRig::MoreBindingFaults() const
-{
-    QStringList faults;
-    const TAPult *cfg = form_ ? form_->APult : nullptr;
-    if (!cfg)
-        return faults;
-    for (int c = 0; c < ConsoleCount; ++c) {
-        const TPult *p = cfg->Pulty[c].get();
-        if (!p)
-            continue;
-        const int capacity = LayoutChange::Capacity(form_->Zoznam.get(), p->TypPultu, p->PocetObrazoviek);
-        for (int k = 0; k < KeyCount; ++k) {
-            const TKlavesa *key = p->Klavesy[k].get();
-            if (!key || key->HWPozicDosky == 255 || key->MenoLinky == NekonfName || key->TypLinky > 254)
-                continue;
-            if (p->TypPultu != 0 && k >= capacity)
-                faults << QStringLiteral("console %1 key %2 is bound above the console's %3 keys")
-                              .arg(c)
-                              .arg(k)
-                              .arg(capacity);
-            if (key->HWPozicDosky < BoardCount && !form_->CardOfSlot(key->HWPozicDosky))
-                faults << QStringLiteral("console %1 key %2 is bound to slot %3, which holds no card")
-                              .arg(c)
-                              .arg(k)
-                              .arg(key->HWPozicDosky);
-        }
-    }
-    return faults;
-}
-
 QStringList TRig::ExpectedWindows() const
 {
     QStringList expected;
@@ -898,8 +867,7 @@ bool TRig::Check(const TState &before, TKind kind)
 
     // 2. Lines and keys point at each other; bound keys have their card and fit the console.
     if (cfg) {
-        QStringList faults = BindingFaults(*cfg);
-        faults << MoreBindingFaults();
+        const QStringList faults = BindingFaults(*cfg, form_->Zoznam.get());
         if (!faults.isEmpty())
             return Fail(QStringLiteral("binding"), faults.mid(0, 6).join(QStringLiteral(" | ")));
     }

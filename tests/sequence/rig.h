@@ -132,8 +132,6 @@ private:
     bool Check(const TState &before, TKind kind);
     bool Fail(const QString &check, const QString &detail);
     QStringList ExceptionsReported();
-    // Bound keys have their card and fit the console.
-    QStringList MoreBindingFaults() const;
     QStringList ExpectedWindows() const;
 
     // ---- real events (commands.cpp) -----------------------------------------------------
