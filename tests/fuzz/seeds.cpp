@@ -733,6 +733,8 @@ void netLoadSeeds()
     seed("netload", QStringLiteral("tables-file"), QByteArray(1, char(1 | twoMech)) + tables);
     seed("netload", QStringLiteral("write-boards"), QByteArray(1, char(2 | twoMech | 0x40)) + boards);
     seed("netload", QStringLiteral("boards-into-project"), QByteArray(1, char(3 | twoMech)) + boards);
+}
+
 // The command-sequence harness: one byte a choice; a few fixed runs of them.
 void sequenceSeeds()
 {

@@ -225,12 +225,18 @@ QByteArray WorkText(const TAPult *cfg)
             const TDoska *b = p->Dosky[s].get();
             if (!b)
                 continue;
-            out << QStringLiteral("Pult%1 slot %2: board %3 %4, %5 lines")
-                       .arg(c)
-                       .arg(s)
-                       .arg(kept(b->MenoDosky))
-                       .arg(b->CisloDosky)
-                       .arg(b->PocetLiniek);
+            // A board's name, code and line count come from the slot's card,
+            // filled in when its console shows the card: they count with a binding.
+            bool bound = false;
+            for (const auto &line : b->Linky)
+                bound = bound || (line && line->Klavesa != 255);
+            if (bound)
+                out << QStringLiteral("Pult%1 slot %2: board %3 %4, %5 lines")
+                           .arg(c)
+                           .arg(s)
+                           .arg(kept(b->MenoDosky))
+                           .arg(b->CisloDosky)
+                           .arg(b->PocetLiniek);
             // A free line's name and type are the card's to show; only bindings count.
             for (int l = 0; l < LineCount; ++l) {
                 const TLinka *line = b->Linky[l].get();

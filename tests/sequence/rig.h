@@ -45,7 +45,8 @@ QString FirstDifference(const QByteArray &a, const QByteArray &b);
 
 // The engineer's work in a configuration, one line per setting, key, binding
 // and phone-book entry: what the project text holds less what the program
-// derives again on its own (the names and types of free lines, the line numbers).
+// derives again on its own (the names and types of free lines, the line
+// numbers, the card data of a board without bindings).
 QByteArray WorkText(const TAPult *config);
 
 // What a command may do to the project, for the checks that depend on it.
