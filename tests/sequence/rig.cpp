@@ -775,6 +775,10 @@ bool TRig::Step(TChooser &chooser)
     // A file handed over during a question may have replaced the project.
     if (handOverInBox_ && kind != TKind::Settings && (form_->APult != before.config || !form_->isVisible()))
         kind = TKind::Replace;
+    // A file handed over during a question is taken when the command is done
+    // and asks its own question: a Cancel then belongs to one of the two.
+    if (handOverInBox_)
+        saveCancelled_ = false;
 
     // The project's file: the one opened now, else the one written now.
     const QHash<QString, QByteArray> filesAfter = ProjectFiles();
