@@ -474,7 +474,16 @@ bool TKeyBinding::DeleteKeys(int k, bool confirmed, bool allConsoles, bool testO
         if (!line)
             continue;
         Byte clear = 255;
-        if (was.PozicRLinky != 255) {
+        // A key bound to the line itself may carry the card's extended-line
+        // type as its position: it is on an extended line only when no line holds it.
+        bool onExt = was.PozicRLinky != 255;
+        if (onExt) {
+            const TRLinka *ext = extAt(line, was.PozicRLinky);
+            const TKlavesa *extKey = ext ? keyAt(p, ext->Klavesa) : nullptr;
+            const TKlavesa *lineKey = keyAt(p, line->Klavesa);
+            onExt = !(lineKey && sameIdentity(*lineKey, was) && !(extKey && sameIdentity(*extKey, was)));
+        }
+        if (onExt) {
             TRLinka *ext = extAt(line, was.PozicRLinky);
             if (testOnly || !ext || !mayRelease(p, ext->Klavesa))
                 continue;

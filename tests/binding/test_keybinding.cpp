@@ -235,6 +235,7 @@ private slots:
     void deleteTestOnlyChangesNothing();
     void deleteMissingAndUnboundKeys();
     void deletePlainLineWithExtendedKeys();
+    void deleteKeyOnLineOfExtendedType();
     void deleteOnAllConsoles();
     void msnSharing();
     void keyNameUnique_data();
@@ -650,6 +651,34 @@ void TestKeyBinding::deletePlainLineWithExtendedKeys()
         rig.answer = false;
         QVERIFY(rig.binding().DeleteKeys(12, true, false, false));
         QVERIFY(rig.asked.isEmpty());
+        CHECK_BINDINGS(*rig.cfg);
+    }
+}
+
+void TestKeyBinding::deleteKeyOnLineOfExtendedType()
+{
+    // A four-wire line bound as it stands, with no type chosen: the key
+    // carries the card's extended-line type as its position, but the line
+    // itself holds it. Deleting it lets the line go.
+    for (const bool allConsoles : {false, true}) {
+        Rig rig;
+        TCardOld &card = rig.addCard(1, std::make_unique<T4W5Card>());
+        for (auto &p : rig.cfg->Pulty)
+            p->Dosky[1]->Linky[1] = std::make_unique<TLinka>();
+        TLineSelection sel;
+        sel.Slot = 1;
+        sel.Line = 1;
+        sel.HasPressedButton = true;
+        sel.PressedCaption = card.GetNameLin(1);
+        sel.LineButtonCount = card.LinCount();
+        QVERIFY(rig.binding().AssignLineToKey(25, sel));
+        QCOMPARE(rig.line(0, 1, 1)->Klavesa, Byte(25));
+        QVERIFY(rig.key(0, 25).PozicRLinky != 255);
+        CHECK_BINDINGS(*rig.cfg);
+
+        QVERIFY(rig.binding().DeleteKeys(25, false, allConsoles, false));
+        QCOMPARE(rig.line(0, 1, 1)->Klavesa, Byte(255));
+        QVERIFY(rig.key(0, 25).IsUnconfigured());
         CHECK_BINDINGS(*rig.cfg);
     }
 }

@@ -32,6 +32,7 @@ all="$all exportfile"
 all="$all oldimport"
 all="$all netfiles"
 all="$all ftpreplies framelog write netload"
+all="$all sequence"
 harnesses=${*:-$all}
 
 # The largest input each harness takes: a whole record, image or read.
@@ -54,6 +55,7 @@ max_len() {
   framelog) echo 8200 ;;
   write) echo 4096 ;;
   netload) echo 96000 ;;
+  sequence) echo 512 ;;
   *) echo "run.sh: no harness $1" >&2; exit 2 ;;
   esac
 }

@@ -735,6 +735,20 @@ void netLoadSeeds()
     seed("netload", QStringLiteral("boards-into-project"), QByteArray(1, char(3 | twoMech)) + boards);
 }
 
+// The command-sequence harness: one byte a choice; a few fixed runs of them.
+void sequenceSeeds()
+{
+    for (unsigned n = 1; n <= 4; ++n) {
+        QByteArray bytes;
+        unsigned x = n * 2654435761u;
+        for (int i = 0; i < 240; ++i) {
+            x = x * 1103515245u + 12345u;
+            bytes += char(x >> 16);
+        }
+        seed("sequence", QStringLiteral("run-%1").arg(n), bytes);
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -763,6 +777,7 @@ int main(int argc, char **argv)
     frameLogSeeds(read);
     writeSeeds();
     netLoadSeeds();
+    sequenceSeeds();
     std::printf("fuzz_seeds: %d seeds in %s\n", written, qPrintable(root));
     return 0;
 }
