@@ -747,6 +747,7 @@ bool TRig::StartHandOver(const QString &when)
                                                        : files[Pick(int(files.size()))];
     Say(when + QStringLiteral("a second copy hands over %1").arg(QDir(dir_.path()).relativeFilePath(name)));
     openChosen_ = name;
+    handedOver_ = name;
     handOverDone_ = false;
     if (!when.isEmpty())
         handOverInBox_ = true;

@@ -489,6 +489,7 @@ TState TRig::Snapshot()
     s.alive = form_->isVisible();
     s.port = form_->PortNumber;
     s.projectName = form_->ProjectName;
+    s.saveFile = form_->SaveFileName;
     const TAPult *cfg = form_->APult;
     s.config = cfg;
     s.loaded = cfg != nullptr;
@@ -788,11 +789,19 @@ bool TRig::Step(TChooser &chooser)
             (written.isEmpty() || it.key() == form_->ProjectName))
             written = it.key();
     const TAPult *config = form_ ? form_->APult : nullptr;
-    const bool replaced = config != before.config || !form_->isVisible();
+    // A file handed over during a question is taken after the question's
+    // command, so it may open in a later step; and the new configuration may
+    // sit where the old one was freed. The file Save writes to turning into
+    // the handed-over file, without a save to it, tells it apart.
+    const bool handOverTaken = !handedOver_.isEmpty() && form_->SaveFileName == handedOver_ &&
+                               before.saveFile != handedOver_ && written != handedOver_;
+    if (handOverTaken && kind != TKind::Settings)
+        kind = TKind::Replace;
+    const bool replaced = config != before.config || !form_->isVisible() || handOverTaken;
     // What the program made of the file it opened, or what it wrote.
-    if (replaced && form_->isVisible() && config && !openChosen_.isEmpty() &&
-        form_->ProjectName == openChosen_) {
-        lastFile_ = openChosen_;
+    const bool opened = (!openChosen_.isEmpty() && form_->ProjectName == openChosen_) || handOverTaken;
+    if (replaced && form_->isVisible() && config && opened) {
+        lastFile_ = form_->ProjectName;
         baseline_ = WorkText(config);
     } else if (replaced) {
         // A file written before the configuration went holds the one before.
@@ -891,7 +900,8 @@ bool TRig::Check(const TState &before, TKind kind)
     if (after.alive && after.unsaved && !form_->ModifiedFlag)
         return Fail(QStringLiteral("modified mark"),
                     lastFile_.isEmpty()
-                        ? QStringLiteral("a project without a file is not marked modified")
+                        ? QStringLiteral("a project without a file is not marked modified (its name: \"%1\")")
+                              .arg(form_->ProjectName)
                         : QStringLiteral("the project differs from %1 (%2) and is not marked modified")
                               .arg(QFileInfo(lastFile_).fileName(), FirstDifference(baseline_, after.work)));
     bool asked = false;

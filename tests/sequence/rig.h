@@ -78,6 +78,7 @@ struct TState {
     QStringList windows;  // the console windows shown, as "Pult0:type/screens"
     int port = -1;
     QString projectName;
+    QString saveFile; // the file Save writes to; empty: it asks for a name
 };
 
 class TRig;
@@ -214,6 +215,7 @@ private:
     QString lastFile_;           // the project file last opened or saved; empty: none
     QByteArray baseline_;        // the work the program opened from it or wrote to it
     QString openChosen_;         // a project file an open dialog or a hand-over named in this step
+    QString handedOver_;         // the file last handed over: it may be taken in a later step
     bool portChosen_ = false;    // this step chose a port in the settings dialog
     bool saveCancelled_ = false; // a save question (or the name asked after its Yes) was cancelled
     int startChoice_ = 0;        // the start dialog's choice the next time it shows; 0 leave it
