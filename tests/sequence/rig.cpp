@@ -26,6 +26,8 @@
 
 #include <cstdio>
 
+#include <sys/stat.h>
+
 #include "cardpack/dll_load.h"
 #include "editing/keybinding.h"
 #include "mainwindow/mainform.h"
@@ -69,6 +71,17 @@ QByteArray readFile(const QString &name)
 {
     QFile f(name);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Which file a name stands for, and when it was last written: a save writes a
+// new file in the old one's place, also when its bytes are the same.
+QByteArray fileStamp(const QString &name)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(name).constData(), &st) != 0)
+        return {};
+    return QByteArray::number(qulonglong(st.st_ino)) + ':' + QByteArray::number(qlonglong(st.st_mtim.tv_sec)) +
+           '.' + QByteArray::number(qlonglong(st.st_mtim.tv_nsec));
 }
 
 // The fixture with only the card types the card package knows, and no
@@ -748,6 +761,9 @@ bool TRig::Step(TChooser &chooser)
     Settle();
     const TState before = Snapshot();
     const QHash<QString, QByteArray> filesBefore = ProjectFiles();
+    QHash<QString, QByteArray> stampsBefore;
+    for (auto it = filesBefore.constBegin(); it != filesBefore.constEnd(); ++it)
+        stampsBefore.insert(it.key(), fileStamp(it.key()));
 
     QList<const TCommand *> usable;
     int total = 0;
@@ -785,7 +801,7 @@ bool TRig::Step(TChooser &chooser)
     const QHash<QString, QByteArray> filesAfter = ProjectFiles();
     QString written;
     for (auto it = filesAfter.constBegin(); it != filesAfter.constEnd(); ++it)
-        if (filesBefore.value(it.key()) != it.value() &&
+        if ((filesBefore.value(it.key()) != it.value() || stampsBefore.value(it.key()) != fileStamp(it.key())) &&
             (written.isEmpty() || it.key() == form_->ProjectName))
             written = it.key();
     const TAPult *config = form_ ? form_->APult : nullptr;
