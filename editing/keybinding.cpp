@@ -610,6 +610,11 @@ void TKeyBinding::StoreKeyLines(const TKeyArray &keys)
             auto &extPlace = line.RLinky[key.PozicRLinky];
             if (!extPlace)
                 extPlace = std::make_unique<TRLinka>();
+            // Save writes the extended lines up to the line's count: it must
+            // reach the one bound here.
+            const int count = std::max({int(line.PocetRLiniek), card ? int(card->GetNumRozsir(l)) : 0,
+                                        key.PozicRLinky + 1});
+            line.PocetRLiniek = Byte(std::min(count, ExtLineCount));
             extPlace->MenoRLinky = key.MenoLinky;
             extPlace->CisloRLinky = key.CisloUcastnika;
             extPlace->Klavesa = Byte(i);

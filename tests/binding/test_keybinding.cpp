@@ -1,5 +1,6 @@
 #include "editing/keybinding.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "cardpack/dll_load.h"
@@ -1009,6 +1010,19 @@ void TestKeyBinding::storeExtendedAndShortNames()
     bind(6, QStringLiteral("AUT"), 2, 255, 0, 255);               // no board
     rig.binding().StoreKeyLines(keys);
     CHECK_BINDINGS(*rig.cfg);
+    // Save writes a line's extended lines up to its count: the ones bound
+    // here must be within it, or Save drops them and the keys come back unbound.
+    QVERIFY(rig.line(0, 1, 2)->PocetRLiniek > 3);
+    QVERIFY(rig.line(0, 1, 3)->PocetRLiniek > 6);
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("vlozene.orv"));
+        rig.cfg->SaveToFile(file);
+        TAPult back;
+        QCOMPARE(back.LoadFromFile(file), 0);
+        QCOMPARE(BindingFaults(back), QStringList());
+        QCOMPARE(back.Pulty[0]->Dosky[1]->Linky[3]->RLinky[6]->Klavesa, Byte(2));
+    }
 
     QCOMPARE(rig.card(1).GetNameLin(2), QStringLiteral("MS-2"));
     QCOMPARE(rig.line(0, 1, 2)->MenoLinky, QStringLiteral("E0-L1 - MS-2"));
