@@ -8,6 +8,7 @@
 
 #include "cardpack/dll_load.h"
 #include "dialogue/dialogue.h"
+#include "editing/layoutchange.h"
 #include "editing/statusrules.h"
 #include "mainwindow/consolehostimpl.h"
 #include "mainwindow/mainwidgets.h"
@@ -161,8 +162,15 @@ void TMainForm1::Kopirujpult211Click()
 
 void TMainForm1::CopyPult(int Source, int Target)
 {
-    if (::CopyPult(APult, Source, Target).Copied)
-        ShowModified();
+    if (!::CopyPult(APult, Source, Target).Copied)
+        return;
+    // The target keeps no key beyond what its own screens hold: a larger
+    // source would leave keys bound that no window shows and the write sends.
+    const TPult &target = *APult->Pulty[Target];
+    const int capacity = LayoutChange::Capacity(Zoznam.get(), target.TypPultu, target.PocetObrazoviek);
+    if (capacity < KeyCount)
+        LayoutChange::UnbindKeysFrom(*APult, Target, capacity);
+    ShowModified();
 }
 
 void TMainForm1::RefreshPultKeys(int Console)

@@ -489,6 +489,32 @@ private slots:
                 }
         QVERIFY(lines > 0);
     }
+
+    // Copying onto a console with fewer keys: the keys beyond its capacity
+    // are not taken, and no line of the target names them.
+    void copyToASmallerConsole()
+    {
+        auto form = openForm([](TAPult &a) {
+            a.Pulty[0]->TypPultu = 1; // a PC console of one screen: 80 keys
+            a.Pulty[0]->PocetObrazoviek = 1;
+        });
+        QVERIFY(form);
+        const int capacity = LayoutChange::Capacity(form->Zoznam.get(), 1, 1);
+        QCOMPARE(capacity, 80);
+        const TPult &src = *form->APult->Pulty[1];
+        QVERIFY(IsConfiguredKey(src.Klavesy[100].get()));
+
+        QTest::mouseClick(form->sbKopirujDo0, Qt::LeftButton);
+        QCOMPARE(asked(), Asked());
+        const TPult &dst = *form->APult->Pulty[0];
+        QCOMPARE(BindingFaults(*form->APult, form->Zoznam.get()), QStringList());
+        for (int k = capacity; k < KeyCount; ++k)
+            QVERIFY2(!IsConfiguredKey(dst.Klavesy[k].get()), qPrintable(QString::number(k)));
+        for (int k = 0; k < capacity; ++k)
+            if (src.Klavesy[k])
+                QCOMPARE(DumpKey(*dst.Klavesy[k]), DumpKey(*src.Klavesy[k]));
+        QCOMPARE(int(form->ModifiedFlag), 1);
+    }
 };
 
 QTEST_MAIN(TestStoredCommands)
