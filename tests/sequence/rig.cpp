@@ -815,7 +815,10 @@ bool TRig::Step(TChooser &chooser)
         kind = TKind::Replace;
     const bool replaced = config != before.config || !form_->isVisible() || handOverTaken;
     // What the program made of the file it opened, or what it wrote.
-    const bool opened = (!openChosen_.isEmpty() && form_->ProjectName == openChosen_) || handOverTaken;
+    // (A file handed over again may be the one already open.)
+    const bool opened = (!openChosen_.isEmpty() && form_->ProjectName == openChosen_) || handOverTaken ||
+                        (!handedOver_.isEmpty() && form_->ProjectName == handedOver_ &&
+                         form_->SaveFileName == handedOver_);
     if (replaced && form_->isVisible() && config && opened) {
         lastFile_ = form_->ProjectName;
         baseline_ = WorkText(config);
