@@ -657,6 +657,7 @@ private:
     bool firstActivationPosted_ = false;
     QPoint handlePress_{-1, -1}; // a press on the splitter's handle, for Panel2Click
     bool inCloseEvent_ = false;
+    bool inSettings_ = false; // Settings runs: its dialog, then the changes it applies
     bool destroyed_ = false;
     int dragRow_ = 0;
     bool dragging_ = false;

@@ -232,6 +232,13 @@ void TMainForm1::Config1Click()
         return;
     if (ComPort)
         ComPort->SetOpen(false);
+    // A handed-over file waits until the changes are applied: taken as the
+    // dialog goes, it would get the layout meant for the project before it.
+    struct TInSettings {
+        bool &flag;
+        explicit TInSettings(bool &f) : flag(f) { flag = true; }
+        ~TInSettings() { flag = false; }
+    } inSettings(inSettings_);
 
     TSettingsLink link(*this);
     const bool twoScreens = Zoznam && (Zoznam->GetType() & 2);

@@ -55,7 +55,7 @@ bool TMainForm1::HandOverMustWait()
     // Another dialog, question or menu is open, or a command is half-way: the
     // file would replace the project under it.
     return QApplication::activeModalWidget() || QApplication::activePopupWidget() || StartActionGuard ||
-           ClosingGuard || NetWaitBusy || inCloseEvent_;
+           ClosingGuard || NetWaitBusy || inCloseEvent_ || inSettings_;
 }
 
 void TMainForm1::TakeHandOver()

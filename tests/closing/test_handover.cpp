@@ -10,11 +10,13 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include "cardpack/dll_load.h"
 #include "dialogue/dialogue.h"
+#include "editing/keybinding.h"
 #include "mainwindow/application.h"
 #include "mainwindow/mainform_dialogue.h"
 #include "platform/handover.h"
@@ -22,6 +24,7 @@
 #include "platform/singleinstance.h"
 #include "platform/timing.h"
 #include "tests/closing/closingfixture.h"
+#include "tests/fixture/consolewindows.h"
 #include "windows/nastav.h"
 #include "windows/wizard.h"
 
@@ -293,6 +296,42 @@ private slots:
         QTRY_COMPARE(form->ProjectName, handed_);
         QCOMPARE(prompt_.asked(), QStringList{LoadStrDll(33)});
         QCOMPARE(form->APult->Pulty[0]->Klavesy[0]->MenoKlavesy, QStringLiteral("Odovzdaná"));
+        QVERIFY(!form->PendingHandOver);
+    }
+
+    // A file comes while Settings disconnects console 1: the disconnect is
+    // applied to the project it was meant for first, then the handed file
+    // opens as it is, with both its console windows.
+    void waitsUntilSettingsAreApplied()
+    {
+        auto form = makeForm();
+        QVERIFY(form);
+        const std::unique_ptr<HandOver::TServer> server = ListenForHandOver(*form, socket_);
+        QVERIFY(form->OpenProjectByName(project_));
+        QVERIFY(closing::BindAFreeLine(*form, 0) >= 0);
+        bool sent = false;
+        TMainForm1::SettingsDialogExec = [&](TNastav1 &d) {
+            QTimer::singleShot(0, &d, [&] {
+                TSender sender(socket_, handed_, 10000);
+                QTRY_VERIFY_WITH_TIMEOUT(sender.finished(), 10000);
+                sent = sender.sent();
+                QRadioButton *off = d.p2->Items[0];
+                QTest::mouseClick(off, Qt::LeftButton, {}, QPoint(6, off->height() / 2));
+                QTest::mouseClick(d.BtnOK, Qt::LeftButton);
+            });
+            return d.exec();
+        };
+        // No to the disconnect's question, No to the hand-over's.
+        prompt_.Answer(TPrompt::No);
+        form->Config1->trigger();
+        TMainForm1::SettingsDialogExec = nullptr;
+        QVERIFY(sent);
+        QTRY_COMPARE(form->ProjectName, handed_);
+        QCOMPARE(form->APult->Pulty[0]->Klavesy[0]->MenoKlavesy, QStringLiteral("Odovzdaná"));
+        QCOMPARE(form->APult->Pulty[1]->TypPultu, Byte(2));
+        QCOMPARE(fixture::ConsoleWindows(*form), (QStringList{QStringLiteral("Pult0"), QStringLiteral("Pult1")}));
+        QCOMPARE(BindingFaults(*form->APult, form->Zoznam.get()), QStringList());
+        QCOMPARE(int(form->ModifiedFlag), 0);
         QVERIFY(!form->PendingHandOver);
     }
 
