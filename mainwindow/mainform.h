@@ -591,6 +591,10 @@ public:
     static std::function<int(QFileDialog &, QString &fileName)> FileDialogExec;
     // A filter of the form "text|pattern|text|pattern" as a file dialog's name filters.
     static QStringList NameFilters(const QString &filter);
+    // Runs one of the window's file dialogs (through FileDialogExec when set):
+    // name receives the absolute name chosen, with the dialog's default suffix
+    // when it has none. False when cancelled or nothing was chosen.
+    static bool RunFileDialog(QFileDialog &dialog, QString &name);
     // Save1 asks for the name (fromMenu); SaveSB only for a new project.
     void Save1Click(bool fromMenu);
     // Writes the project file; true when it was written.

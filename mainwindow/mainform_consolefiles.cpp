@@ -145,18 +145,8 @@ void TMainForm1::SaveConsolesAsPc(int n)
         dialog.setDirectory(QFileInfo(name).absolutePath());
         dialog.selectFile(QFileInfo(name).fileName());
     }
-    int result = 0;
-    if (FileDialogExec) {
-        result = FileDialogExec(dialog, name);
-    } else {
-        result = dialog.exec();
-        name = result == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-    }
-    if (result != QDialog::Accepted || name.trimmed().isEmpty() || !APult)
+    if (!RunFileDialog(dialog, name) || !APult)
         return;
-    if (QFileInfo(name).suffix().isEmpty())
-        name += QStringLiteral(".") + extension;
-    name = QFileInfo(name).absoluteFilePath();
     auto &save = DialogueSide().Engine().SaveToPcHook;
     if (!save)
         return;

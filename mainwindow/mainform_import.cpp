@@ -227,19 +227,7 @@ bool TMainForm1::ChooseFileToOpen(const QString &suffix, const QString &filter, 
     const QFileInfo proposal(name);
     if (!name.isEmpty() && proposal.absoluteDir().exists())
         dialog.setDirectory(proposal.absoluteDir());
-    int result = 0;
-    if (FileDialogExec) {
-        result = FileDialogExec(dialog, name);
-    } else {
-        result = dialog.exec();
-        name = result == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-    }
-    if (result != QDialog::Accepted || name.trimmed().isEmpty())
-        return false;
-    if (QFileInfo(name).suffix().isEmpty())
-        name += QLatin1Char('.') + suffix;
-    name = QFileInfo(name).absoluteFilePath();
-    return true;
+    return RunFileDialog(dialog, name);
 }
 
 void TMainForm1::KonverziaACFClick() { ImportOldFiles(*this, true); }

@@ -48,26 +48,6 @@ QString FileText(const QString &name, int reason, const QString &detail)
                                                           : LoadStrDll(reason) + QLatin1Char(' ') + detail);
 }
 
-// Runs one of the window's file dialogs; name: the proposal in, the choice out.
-bool RunFileDialog(QFileDialog &dialog, QString &name)
-{
-    int result = 0;
-    if (TMainForm1::FileDialogExec) {
-        result = TMainForm1::FileDialogExec(dialog, name);
-    } else {
-        if (!name.isEmpty())
-            dialog.selectFile(name);
-        result = dialog.exec();
-        name = result == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-    }
-    if (result != QDialog::Accepted || name.trimmed().isEmpty())
-        return false;
-    const QFileInfo info(name);
-    if (info.suffix().isEmpty() && !dialog.defaultSuffix().isEmpty())
-        name += QLatin1Char('.') + dialog.defaultSuffix();
-    name = QFileInfo(name).absoluteFilePath();
-    return true;
-}
 
 // A project name that names a file to write: not empty and not the new-project text.
 bool NamesAFile(const QString &name)
@@ -86,7 +66,9 @@ bool AskProjectName(TMainForm1 &form, QString &name)
     const QFileInfo current(name);
     if (current.isAbsolute() && current.dir().exists())
         dialog.setDirectory(current.dir());
-    return RunFileDialog(dialog, name);
+    if (!name.isEmpty())
+        dialog.selectFile(name);
+    return TMainForm1::RunFileDialog(dialog, name);
 }
 
 // Common start of New, Open and the named open: the menus, the pressed board
@@ -110,6 +92,24 @@ bool StartProjectCommand(TMainForm1 &form, Byte mode)
 }
 
 } // namespace
+
+bool TMainForm1::RunFileDialog(QFileDialog &dialog, QString &name)
+{
+    int result = 0;
+    if (FileDialogExec) {
+        result = FileDialogExec(dialog, name);
+    } else {
+        result = dialog.exec();
+        name = result == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    }
+    if (result != QDialog::Accepted || name.trimmed().isEmpty())
+        return false;
+    const QFileInfo info(name);
+    if (info.suffix().isEmpty() && !dialog.defaultSuffix().isEmpty())
+        name += QLatin1Char('.') + dialog.defaultSuffix();
+    name = QFileInfo(name).absoluteFilePath();
+    return true;
+}
 
 void TMainForm1::ReportError(const QString &text)
 {
